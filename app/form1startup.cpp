@@ -1,0 +1,75 @@
+// Start-up and shut-down of the main window.
+
+#include "panel/form1.h"
+
+#include "app/module1.h"
+#include "exchange/exchange.h"
+#include "link/linksettings.h"
+#include "link/mscomm.h"
+#include "panel/holdrepeat.h"
+#include "panel/paneltable.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+
+namespace {
+
+constexpr int ReplyWindowMs = 1000;
+constexpr int MonitorHoldMs = 1200;
+// The window sits this far above the centre of the screen.
+constexpr int AboveCentreTwips = 1350;
+// The compact view's outer height, title bar and borders included.
+constexpr int CompactOuterHeightTwips = 5780;
+
+} // namespace
+
+void Form1::Form_Load()
+{
+    setFullView(false);
+
+    const auto store = LinkSettings::openStore();
+    m_module.portNumber = LinkSettings::readPortNumber(*store);
+    if (!LinkSettings::isUsablePort(m_module.portNumber)) {
+        showPortSettingsDialogAtStartUp();
+        return;
+    }
+    m_module.baudCode = LinkSettings::readBaudCode(*store);
+    if (m_module.baudCode != LinkSettings::Baud9600)
+        m_module.baudCode = LinkSettings::Baud19200;
+    (void)m_MSComm1->setSettings(LinkSettings::serialParameters(m_module.baudCode));
+    m_MSComm1->setCommPort(m_module.portNumber);
+
+    if (!m_MSComm1->setPortOpen(true)) {
+        showPortSettingsDialogAtStartUp();
+        return;
+    }
+    m_exchange->setIntervals(ReplyWindowMs, MonitorHoldMs);
+    placeOnScreen();
+    m_holdRepeat->resetRepeatCode();
+    m_exchange->resetState();
+}
+
+void Form1::placeOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const int windowWidth = frameGeometry().width();
+    const int windowHeight = PanelTable::pixels(CompactOuterHeightTwips);
+    // Not clamped: on a small screen the window may start above its top edge.
+    move(area.x() + (area.width() - windowWidth) / 2,
+         area.y() + (area.height() - windowHeight) / 2 - PanelTable::pixels(AboveCentreTwips));
+}
+
+void Form1::showPortSettingsDialogAtStartUp()
+{
+    // The port settings dialog is shown here, modally and without a message.
+}
+
+void Form1::Form_QueryUnload()
+{
+    if (m_MSComm1->PortOpen())
+        (void)m_MSComm1->setPortOpen(false);
+}

@@ -1,0 +1,121 @@
+#include "exchange/exchange.h"
+
+#include "exchange/monitorline.h"
+#include "exchange/replyinterpretation.h"
+#include "link/mscomm.h"
+
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+// Intervals before start-up has opened the port.
+constexpr int InitialReplyWindowMs = 5000;
+constexpr int InitialMonitorHoldMs = 5500;
+
+QTimer *makeTimer(const char *name, int intervalMs, QObject *parent)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(QLatin1StringView(name));
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(intervalMs);
+    return timer;
+}
+
+} // namespace
+
+Exchange::Exchange(MSComm &comm, const MonitorControls &controls, QObject *parent)
+    : QObject(parent)
+    , m_comm(comm)
+    , m_controls(controls)
+    , m_timer2(makeTimer("Timer2", InitialReplyWindowMs, this))
+    , m_timer4(makeTimer("Timer4", InitialMonitorHoldMs, this))
+{
+    connect(m_timer2, &QTimer::timeout, this, &Exchange::Timer2_Timer);
+    connect(m_timer4, &QTimer::timeout, this, &Exchange::Timer4_Timer);
+    connect(&m_comm, &MSComm::OnComm, this, &Exchange::MSComm1_OnComm);
+}
+
+void Exchange::Hyouji(const QByteArray &text, quint8 mode)
+{
+    if (mode == Transmit) {
+        m_comm.Output(text);
+        m_controls.rxd->blank();
+        m_receiveBuffer.clear();
+        const auto legends = m_controls.txd->showRendering(text);
+        showLegends(legends.carriageReturn, legends.space);
+        // Starting a running timer restarts it: every frame gets its full
+        // reply window and monitor hold.
+        m_timer2->start();
+        m_awaitingReply = 1;
+        m_timer4->start();
+        m_interpretationKey = text;
+        return;
+    }
+    const auto legends = m_controls.rxd->showRendering(text);
+    showLegends(legends.carriageReturn, legends.space);
+    interpretReply(text.size());
+}
+
+void Exchange::MSComm1_OnComm()
+{
+    if (m_comm.CommEvent() != MSComm::comEvReceive)
+        return;
+    const QByteArray arrived = m_comm.Input();
+    m_receiveBuffer.append(arrived);
+    m_awaitingReply = 0;
+    Hyouji(m_receiveBuffer.bytes(), Receive);
+}
+
+void Exchange::Timer2_Timer()
+{
+    if (m_awaitingReply == 1)
+        m_controls.rxd->showMark(NoReplyMark);
+    m_timer2->stop();
+    m_controls.spaceLegend->setVisible(false);
+    m_controls.carriageReturnLegend->setVisible(false);
+    m_receiveBuffer.clear();
+    m_awaitingReply = 0;
+}
+
+void Exchange::Timer4_Timer()
+{
+    m_controls.txd->blank();
+    m_controls.rxd->blank();
+    m_controls.status->setText(QString());
+    m_timer4->stop();
+}
+
+void Exchange::setIntervals(int replyWindowMs, int monitorHoldMs)
+{
+    m_timer2->setInterval(replyWindowMs);
+    m_timer4->setInterval(monitorHoldMs);
+}
+
+void Exchange::resetState()
+{
+    m_awaitingReply = 0;
+    m_receiveBuffer.clear();
+}
+
+void Exchange::blankTransmitAndReceiveLines()
+{
+    m_controls.txd->blank();
+    m_controls.rxd->blank();
+}
+
+void Exchange::interpretReply(qsizetype bufferLength)
+{
+    const auto status =
+        ReplyInterpretation::statusFor(m_interpretationKey, m_controls.rxd->text(), bufferLength);
+    if (status)
+        m_controls.status->setText(*status);
+}
+
+void Exchange::showLegends(bool carriageReturn, bool space)
+{
+    if (carriageReturn)
+        m_controls.carriageReturnLegend->setVisible(true);
+    if (space)
+        m_controls.spaceLegend->setVisible(true);
+}

@@ -1,0 +1,70 @@
+#include "exchange/monitorline.h"
+
+#include <QPainter>
+#include <QStyle>
+
+MonitorLine::MonitorLine(QWidget *parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+bool MonitorLine::stillShowsLastRendering() const
+{
+    return !m_shown.isNull() && text().constData() == m_shown.constData()
+        && text().size() == m_shown.size();
+}
+
+MonitorRendering::Legends MonitorLine::showRendering(QByteArrayView source)
+{
+    if (!stillShowsLastRendering())
+        m_rendering.reset();
+    const IncrementalRendering::Step step = m_rendering.update(source);
+    if (step.restarted)
+        replaceText(step.text);
+    else if (!step.text.isEmpty())
+        appendText(step.text);
+    return m_rendering.legends();
+}
+
+void MonitorLine::blank()
+{
+    replaceText(QString());
+    m_shown = QString();
+}
+
+void MonitorLine::showMark(const QString &mark)
+{
+    replaceText(mark);
+    m_shown = QString();
+}
+
+void MonitorLine::replaceText(const QString &text)
+{
+    m_shown = QString();
+    setText(text);
+    m_shown = this->text();
+}
+
+void MonitorLine::appendText(const QString &pieces)
+{
+    // Let go of every other reference first, so that the append happens in
+    // place instead of copying the whole line.
+    QString grown = text();
+    m_shown = QString();
+    setText(QString());
+    grown += pieces;
+    setText(grown);
+    m_shown = std::move(grown);
+}
+
+void MonitorLine::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    // Every character is at least a pixel wide: more than this cannot show.
+    const QString visible = text().left(qMax(area.width(), 0) + 1);
+    style()->drawItemText(&painter, area, int(alignment()) | Qt::TextSingleLine, palette(),
+                          isEnabled(), visible, foregroundRole());
+}

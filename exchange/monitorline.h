@@ -1,0 +1,33 @@
+#pragma once
+
+#include "exchange/monitorrendering.h"
+
+#include <QLabel>
+
+// A line of the communication monitor (TxD or RxD). Its text is the full
+// rendering; a growing reply is appended to it without copying what is already
+// shown, and only the part that fits is laid out when painting, so a long
+// reply costs no more per receive event than a short one.
+class MonitorLine : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit MonitorLine(QWidget *parent = nullptr);
+
+    // Shows the rendering of `source` and returns the legends it calls for.
+    MonitorRendering::Legends showRendering(QByteArrayView source);
+    void blank();
+    void showMark(const QString &mark);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    [[nodiscard]] bool stillShowsLastRendering() const;
+    void replaceText(const QString &text);
+    void appendText(const QString &pieces);
+
+    IncrementalRendering m_rendering;
+    QString m_shown;  // what showRendering last put up; keeps its storage alive
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// The monitor's rule for showing any bytes as text: a leading space, then per
+// character " [ACK] ", " [CR] ", " [LF]  ", "_ " for a space, "? " for other
+// control codes and for everything above "z", otherwise the character and a
+// space. So the k-th character stands at column 2k as long as no ACK, CR or LF
+// comes before it; the reply decoders rely on that.
+namespace MonitorRendering {
+
+inline constexpr char Ack = 0x06;
+inline constexpr char Lf = 0x0A;
+inline constexpr char Cr = 0x0D;
+
+// Which legends the rendering calls for.
+struct Legends {
+    bool carriageReturn = false;
+    bool space = false;
+
+    Legends &operator|=(Legends other)
+    {
+        carriageReturn = carriageReturn || other.carriageReturn;
+        space = space || other.space;
+        return *this;
+    }
+    friend bool operator==(Legends, Legends) = default;
+};
+
+// The whole rendering of `text`, leading space included.
+[[nodiscard]] QString render(QByteArrayView text, Legends *legends = nullptr);
+
+// Appends the pieces of `text` (no leading space) and notes the legends.
+void appendPieces(QString &out, QByteArrayView text, Legends &legends);
+
+} // namespace MonitorRendering
+
+// Renders a text that grows by appending, at a cost proportional to what was
+// appended rather than to the whole text. The first call, and any call whose
+// text does not continue the previous one, renders from scratch.
+class IncrementalRendering
+{
+public:
+    struct Step {
+        bool restarted = false;  // `text` is the whole rendering
+        QString text;            // otherwise: the pieces to append
+    };
+
+    Step update(QByteArrayView source);
+    void reset();
+
+    // Legends called for by everything rendered since the last restart.
+    [[nodiscard]] MonitorRendering::Legends legends() const { return m_legends; }
+
+private:
+    QByteArray m_source;  // own copy, never shared, so appending never copies it
+    MonitorRendering::Legends m_legends;
+    bool m_valid = false;
+};

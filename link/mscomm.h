@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+// The serial control of the main window. It offers exactly what the program
+// uses of a serial port: the port number, the "9600,N,8,1" style settings,
+// opening and closing, writing, reading everything waiting, and a receive
+// notification. It alone knows device names and what a port error means.
+// Bytes and characters map one to one (Latin-1): a reply's length in
+// characters is its length in bytes.
+class MSComm : public QObject
+{
+    Q_OBJECT
+
+public:
+    // CommEvent value for "characters have been received".
+    static constexpr qint16 comEvReceive = 2;
+
+    explicit MSComm(QObject *parent = nullptr);
+    ~MSComm() override;
+
+    [[nodiscard]] int CommPort() const { return m_commPort; }
+    void setCommPort(int portNumber) { m_commPort = portNumber; }
+
+    [[nodiscard]] QString Settings() const { return m_settings; }
+    // False (and nothing changed) for a text that is not "baud,parity,data,stop".
+    bool setSettings(const QString &settings);
+
+    [[nodiscard]] bool PortOpen() const;
+    // Opening reports failure (no such port, held by another program, not
+    // permitted) by returning false; closing always succeeds.
+    [[nodiscard]] bool setPortOpen(bool open);
+    [[nodiscard]] QString errorString() const { return m_lastError; }
+
+    // Every byte goes out as it is, in order, with nothing added. Writes
+    // nothing while the port is closed.
+    void Output(const QByteArray &bytes);
+    // All bytes waiting, removed from the receive queue.
+    [[nodiscard]] QByteArray Input();
+    [[nodiscard]] qint16 CommEvent() const { return m_commEvent; }
+
+    // The device the current CommPort opens.
+    [[nodiscard]] QString deviceName() const;
+
+signals:
+    void OnComm();
+    // The port was closed because its device went away.
+    void deviceLost();
+
+private:
+    void readyToRead();
+    void handleError(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    int m_commPort = 1;
+    QString m_settings = QStringLiteral("9600,N,8,1");
+    qint16 m_commEvent = 0;
+    QString m_lastError;
+};

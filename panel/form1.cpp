@@ -1,0 +1,322 @@
+#include "panel/form1.h"
+
+#include "app/module1.h"
+#include "exchange/exchange.h"
+#include "exchange/monitorline.h"
+#include "link/mscomm.h"
+#include "panel/arrowpicture.h"
+#include "panel/holdbutton.h"
+#include "panel/holdrepeat.h"
+#include "panel/paneltable.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+using PanelTable::pixels;
+
+namespace {
+
+constexpr QRgb WindowBackground = qRgb(192, 192, 192);
+constexpr QRgb PowerTitleBackground = qRgb(212, 208, 200);
+constexpr QRgb PowerTitleText = qRgb(192, 0, 0);
+constexpr QRgb LegendText = qRgb(255, 0, 0);
+constexpr QRgb StatusText = qRgb(255, 0, 0);
+
+QFont boldFont(const QWidget *widget, qreal points)
+{
+    QFont font = widget->font();
+    // Narrow faces first: the captions were laid out for one.
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
+                      font.family()});
+    font.setBold(true);
+    font.setPointSizeF(points);
+    return font;
+}
+
+// The largest size up to `points` at which `caption` fits `width` pixels.
+QFont fittingFont(const QWidget *widget, const QString &caption, int width, qreal points)
+{
+    constexpr qreal SmallestPoints = 6.5;
+    constexpr int Padding = 8;
+    QFont font = boldFont(widget, points);
+    while (font.pointSizeF() > SmallestPoints
+           && QFontMetrics(font).horizontalAdvance(caption) > width - Padding)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    return font;
+}
+
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setForeground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips, qreal points)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1StringView(name));
+    label->setGeometry(pixels(twips));
+    label->setFont(boldFont(label, points));
+    return label;
+}
+
+// A white, boxed line of text: the TxD, RxD and status lines.
+template <typename Line>
+Line *makeLine(QWidget *parent, const char *name, QRect twips, qreal points,
+               const QString &accessibleName)
+{
+    auto *line = new Line(parent);
+    line->setTextFormat(Qt::PlainText);
+    line->setObjectName(QLatin1StringView(name));
+    line->setGeometry(pixels(twips));
+    line->setFont(boldFont(line, points));
+    line->setFrameShape(QFrame::Box);
+    line->setFrameShadow(QFrame::Plain);
+    setBackground(line, Qt::white);
+    line->setAccessibleName(accessibleName);
+    return line;
+}
+
+} // namespace
+
+Form1::Form1(Module1 &module, QWidget *parent)
+    : QWidget(parent)
+    , m_module(module)
+    , m_MSComm1(new MSComm(this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    m_MSComm1->setObjectName(QStringLiteral("MSComm1"));
+    setWindowTitle(QStringLiteral("ORVA   RM740  CONTROL"));
+    // Fixed border, minimise box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setBackground(this, QColor(WindowBackground));
+
+    buildGroups();
+    buildButtons();
+    buildMonitor();
+
+    m_exchange = new Exchange(*m_MSComm1, {m_txd, m_rxd, m_status, m_spaceLegend, m_crLegend}, this);
+    m_exchange->setObjectName(QStringLiteral("Exchange"));
+    m_holdRepeat = new HoldRepeat(m_module, *m_exchange, this);
+
+    setClientHeight(PanelTable::CompactClientHeight);
+    findChild<QWidget *>(QStringLiteral("Command17"))->setFocus();
+}
+
+Form1::~Form1() = default;
+
+QWidget *Form1::container(const char *groupName)
+{
+    if (!groupName)
+        return this;
+    return m_groups.value(groupName);
+}
+
+void Form1::buildGroups()
+{
+    for (const PanelTable::Group &group : PanelTable::groups()) {
+        auto *frame = new QFrame(this);
+        frame->setObjectName(QLatin1StringView(group.frame));
+        frame->setGeometry(pixels(group.twips));
+        frame->setFrameShape(QFrame::Box);
+        frame->setFrameShadow(QFrame::Sunken);
+        setBackground(frame, frame->palette().color(QPalette::Button));
+        m_groups.insert(group.frame, frame);
+
+        const bool besideTheButtons = qstrcmp(group.frame, "Frame20") == 0;
+        const QRect titleTwips = besideTheButtons
+            ? QRect(120, group.titleY, 1380, 255)
+            : QRect(60, group.titleY, group.twips.width() - 120, 255);
+        QLabel *title = makeLabel(frame, group.titleLabel, QString::fromLatin1(group.title),
+                                  titleTwips, 9);
+        title->setAlignment(besideTheButtons ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        if (qstrcmp(group.frame, "Frame1") == 0) {
+            setBackground(frame, QColor(PowerTitleBackground));
+            setForeground(title, QColor(PowerTitleText));
+        }
+    }
+}
+
+QAbstractButton *Form1::makeButton(const PanelTable::Button &spec)
+{
+    QWidget *parent = container(spec.group);
+    QPushButton *button = nullptr;
+    if (spec.kind == PanelTable::Kind::Hold) {
+        auto *hold = new HoldButton(parent);
+        hold->setIcon(ArrowPicture::icon(spec.arrow));
+        hold->setIconSize(QSize(ArrowPicture::Width, ArrowPicture::Height));
+        button = hold;
+    } else {
+        button = new QPushButton(QString::fromLatin1(spec.caption), parent);
+    }
+    button->setObjectName(QLatin1StringView(spec.name));
+    button->setGeometry(pixels(spec.twips));
+    button->setFont(fittingFont(button, button->text(), button->width(), spec.pointSize10 / 10.0));
+    button->setAutoDefault(false);
+    button->setAccessibleName(QString::fromLatin1(spec.accessibleName));
+    if (spec.sends)
+        button->setAccessibleDescription(tr("Sends %1").arg(QLatin1StringView(spec.sends)));
+    if (spec.colour != PanelTable::Colour::System) {
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, QColor(QRgb(PanelTable::rgb(spec.colour))));
+        palette.setColor(QPalette::ButtonText, Qt::black);
+        button->setPalette(palette);
+    }
+    return button;
+}
+
+void Form1::buildButtons()
+{
+    for (const PanelTable::Button &spec : PanelTable::buttons()) {
+        QAbstractButton *button = makeButton(spec);
+        switch (spec.kind) {
+        case PanelTable::Kind::OneShot:
+            connect(button, &QAbstractButton::clicked, this, [this, &spec] { oneShotClick(spec); });
+            break;
+        case PanelTable::Kind::Hold: {
+            auto *hold = static_cast<HoldButton *>(button);
+            const int code = spec.repeatCode;
+            connect(hold, &HoldButton::mouseDown, this, [this, code] { m_holdRepeat->press(code); });
+            connect(hold, &HoldButton::mouseUp, this, [this] { m_holdRepeat->Cont_M_up(); });
+            break;
+        }
+        case PanelTable::Kind::End:
+            connect(button, &QAbstractButton::clicked, this, &Form1::Command16_Click);
+            break;
+        case PanelTable::Kind::Com:
+            connect(button, &QAbstractButton::clicked, this, &Form1::Command33_Click);
+            break;
+        case PanelTable::Kind::CommandTable:
+            connect(button, &QAbstractButton::clicked, this, &Form1::Command74_Click);
+            break;
+        }
+    }
+}
+
+void Form1::buildMonitor()
+{
+    auto *monitor = new QFrame(this);
+    monitor->setObjectName(QStringLiteral("Frame9"));
+    monitor->setGeometry(pixels(QRect(120, 5400, 8295, 948)));
+    monitor->setFrameShape(QFrame::Box);
+    monitor->setFrameShadow(QFrame::Sunken);
+    setBackground(monitor, monitor->palette().color(QPalette::Button));
+
+    QLabel *txdCaption = makeLabel(monitor, "Label9", QStringLiteral("TxD"), {60, 240, 480, 255}, 9);
+    QLabel *rxdCaption = makeLabel(monitor, "Label10", QStringLiteral("RxD"), {60, 612, 480, 255}, 9);
+    txdCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    rxdCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_txd = makeLine<MonitorLine>(monitor, "Label11", {600, 195, 7575, 300}, 12, tr("TxD line"));
+    m_rxd = makeLine<MonitorLine>(monitor, "Label12", {585, 555, 7575, 300}, 12, tr("RxD line"));
+    txdCaption->setBuddy(m_txd);
+    rxdCaption->setBuddy(m_rxd);
+
+    m_crLegend = makeLabel(this, "Label28", QStringLiteral("[CR] :Carriage Return Code (0x0D)"),
+                           {120, 6405, 3495, 255}, 9);
+    m_spaceLegend = makeLabel(this, "Label27", QStringLiteral("_ :Space Code (0x20)"),
+                              {4200, 6405, 2295, 255}, 9);
+    for (QLabel *legend : {m_crLegend, m_spaceLegend}) {
+        setBackground(legend, QColor(WindowBackground));
+        setForeground(legend, QColor(LegendText));
+        legend->setVisible(false);
+    }
+
+    m_statusArea = new QFrame(this);
+    m_statusArea->setObjectName(QStringLiteral("Frame15"));
+    m_statusArea->setGeometry(pixels(QRect(120, 6840, 6105, 492)));
+    m_statusArea->setFrameShape(QFrame::Box);
+    m_statusArea->setFrameShadow(QFrame::Sunken);
+    setBackground(m_statusArea, m_statusArea->palette().color(QPalette::Button));
+    makeLabel(m_statusArea, "Label26", QStringLiteral("Status"), {120, 150, 840, 255}, 9);
+    m_status = makeLine<QLabel>(m_statusArea, "Label25", {1020, 135, 4950, 285}, 10.5, tr("Status line"));
+    setForeground(m_status, QColor(StatusText));
+}
+
+void Form1::oneShotClick(const PanelTable::Button &spec)
+{
+    m_module.pendingCommand = QByteArray(spec.sends) + '\r';
+    Hyouji(m_module.pendingCommand, Exchange::Transmit);
+}
+
+void Form1::Hyouji(const QByteArray &text, quint8 mode)
+{
+    m_exchange->Hyouji(text, mode);
+}
+
+void Form1::Command16_Click()
+{
+    close();
+}
+
+void Form1::Command33_Click()
+{
+    // The port settings dialog arrives with its own window.
+}
+
+void Form1::Command74_Click()
+{
+    // The command list window arrives with its own window.
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_QueryUnload();
+    event->accept();
+}
+
+void Form1::setClientHeight(int twips)
+{
+    setFixedSize(pixels(PanelTable::ClientWidth), pixels(twips));
+}
+
+bool Form1::isFullView() const
+{
+    return height() >= pixels(PanelTable::FullViewThreshold);
+}
+
+void Form1::setFullView(bool full)
+{
+    setClientHeight(full ? PanelTable::FullClientHeight : PanelTable::CompactClientHeight);
+}
+
+void Form1::Form_KeyDown(int keyCode, int shift)
+{
+    constexpr int Ctrl = 2;
+    constexpr int KeyH = 72;
+    if ((shift & 7) != Ctrl || keyCode != KeyH)
+        return;
+    setFullView(!isFullView());
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const int shift = (modifiers & Qt::ShiftModifier ? 1 : 0)
+        | (modifiers & Qt::ControlModifier ? 2 : 0) | (modifiers & Qt::AltModifier ? 4 : 0);
+    Form_KeyDown(event->key(), shift);
+    QWidget::keyPressEvent(event);
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    // A window that loses the mouse to another one may never see the release.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_holdRepeat
+        && m_holdRepeat->isHolding())
+        m_holdRepeat->Cont_M_up();
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+class Exchange;
+class HoldRepeat;
+class MonitorLine;
+class MSComm;
+class QAbstractButton;
+class QFrame;
+class QLabel;
+struct Module1;
+
+namespace PanelTable {
+struct Button;
+}
+
+// The main window: the control panel with its groups of command buttons, the
+// communication monitor, the status line, the serial control and the timers.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(Module1 &module, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: reads the stored link, opens the port, places the window.
+    void Form_Load();
+
+    // The single transmit (mode 1) and receive path.
+    void Hyouji(const QByteArray &text, quint8 mode);
+
+    // Shift state bits: 1 Shift, 2 Ctrl, 4 Alt.
+    void Form_KeyDown(int keyCode, int shift);
+
+    [[nodiscard]] bool isFullView() const;
+    void setFullView(bool full);
+
+    [[nodiscard]] Module1 &module() const { return m_module; }
+    [[nodiscard]] MSComm &MSComm1() const { return *m_MSComm1; }
+    [[nodiscard]] Exchange &exchange() const { return *m_exchange; }
+    [[nodiscard]] HoldRepeat &holdRepeat() const { return *m_holdRepeat; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildGroups();
+    void buildButtons();
+    void buildMonitor();
+    QAbstractButton *makeButton(const PanelTable::Button &spec);
+    [[nodiscard]] QWidget *container(const char *groupName);
+
+    void oneShotClick(const PanelTable::Button &spec);
+    void Command16_Click();
+    void Command33_Click();
+    void Command74_Click();
+    void Form_QueryUnload();
+
+    // Start-up's way out when no usable port is stored or it does not open.
+    void showPortSettingsDialogAtStartUp();
+    void setClientHeight(int twips);
+    void placeOnScreen();
+
+    Module1 &m_module;
+    MSComm *const m_MSComm1;
+    QHash<QByteArray, QFrame *> m_groups;
+    MonitorLine *m_txd = nullptr;
+    MonitorLine *m_rxd = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_spaceLegend = nullptr;
+    QLabel *m_crLegend = nullptr;
+    QFrame *m_statusArea = nullptr;
+    Exchange *m_exchange = nullptr;
+    HoldRepeat *m_holdRepeat = nullptr;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QRect>
+
+#include <span>
+
+// The main window as data: its groups and its 69 buttons, in twips
+// (15 twips = 1 device-independent pixel). Controls inside a group are
+// placed relative to the group's top-left corner.
+namespace PanelTable {
+
+inline constexpr int ClientWidth = 10185;
+inline constexpr int FullClientHeight = 7620;
+inline constexpr int CompactClientHeight = 5300;
+// Client height at or above which the window counts as the full view (the
+// 7000-twip outer threshold less the 480 twips of title bar and borders).
+inline constexpr int FullViewThreshold = 6520;
+
+[[nodiscard]] constexpr int pixels(int twips) { return (twips * 2 + 15) / 30; }
+[[nodiscard]] constexpr QRect pixels(QRect twips)
+{
+    return QRect(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),
+                 pixels(twips.height()));
+}
+
+enum class Colour { System, Cyan, Yellow, Green, Pink, PaleCyan, Orange };
+// 0xRRGGBB; only meaningful for colours other than System.
+[[nodiscard]] quint32 rgb(Colour colour);
+
+enum class Kind {
+    OneShot,       // sends its frame on every click
+    Hold,          // sends on press and repeats while held
+    End,           // "END"
+    Com,           // "COM": port settings
+    CommandTable,  // "Command Table": the command list window
+};
+
+enum class Arrow { None, Up, Down, Left, Right };
+
+struct Group {
+    const char *frame;        // objectName of the group
+    const char *titleLabel;   // objectName of its title, or nullptr
+    const char *title;
+    QRect twips;
+    int titleY;
+};
+
+struct Button {
+    const char *name;         // objectName
+    const char *group;        // objectName of the group, nullptr on the window
+    const char *caption;      // empty for arrow pictures
+    const char *sends;        // command text without CR; nullptr if nothing
+    QRect twips;
+    Colour colour;
+    Kind kind;
+    Arrow arrow;
+    int repeatCode;           // 1 to 12 for hold buttons, 0 otherwise
+    const char *accessibleName;
+    int pointSize10;          // caption size in tenths of a point
+};
+
+[[nodiscard]] std::span<const Group> groups();
+[[nodiscard]] std::span<const Button> buttons();
+[[nodiscard]] const Button *buttonByRepeatCode(int repeatCode);
+
+} // namespace PanelTable

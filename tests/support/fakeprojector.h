@@ -1,0 +1,47 @@
+#pragma once
+
+#include "sim/pseudoterminal.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <functional>
+
+// The device end of a pseudo-terminal that the tests wire the program to.
+// It records every byte the program writes and answers frames on request.
+class FakeProjector : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit FakeProjector(QObject *parent = nullptr);
+
+    [[nodiscard]] bool open() { return m_terminal.open(); }
+    [[nodiscard]] QString devicePath() const { return m_terminal.devicePath(); }
+    // Unplugs the device.
+    void hangUp() { m_terminal.close(); }
+
+    // Everything the program has written so far.
+    [[nodiscard]] const QByteArray &received() const { return m_received; }
+    // Complete frames (text and CR) the program has written so far.
+    [[nodiscard]] QList<QByteArray> frames() const;
+    void clearReceived() { m_received.clear(); }
+
+    void send(QByteArrayView bytes) { m_terminal.write(bytes); }
+
+    // Called with each complete frame; what it returns is sent back.
+    void setResponder(std::function<QByteArray(const QByteArray &frame)> responder)
+    {
+        m_responder = std::move(responder);
+    }
+
+    [[nodiscard]] PseudoTerminal &terminal() { return m_terminal; }
+
+private:
+    void take(const QByteArray &bytes);
+
+    PseudoTerminal m_terminal;
+    QByteArray m_received;
+    QByteArray m_partialFrame;
+    std::function<QByteArray(const QByteArray &)> m_responder;
+};

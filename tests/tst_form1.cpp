@@ -1,0 +1,368 @@
+// The main window wired through a pseudo-terminal to a fake projector:
+// start-up from the stored link, the one-shot buttons, the monitor and the
+// exchange timers.
+
+#include "app/module1.h"
+#include "exchange/exchange.h"
+#include "exchange/monitorrendering.h"
+#include "link/mscomm.h"
+#include "panel/form1.h"
+#include "panel/holdrepeat.h"
+#include "support/fakeprojector.h"
+#include "support/testsettings.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class Form1Test : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestSettings::useTemporaryStore(); }
+
+    void init()
+    {
+        TestSettings::clear();
+        m_projector = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        TestSettings::mapPort(1, m_projector->devicePath());
+        m_module = Module1{};
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_projector.reset();
+    }
+
+    // --- start-up -------------------------------------------------------
+
+    void startUpDecidesFromTheStoredPort_data()
+    {
+        QTest::addColumn<QString>("comPort");  // null: key missing
+        QTest::addColumn<int>("mappedPort");   // the COM number wired to the fake
+        QTest::addColumn<bool>("opens");
+
+        QTest::newRow("1") << "1" << 1 << true;
+        QTest::newRow("15") << "15" << 15 << true;
+        QTest::newRow("1.4 rounds to 1") << "1.4" << 1 << true;
+        QTest::newRow("16") << "16" << 16 << false;
+        QTest::newRow("0") << "0" << 0 << false;
+        QTest::newRow("-3") << "-3" << 1 << false;
+        QTest::newRow("DATAC") << "DATAC" << 1 << false;
+        QTest::newRow("missing") << QString() << 1 << false;
+        QTest::newRow("huge") << "1000000000000000000000" << 1 << false;
+    }
+    void startUpDecidesFromTheStoredPort()
+    {
+        QFETCH(QString, comPort);
+        QFETCH(int, mappedPort);
+        QFETCH(bool, opens);
+        TestSettings::mapPort(mappedPort, m_projector->devicePath());
+        TestSettings::storeLink(comPort, QStringLiteral("96"));
+
+        createForm();
+        QCOMPARE(m_form->MSComm1().PortOpen(), opens);
+        QCOMPARE(m_form->exchange().timer2().interval(), opens ? 1000 : 5000);
+        QCOMPARE(m_form->exchange().timer4().interval(), opens ? 1200 : 5500);
+        // The baud key is read only for a usable port.
+        QCOMPARE(int(m_module.baudCode), opens ? 96 : 0);
+        QVERIFY(!m_form->exchange().timer2().isActive());
+        QVERIFY(!m_form->exchange().timer4().isActive());
+    }
+
+    void startUpChoosesTheSpeed_data()
+    {
+        QTest::addColumn<QString>("baudRate");
+        QTest::addColumn<int>("baudCode");
+        QTest::addColumn<QString>("settings");
+
+        QTest::newRow("96") << "96" << 96 << "9600,N,8,1";
+        QTest::newRow("192") << "192" << 192 << "19200,N,8,1";
+        QTest::newRow("9600") << "9600" << 192 << "19200,N,8,1";
+        QTest::newRow("not a number") << "fast" << 192 << "19200,N,8,1";
+        QTest::newRow("missing") << QString() << 192 << "19200,N,8,1";
+    }
+    void startUpChoosesTheSpeed()
+    {
+        QFETCH(QString, baudRate);
+        QFETCH(int, baudCode);
+        QFETCH(QString, settings);
+        TestSettings::storeLink(QStringLiteral("1"), baudRate);
+
+        createForm();
+        QVERIFY(m_form->MSComm1().PortOpen());
+        QCOMPARE(int(m_module.baudCode), baudCode);
+        QCOMPARE(m_form->MSComm1().Settings(), settings);
+    }
+
+    void aStoredPortThatDoesNotOpenKeepsTheInitialIntervals()
+    {
+        TestSettings::mapPort(2, QStringLiteral("/nonexistent/device"));
+        TestSettings::storeLink(QStringLiteral("2"), QStringLiteral("192"));
+        createForm();
+        QVERIFY(!m_form->MSComm1().PortOpen());
+        QCOMPARE(m_form->exchange().timer2().interval(), 5000);
+        QCOMPARE(m_form->exchange().timer4().interval(), 5500);
+        QCOMPARE(TestSettings::value(QStringLiteral("StartUP"), QStringLiteral("ComPort")), QStringLiteral("2"));
+    }
+
+    void startsInTheCompactViewWithPowerOnFocused()
+    {
+        openForm();
+        QCOMPARE(m_form->height(), 353);  // 5300 twips
+        QCOMPARE(m_form->width(), 679);   // 10185 twips
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("ORVA   RM740  CONTROL"));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QCOMPARE(QApplication::focusWidget(), button("Command17"));
+    }
+
+    // --- one-shot buttons -------------------------------------------------
+
+    void eachOneShotButtonSendsItsFrame_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("frame");
+
+        const QList<std::pair<const char *, const char *>> table{
+            {"Command17", "C00"}, {"Command18", "C01"}, {"Command28", "C50"}, {"Command53", "C54"},
+            {"Command29", "C51"}, {"Command11", "C06"}, {"Command39", "C5B"}, {"Command56", "C5C"},
+            {"Command12", "C07"}, {"Command27", "C34"}, {"Command32", "C10"}, {"Command31", "C0F"},
+            {"Command9", "CF LAMPMODE AUTO"}, {"Command68", "CF LAMPMODE NORMAL"},
+            {"Command75", "CF LAMPMODE ECO1"}, {"Command40", "CF LAMPMODE ECO2"},
+            {"Command19", "C0B"}, {"Command20", "C0C"}, {"Command21", "C0D"}, {"Command22", "C0E"},
+            {"Command25", "C43"}, {"Command26", "C44"}, {"Command69", "C28"}, {"Command70", "C29"},
+            {"Command41", "CF MIC ON"}, {"Command43", "CF MIC OFF"}, {"Command23", "C1C"},
+            {"Command24", "C1D"}, {"Command6", "C3F"}, {"Command4", "C11"}, {"Command36", "C12"},
+            {"Command37", "C13"}, {"Command50", "C14"}, {"Command51", "C15"}, {"Command52", "C16"},
+            {"Command57", "C17"}, {"Command58", "C18"}, {"Command59", "C19"}, {"Command3", "C1E"},
+            {"Command73", "C27"}, {"Command15", "C39"}, {"Command13", "C89"}, {"Command14", "C8A"},
+            {"Command34", "C8B"}, {"Command60", "CF KEYDIS NONE"}, {"Command61", "CF KEYDIS RC"},
+            {"Command62", "CF KEYDIS KEY"}, {"Command44", "CR0"}, {"Command45", "CR1"},
+            {"Command54", "CR6"}, {"Command47", "CR4"}, {"Command46", "CR3"},
+            {"Command55", "CR LAMPSTS"}, {"Command76", "CR7"},
+        };
+        QCOMPARE(table.size(), 54);
+        for (const auto &[name, text] : table)
+            QTest::newRow(name) << QString::fromLatin1(name) << QByteArray(text) + '\r';
+    }
+    void eachOneShotButtonSendsItsFrame()
+    {
+        QFETCH(QString, button);
+        QFETCH(QByteArray, frame);
+        openForm();
+        m_form->setFullView(true);
+        m_form->show();
+
+        QPushButton *pushButton = this->button(button.toLatin1().constData());
+        QVERIFY(pushButton);
+        QVERIFY(pushButton->isVisible());
+        QTest::mouseClick(pushButton, Qt::LeftButton);
+        QTRY_COMPARE(m_projector->received(), frame);
+        QCOMPARE(m_module.pendingCommand, frame);
+        QCOMPARE(line("Label11")->text(), MonitorRendering::render(frame));
+        QVERIFY(!line("Label28")->isHidden());
+        QCOMPARE(m_form->exchange().awaitingReply(), quint8(1));
+    }
+
+    void everyClickSendsAFrame()
+    {
+        openForm();
+        m_form->show();
+        QPushButton *on = button("Command17");
+        using E = QEvent;
+        // One click, then a double click: press, release, double-click press, release.
+        for (E::Type type : {E::MouseButtonPress, E::MouseButtonRelease, E::MouseButtonPress,
+                             E::MouseButtonRelease, E::MouseButtonDblClick, E::MouseButtonRelease})
+            sendMouse(on, type, Qt::LeftButton);
+        QTRY_COMPARE(m_projector->frames().size(), 3);
+        QCOMPARE(m_projector->received(), QByteArray("C00\rC00\rC00\r"));
+    }
+
+    void spaceBarOnTheFocusedButtonSendsItsFrame()
+    {
+        openForm();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
+    }
+
+    void serviceButtonsSendNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("COM") << "Command33";
+        QTest::newRow("Command Table") << "Command74";
+    }
+    void serviceButtonsSendNothing()
+    {
+        QFETCH(QString, button);
+        openForm();
+        m_form->setFullView(true);
+        m_form->show();
+        QTest::mouseClick(this->button(button.toLatin1().constData()), Qt::LeftButton);
+        QTest::mouseClick(this->button("Command17"), Qt::LeftButton);
+        QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
+    }
+
+    // --- monitor and timers -------------------------------------------------
+
+    void aReplyInPiecesGrowsOnTheRxdLine()
+    {
+        openForm();
+        click("Command44");
+        QTRY_COMPARE(m_projector->received(), QByteArray("CR0\r"));
+        m_projector->send("0");
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 "));
+        QCOMPARE(m_form->exchange().awaitingReply(), quint8(0));
+        m_projector->send("0\r");
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
+    }
+
+    void aReplyKeepsTheRxdLineWhenTheReplyWindowCloses()
+    {
+        openForm();
+        m_form->exchange().setIntervals(200, 400);
+        click("Command17");
+        m_projector->send("\x06");
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
+        QTRY_VERIFY(!m_form->exchange().timer2().isActive());
+        QCOMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
+        QVERIFY(line("Label28")->isHidden());
+        QVERIFY(m_form->exchange().receiveBuffer().isEmpty());
+    }
+
+    void noReplyShowsTheMarkThenABlankMonitor()
+    {
+        openForm();
+        QCOMPARE(m_form->exchange().timer2().interval(), 1000);
+        click("Command44");
+        QCOMPARE(line("Label11")->text(), QStringLiteral(" C R 0  [CR] "));
+        QCOMPARE(line("Label12")->text(), QString());
+        QVERIFY(!line("Label28")->isHidden());
+        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral(" X X X X"), 3000);
+        QVERIFY(line("Label28")->isHidden());
+        QCOMPARE(line("Label11")->text(), QStringLiteral(" C R 0  [CR] "));
+        QTRY_COMPARE_WITH_TIMEOUT(line("Label11")->text(), QString(), 3000);
+        QCOMPARE(line("Label12")->text(), QString());
+        QCOMPARE(line("Label25")->text(), QString());
+        QVERIFY(!m_form->exchange().timer4().isActive());
+    }
+
+    void charactersWithoutATransmitAreShownWithoutTheMark()
+    {
+        openForm();
+        m_projector->send("80\r");
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 8 0  [CR] "));
+        QCOMPARE(m_form->exchange().awaitingReply(), quint8(0));
+    }
+
+    void aSecondTransmitEmptiesTheBuffer()
+    {
+        openForm();
+        m_projector->send("junk");
+        QTRY_COMPARE(m_form->exchange().receiveBuffer(), QByteArray("junk"));
+        click("Command44");
+        QVERIFY(m_form->exchange().receiveBuffer().isEmpty());
+        QCOMPARE(line("Label12")->text(), QString());
+        m_projector->send("00\r");
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
+    }
+
+    void theReceiveBufferIsBounded()
+    {
+        openForm();
+        m_form->exchange().setIntervals(60000, 60000);
+        click("Command44");
+        QByteArray flood(40000, 'A');
+        flood[0] = ' ';
+        m_projector->send(flood);
+        QTRY_COMPARE_WITH_TIMEOUT(m_form->exchange().receiveBuffer().size(), 32767, 10000);
+        // Let anything still in transit arrive and be dropped.
+        QTRY_COMPARE(m_projector->terminal().pendingBytes(), 0);
+        QTest::qWait(50);
+        QCOMPARE(m_form->exchange().receiveBuffer().size(), 32767);
+        QCOMPARE(line("Label12")->text(), MonitorRendering::render(flood.left(32767)));
+        QVERIFY(!line("Label27")->isHidden());
+    }
+
+    // --- the serial line going away -------------------------------------------
+
+    void aLostDeviceClosesThePort()
+    {
+        openForm();
+        QSignalSpy lost(&m_form->MSComm1(), &MSComm::deviceLost);
+        m_projector->hangUp();
+        QTRY_VERIFY(!m_form->MSComm1().PortOpen());
+        QCOMPARE(lost.count(), 1);
+
+        // Sending now writes nothing and shows the exchange as usual.
+        m_form->exchange().setIntervals(100, 5000);
+        click("Command17");
+        QCOMPARE(line("Label11")->text(), QStringLiteral(" C 0 0  [CR] "));
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" X X X X"));
+        QCOMPARE(lost.count(), 1);
+    }
+
+    void endClosesThePortAndTheWindow()
+    {
+        openForm();
+        m_form->setFullView(true);
+        m_form->show();
+        QTest::mouseClick(button("Command16"), Qt::LeftButton);
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(!m_form->MSComm1().PortOpen());
+    }
+
+    void closingTheWindowClosesThePort()
+    {
+        openForm();
+        m_form->show();
+        QVERIFY(m_form->close());
+        QVERIFY(!m_form->MSComm1().PortOpen());
+    }
+
+private:
+    void createForm()
+    {
+        m_form = std::make_unique<Form1>(m_module);
+        m_form->Form_Load();
+    }
+    void openForm()
+    {
+        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
+        createForm();
+        QVERIFY(m_form->MSComm1().PortOpen());
+    }
+    QPushButton *button(const char *name) const
+    {
+        return m_form->findChild<QPushButton *>(QLatin1StringView(name));
+    }
+    QLabel *line(const char *name) const
+    {
+        return m_form->findChild<QLabel *>(QLatin1StringView(name));
+    }
+    void click(const char *name) { button(name)->click(); }
+    static void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button)
+    {
+        const QPoint centre = target->rect().center();
+        const Qt::MouseButtons down = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent event(type, centre, target->mapToGlobal(centre), button, down, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+
+    std::unique_ptr<FakeProjector> m_projector;
+    Module1 m_module;
+    std::unique_ptr<Form1> m_form;
+};
+
+QTEST_MAIN(Form1Test)
+#include "tst_form1.moc"
