@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringView>
 
