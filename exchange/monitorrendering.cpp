@@ -52,7 +52,7 @@ IncrementalRendering::Step IncrementalRendering::update(QByteArrayView source)
 {
     const qsizetype known = m_source.size();
     const bool continues = m_valid && source.size() >= known
-        && std::memcmp(source.data(), m_source.constData(), size_t(known)) == 0;
+        && (known == 0 || std::memcmp(source.data(), m_source.constData(), size_t(known)) == 0);
     if (!continues) {
         m_source = QByteArray(source.data(), source.size());
         m_legends = {};

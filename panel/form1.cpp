@@ -107,12 +107,13 @@ Form1::Form1(Module1 &module, QWidget *parent)
     setBackground(this, QColor(WindowBackground));
 
     buildGroups();
-    buildButtons();
     buildMonitor();
-
     m_exchange = new Exchange(*m_MSComm1, {m_txd, m_rxd, m_status, m_spaceLegend, m_crLegend}, this);
     m_exchange->setObjectName(QStringLiteral("Exchange"));
     m_holdRepeat = new HoldRepeat(m_module, *m_exchange, this);
+    // After the exchange and the hold repeat, so that the buttons go first
+    // when the window is destroyed: a held button reports its release then.
+    buildButtons();
 
     setClientHeight(PanelTable::CompactClientHeight);
     findChild<QWidget *>(QStringLiteral("Command17"))->setFocus();
@@ -191,8 +192,8 @@ void Form1::buildButtons()
         case PanelTable::Kind::Hold: {
             auto *hold = static_cast<HoldButton *>(button);
             const int code = spec.repeatCode;
-            connect(hold, &HoldButton::mouseDown, this, [this, code] { m_holdRepeat->press(code); });
-            connect(hold, &HoldButton::mouseUp, this, [this] { m_holdRepeat->Cont_M_up(); });
+            connect(hold, &HoldButton::mouseDown, m_holdRepeat, [this, code] { m_holdRepeat->press(code); });
+            connect(hold, &HoldButton::mouseUp, m_holdRepeat, &HoldRepeat::Cont_M_up);
             break;
         }
         case PanelTable::Kind::End:
@@ -310,13 +311,4 @@ void Form1::keyPressEvent(QKeyEvent *event)
         | (modifiers & Qt::ControlModifier ? 2 : 0) | (modifiers & Qt::AltModifier ? 4 : 0);
     Form_KeyDown(event->key(), shift);
     QWidget::keyPressEvent(event);
-}
-
-void Form1::changeEvent(QEvent *event)
-{
-    // A window that loses the mouse to another one may never see the release.
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_holdRepeat
-        && m_holdRepeat->isHolding())
-        m_holdRepeat->Cont_M_up();
-    QWidget::changeEvent(event);
 }

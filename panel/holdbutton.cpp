@@ -30,13 +30,25 @@ void HoldButton::mouseReleaseEvent(QMouseEvent *event)
     emit mouseUp();
 }
 
+void HoldButton::abandonHold()
+{
+    if (!isHeld())
+        return;
+    m_buttonsDown = Qt::NoButton;
+    setDown(false);
+    emit mouseUp();
+}
+
 void HoldButton::hideEvent(QHideEvent *event)
 {
-    // A hidden button never sees its release: end the hold here.
-    if (isHeld()) {
-        m_buttonsDown = Qt::NoButton;
-        setDown(false);
-        emit mouseUp();
-    }
+    abandonHold();
     QPushButton::hideEvent(event);
+}
+
+bool HoldButton::event(QEvent *event)
+{
+    // A window that loses the mouse to another one may never pass on the release.
+    if (event->type() == QEvent::WindowDeactivate)
+        abandonHold();
+    return QPushButton::event(event);
 }

@@ -23,7 +23,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    // Ends a hold whose release this button will never see.
+    void abandonHold();
+
     Qt::MouseButtons m_buttonsDown = Qt::NoButton;
 };
