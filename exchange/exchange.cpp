@@ -52,7 +52,13 @@ void Exchange::Hyouji(const QByteArray &text, quint8 mode)
         m_interpretationKey = text;
         return;
     }
-    const auto legends = m_controls.rxd->showRendering(text);
+    // The receive buffer only grows between two emptyings, so its rendering
+    // can be extended without looking at what is already shown.
+    const bool isReceiveBuffer = text.constData() == m_receiveBuffer.bytes().constData()
+        && text.size() == m_receiveBuffer.size();
+    const auto legends = isReceiveBuffer
+        ? m_controls.rxd->showRenderingOfAppended(text, m_receiveBuffer.generation())
+        : m_controls.rxd->showRendering(text);
     showLegends(legends.carriageReturn, legends.space);
     interpretReply(text.size());
 }

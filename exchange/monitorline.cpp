@@ -19,7 +19,18 @@ MonitorRendering::Legends MonitorLine::showRendering(QByteArrayView source)
 {
     if (!stillShowsLastRendering())
         m_rendering.reset();
-    const IncrementalRendering::Step step = m_rendering.update(source);
+    return show(m_rendering.update(source));
+}
+
+MonitorRendering::Legends MonitorLine::showRenderingOfAppended(QByteArrayView source, quint64 generation)
+{
+    if (!stillShowsLastRendering())
+        m_rendering.reset();
+    return show(m_rendering.updateAppended(source, generation));
+}
+
+MonitorRendering::Legends MonitorLine::show(const IncrementalRendering::Step &step)
+{
     if (step.restarted)
         replaceText(step.text);
     else if (!step.text.isEmpty())

@@ -17,6 +17,8 @@ public:
 
     // Shows the rendering of `source` and returns the legends it calls for.
     MonitorRendering::Legends showRendering(QByteArrayView source);
+    // The same for a source that only grows while its generation stays.
+    MonitorRendering::Legends showRenderingOfAppended(QByteArrayView source, quint64 generation);
     void blank();
     void showMark(const QString &mark);
 
@@ -25,6 +27,7 @@ protected:
 
 private:
     [[nodiscard]] bool stillShowsLastRendering() const;
+    MonitorRendering::Legends show(const IncrementalRendering::Step &step);
     void replaceText(const QString &text);
     void appendText(const QString &pieces);
 

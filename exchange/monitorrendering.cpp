@@ -48,27 +48,53 @@ QString render(QByteArrayView text, Legends *legends)
 
 } // namespace MonitorRendering
 
-IncrementalRendering::Step IncrementalRendering::update(QByteArrayView source)
+IncrementalRendering::Step IncrementalRendering::restart(QByteArrayView source)
 {
-    const qsizetype known = m_source.size();
-    const bool continues = m_valid && source.size() >= known
-        && (known == 0 || std::memcmp(source.data(), m_source.constData(), size_t(known)) == 0);
-    if (!continues) {
-        m_source = QByteArray(source.data(), source.size());
-        m_legends = {};
-        m_valid = true;
-        return {true, MonitorRendering::render(source, &m_legends)};
-    }
-    const QByteArrayView tail = source.sliced(known);
-    m_source.append(tail);
+    m_legends = {};
+    m_renderedSize = source.size();
+    return {true, MonitorRendering::render(source, &m_legends)};
+}
+
+IncrementalRendering::Step IncrementalRendering::append(QByteArrayView tail)
+{
+    m_renderedSize += tail.size();
     Step step;
     MonitorRendering::appendPieces(step.text, tail, m_legends);
     return step;
 }
 
+IncrementalRendering::Step IncrementalRendering::update(QByteArrayView source)
+{
+    const qsizetype known = m_renderedSize;
+    const bool continues = m_known == Known::Copy && source.size() >= known
+        && (known == 0 || std::memcmp(source.data(), m_source.constData(), size_t(known)) == 0);
+    if (!continues) {
+        m_known = Known::Copy;
+        m_source = QByteArray(source.data(), source.size());
+        return restart(source);
+    }
+    const QByteArrayView tail = source.sliced(known);
+    m_source.append(tail);
+    return append(tail);
+}
+
+IncrementalRendering::Step IncrementalRendering::updateAppended(QByteArrayView source, quint64 generation)
+{
+    const bool continues = m_known == Known::Generation && m_generation == generation
+        && source.size() >= m_renderedSize;
+    if (!continues) {
+        m_known = Known::Generation;
+        m_generation = generation;
+        m_source.clear();
+        return restart(source);
+    }
+    return append(source.sliced(m_renderedSize));
+}
+
 void IncrementalRendering::reset()
 {
+    m_known = Known::Nothing;
     m_source.clear();
+    m_renderedSize = 0;
     m_legends = {};
-    m_valid = false;
 }

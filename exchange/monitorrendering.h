@@ -48,14 +48,24 @@ public:
         QString text;            // otherwise: the pieces to append
     };
 
+    // Compares `source` with what was rendered before to find what is new.
     Step update(QByteArrayView source);
+    // For a source known to grow only by appending for as long as its
+    // `generation` stays the same: no comparison needed.
+    Step updateAppended(QByteArrayView source, quint64 generation);
     void reset();
 
     // Legends called for by everything rendered since the last restart.
     [[nodiscard]] MonitorRendering::Legends legends() const { return m_legends; }
 
 private:
-    QByteArray m_source;  // own copy, never shared, so appending never copies it
+    Step restart(QByteArrayView source);
+    Step append(QByteArrayView tail);
+
+    enum class Known { Nothing, Copy, Generation };
+    Known m_known = Known::Nothing;
+    QByteArray m_source;       // Copy: own copy, never shared, so appending never copies it
+    quint64 m_generation = 0;  // Generation: the source's generation
+    qsizetype m_renderedSize = 0;
     MonitorRendering::Legends m_legends;
-    bool m_valid = false;
 };

@@ -22,7 +22,13 @@ public:
             m_bytes.append(bytes.first(taken));
         return taken;
     }
-    void clear() { m_bytes.resize(0); }   // keeps the reserved room
+    void clear()
+    {
+        m_bytes.resize(0);  // keeps the reserved room
+        ++m_generation;
+    }
+    // Changes whenever the buffer is emptied: between two changes it only grows.
+    [[nodiscard]] quint64 generation() const { return m_generation; }
 
     [[nodiscard]] const QByteArray &bytes() const { return m_bytes; }
     [[nodiscard]] qsizetype size() const { return m_bytes.size(); }
@@ -30,4 +36,5 @@ public:
 
 private:
     QByteArray m_bytes;
+    quint64 m_generation = 1;
 };

@@ -10,10 +10,13 @@
 #include "panel/paneltable.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+
+#include <cmath>
 
 using PanelTable::pixels;
 
@@ -43,9 +46,18 @@ QFont fittingFont(const QWidget *widget, const QString &caption, int width, qrea
     constexpr qreal SmallestPoints = 6.5;
     constexpr int Padding = 8;
     QFont font = boldFont(widget, points);
-    while (font.pointSizeF() > SmallestPoints
-           && QFontMetrics(font).horizontalAdvance(caption) > width - Padding)
-        font.setPointSizeF(font.pointSizeF() - 0.25);
+    const int room = width - Padding;
+    const int needed = QFontMetrics(font).horizontalAdvance(caption);
+    if (needed <= room)
+        return font;
+    // Text width grows about in proportion to the size: start from there and
+    // step down in quarter points until it fits.
+    qreal size = qMax(SmallestPoints, std::floor(points * room / needed * 4) / 4);
+    font.setPointSizeF(size);
+    while (size > SmallestPoints && QFontMetrics(font).horizontalAdvance(caption) > room) {
+        size -= 0.25;
+        font.setPointSizeF(size);
+    }
     return font;
 }
 
@@ -82,6 +94,8 @@ Line *makeLine(QWidget *parent, const char *name, QRect twips, qreal points,
     line->setTextFormat(Qt::PlainText);
     line->setObjectName(QLatin1StringView(name));
     line->setGeometry(pixels(twips));
+    // A fixed size spares every change of text a layout request.
+    line->setFixedSize(line->size());
     line->setFont(boldFont(line, points));
     line->setFrameShape(QFrame::Box);
     line->setFrameShadow(QFrame::Plain);
@@ -153,28 +167,28 @@ void Form1::buildGroups()
     }
 }
 
-QAbstractButton *Form1::makeButton(const PanelTable::Button &spec)
+QAbstractButton *Form1::makeButton(const PanelTable::Button &entry)
 {
-    QWidget *parent = container(spec.group);
+    QWidget *parent = container(entry.group);
     QPushButton *button = nullptr;
-    if (spec.kind == PanelTable::Kind::Hold) {
+    if (entry.kind == PanelTable::Kind::Hold) {
         auto *hold = new HoldButton(parent);
-        hold->setIcon(ArrowPicture::icon(spec.arrow));
+        hold->setIcon(ArrowPicture::icon(entry.arrow));
         hold->setIconSize(QSize(ArrowPicture::Width, ArrowPicture::Height));
         button = hold;
     } else {
-        button = new QPushButton(QString::fromLatin1(spec.caption), parent);
+        button = new QPushButton(QString::fromLatin1(entry.caption), parent);
     }
-    button->setObjectName(QLatin1StringView(spec.name));
-    button->setGeometry(pixels(spec.twips));
-    button->setFont(fittingFont(button, button->text(), button->width(), spec.pointSize10 / 10.0));
+    button->setObjectName(QLatin1StringView(entry.name));
+    button->setGeometry(pixels(entry.twips));
+    button->setFont(fittingFont(button, button->text(), button->width(), entry.pointSize10 / 10.0));
     button->setAutoDefault(false);
-    button->setAccessibleName(QString::fromLatin1(spec.accessibleName));
-    if (spec.sends)
-        button->setAccessibleDescription(tr("Sends %1").arg(QLatin1StringView(spec.sends)));
-    if (spec.colour != PanelTable::Colour::System) {
+    button->setAccessibleName(QString::fromLatin1(entry.accessibleName));
+    if (entry.sends)
+        button->setAccessibleDescription(tr("Sends %1").arg(QLatin1StringView(entry.sends)));
+    if (entry.colour != PanelTable::Colour::System) {
         QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, QColor(QRgb(PanelTable::rgb(spec.colour))));
+        palette.setColor(QPalette::Button, QColor(QRgb(PanelTable::rgb(entry.colour))));
         palette.setColor(QPalette::ButtonText, Qt::black);
         button->setPalette(palette);
     }
@@ -183,15 +197,15 @@ QAbstractButton *Form1::makeButton(const PanelTable::Button &spec)
 
 void Form1::buildButtons()
 {
-    for (const PanelTable::Button &spec : PanelTable::buttons()) {
-        QAbstractButton *button = makeButton(spec);
-        switch (spec.kind) {
+    for (const PanelTable::Button &entry : PanelTable::buttons()) {
+        QAbstractButton *button = makeButton(entry);
+        switch (entry.kind) {
         case PanelTable::Kind::OneShot:
-            connect(button, &QAbstractButton::clicked, this, [this, &spec] { oneShotClick(spec); });
+            connect(button, &QAbstractButton::clicked, this, [this, &entry] { oneShotClick(entry); });
             break;
         case PanelTable::Kind::Hold: {
             auto *hold = static_cast<HoldButton *>(button);
-            const int code = spec.repeatCode;
+            const int code = entry.repeatCode;
             connect(hold, &HoldButton::mouseDown, m_holdRepeat, [this, code] { m_holdRepeat->press(code); });
             connect(hold, &HoldButton::mouseUp, m_holdRepeat, &HoldRepeat::Cont_M_up);
             break;
@@ -248,9 +262,9 @@ void Form1::buildMonitor()
     setForeground(m_status, QColor(StatusText));
 }
 
-void Form1::oneShotClick(const PanelTable::Button &spec)
+void Form1::oneShotClick(const PanelTable::Button &entry)
 {
-    m_module.pendingCommand = QByteArray(spec.sends) + '\r';
+    m_module.pendingCommand = QByteArray(entry.sends) + '\r';
     Hyouji(m_module.pendingCommand, Exchange::Transmit);
 }
 

@@ -51,10 +51,10 @@ private:
     void buildGroups();
     void buildButtons();
     void buildMonitor();
-    QAbstractButton *makeButton(const PanelTable::Button &spec);
+    QAbstractButton *makeButton(const PanelTable::Button &entry);
     [[nodiscard]] QWidget *container(const char *groupName);
 
-    void oneShotClick(const PanelTable::Button &spec);
+    void oneShotClick(const PanelTable::Button &entry);
     void Command16_Click();
     void Command33_Click();
     void Command74_Click();

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/module1.h"
+#include "benchsupport.h"
+#include "link/mscomm.h"
+#include "panel/form1.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+namespace Bench {
+
+// The real main window, started against a WireDevice on COM1, in full view.
+struct BenchWindow {
+    WireDevice device;
+    Module1 module;
+    std::unique_ptr<Form1> form;
+
+    bool start()
+    {
+        if (!device.isOpen())
+            return false;
+        useTemporarySettings(device.devicePath());
+        form = std::make_unique<Form1>(module);
+        form->Form_Load();
+        form->setFullView(true);
+        form->show();
+        return form->MSComm1().PortOpen();
+    }
+
+    QPushButton *button(const char *name) const
+    {
+        return form->findChild<QPushButton *>(QLatin1StringView(name));
+    }
+};
+
+inline void runEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+inline void sendMouse(QWidget *target, QEvent::Type type)
+{
+    const QPoint centre = target->rect().center();
+    const Qt::MouseButtons down = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, centre, target->mapToGlobal(centre), Qt::LeftButton, down, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+inline int roundsFrom(int argc, char **argv, int fallback)
+{
+    return argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : fallback;
+}
+
+} // namespace Bench
