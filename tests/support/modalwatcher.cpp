@@ -57,10 +57,11 @@ void ModalWatcher::answerDialog(QWidget *dialog)
         guard->close();
 }
 
-QDebug operator<<(QDebug debug, const ModalWatcher::MessageBox &box)
+char *toString(const ModalWatcher::MessageBox &box)
 {
-    QDebugStateSaver saver(debug);
-    debug.nospace() << "MessageBox(" << box.title << ", " << box.text << ", icon " << box.icon
-                    << ", buttons " << box.buttons << (box.modal ? ", modal" : ", modeless") << ')';
-    return debug;
+    QString text;
+    QDebug(&text).nospace() << "MessageBox(" << box.title << ", " << box.text << ", icon "
+                            << box.icon << ", buttons " << box.buttons
+                            << (box.modal ? ", modal" : ", modeless") << ')';
+    return qstrdup(text.toUtf8().constData());
 }

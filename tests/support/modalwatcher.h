@@ -27,6 +27,8 @@ public:
         bool modal = false;
 
         friend bool operator==(const MessageBox &, const MessageBox &) = default;
+        // For QCOMPARE's failure messages.
+        friend char *toString(const MessageBox &box);
     };
 
     explicit ModalWatcher(QObject *parent = nullptr);
@@ -51,5 +53,3 @@ private:
     std::function<void(QWidget *)> m_answer;
     int m_dialogsAnswered = 0;
 };
-
-QDebug operator<<(QDebug debug, const ModalWatcher::MessageBox &box);
