@@ -68,7 +68,7 @@ void Form1::showPortSettingsDialogAtStartUp()
 {
     // Modal over the not yet visible main window; its OK and Cancel show the
     // main window when they succeed. Closing it just lets start-up finish.
-    m_Form2 = new Form2(m_module, *m_MSComm1, this);
+    m_Form2 = new Form2(m_module, *m_MSComm1, *this);
     m_Form2->exec();
 }
 

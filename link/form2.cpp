@@ -32,8 +32,8 @@ enum class Kind { Frame, TextBox, Option, Button, Label };
 
 } // namespace
 
-Form2::Form2(Module1 &module, MSComm &MSComm1, QWidget *mainWindow)
-    : QDialog(mainWindow)
+Form2::Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow)
+    : QDialog(&mainWindow)
     , m_module(module)
     , m_MSComm1(MSComm1)
     , m_mainWindow(mainWindow)
@@ -197,7 +197,7 @@ void Form2::Command1_Click()
     // Stored only once the port has opened with them.
     LinkSettings::save(*LinkSettings::openStore(), m_module.portNumber, m_module.baudCode);
     unload();
-    m_mainWindow->show();
+    m_mainWindow.show();
 }
 
 void Form2::Command2_Click()
@@ -209,7 +209,7 @@ void Form2::Command2_Click()
         m_MSComm1.setCommPort(m_module.portNumber);
         if (m_MSComm1.setPortOpen(true)) {
             unload();
-            m_mainWindow->show();
+            m_mainWindow.show();
             return;
         }
     } else if (m_MSComm1.PortOpen()) {
@@ -248,7 +248,7 @@ void Form2::unload()
 
 void Form2::showRetryComport()
 {
-    QWidget *owner = isVisible() ? this : m_mainWindow;
+    QWidget *owner = isVisible() ? static_cast<QWidget *>(this) : &m_mainWindow;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), QStringLiteral("Retry Comport"),
                     QMessageBox::Ok, owner);
     box.exec();

@@ -18,7 +18,7 @@ class Form2 : public QDialog
 
 public:
     // `mainWindow` is the dialog's parent, shown when OK or Cancel succeeds.
-    Form2(Module1 &module, MSComm &MSComm1, QWidget *mainWindow);
+    Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow);
     ~Form2() override;
 
 protected:
@@ -48,7 +48,7 @@ private:
 
     Module1 &m_module;
     MSComm &m_MSComm1;
-    QWidget *const m_mainWindow;
+    QWidget &m_mainWindow;
     QButtonGroup *m_speedOptions = nullptr;
     QButtonGroup *m_portOptions = nullptr;
     QLineEdit *m_Text1 = nullptr;

@@ -276,7 +276,7 @@ void Form1::Command33_Click()
         m_Form2->activateWindow();
         return;
     }
-    m_Form2 = new Form2(m_module, *m_MSComm1, this);
+    m_Form2 = new Form2(m_module, *m_MSComm1, *this);
     m_Form2->show();
 }
 
