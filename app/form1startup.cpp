@@ -4,6 +4,7 @@
 
 #include "app/module1.h"
 #include "exchange/exchange.h"
+#include "link/form2.h"
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "panel/holdrepeat.h"
@@ -65,7 +66,10 @@ void Form1::placeOnScreen()
 
 void Form1::showPortSettingsDialogAtStartUp()
 {
-    // The port settings dialog is shown here, modally and without a message.
+    // Modal over the not yet visible main window; its OK and Cancel show the
+    // main window when they succeed. Closing it just lets start-up finish.
+    m_Form2 = new Form2(m_module, *m_MSComm1, *this);
+    m_Form2->exec();
 }
 
 void Form1::Form_QueryUnload()

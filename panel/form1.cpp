@@ -3,6 +3,7 @@
 #include "app/module1.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorline.h"
+#include "link/form2.h"
 #include "link/mscomm.h"
 #include "panel/arrowpicture.h"
 #include "panel/holdbutton.h"
@@ -280,7 +281,18 @@ void Form1::Command16_Click()
 
 void Form1::Command33_Click()
 {
-    // The port settings dialog arrives with its own window.
+    if (m_MSComm1->PortOpen())
+        (void)m_MSComm1->setPortOpen(false);
+    m_module.previousBaudCode = m_module.baudCode;
+    m_module.previousPortNumber = m_module.portNumber;
+    // A closed dialog is on its way out; only an open one is brought forward.
+    if (m_Form2 && m_Form2->isVisible()) {
+        m_Form2->raise();
+        m_Form2->activateWindow();
+        return;
+    }
+    m_Form2 = new Form2(m_module, *m_MSComm1, *this);
+    m_Form2->show();
 }
 
 void Form1::Command74_Click()

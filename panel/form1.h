@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 class Exchange;
+class Form2;
 class HoldRepeat;
 class MonitorLine;
 class MSComm;
@@ -76,4 +78,6 @@ private:
     QFrame *m_statusArea = nullptr;
     Exchange *m_exchange = nullptr;
     HoldRepeat *m_holdRepeat = nullptr;
+    // The port settings dialog while it is loaded; it deletes itself on closing.
+    QPointer<Form2> m_Form2;
 };

@@ -9,8 +9,10 @@
 #include "panel/form1.h"
 #include "panel/holdrepeat.h"
 #include "support/fakeprojector.h"
+#include "support/modalwatcher.h"
 #include "support/testsettings.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -34,12 +36,15 @@ private slots:
         QVERIFY(m_projector->open());
         TestSettings::mapPort(1, m_projector->devicePath());
         m_module = Module1{};
+        // The port dialog that start-up opens is closed with its close box.
+        m_watcher = std::make_unique<ModalWatcher>();
     }
 
     void cleanup()
     {
         m_form.reset();
         m_projector.reset();
+        m_watcher.reset();
     }
 
     // --- start-up -------------------------------------------------------
@@ -70,10 +75,12 @@ private slots:
 
         createForm();
         QCOMPARE(m_form->MSComm1().PortOpen(), opens);
+        QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_form->exchange().timer2().interval(), opens ? 1000 : 5000);
         QCOMPARE(m_form->exchange().timer4().interval(), opens ? 1200 : 5500);
-        // The baud key is read only for a usable port.
-        QCOMPARE(int(m_module.baudCode), opens ? 96 : 0);
+        // The baud key is read only for a usable port; the dialog takes 19200 then.
+        QCOMPARE(int(m_module.baudCode), opens ? 96 : 192);
         QVERIFY(!m_form->exchange().timer2().isActive());
         QVERIFY(!m_form->exchange().timer4().isActive());
     }
@@ -109,6 +116,8 @@ private slots:
         TestSettings::storeLink(QStringLiteral("2"), QStringLiteral("192"));
         createForm();
         QVERIFY(!m_form->MSComm1().PortOpen());
+        QCOMPARE(m_watcher->dialogsAnswered(), 1);
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_form->exchange().timer2().interval(), 5000);
         QCOMPARE(m_form->exchange().timer4().interval(), 5500);
         QCOMPARE(TestSettings::value(QStringLiteral("StartUP"), QStringLiteral("ComPort")), QStringLiteral("2"));
@@ -199,16 +208,28 @@ private slots:
     void serviceButtonsSendNothing_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::newRow("COM") << "Command33";
-        QTest::newRow("Command Table") << "Command74";
+        QTest::addColumn<QString>("thenPress");  // in the dialog it opened, if any
+
+        QTest::newRow("COM") << "Command33" << "Command2";
+        QTest::newRow("Command Table") << "Command74" << QString();
     }
     void serviceButtonsSendNothing()
     {
         QFETCH(QString, button);
+        QFETCH(QString, thenPress);
         openForm();
         m_form->setFullView(true);
         m_form->show();
         QTest::mouseClick(this->button(button.toLatin1().constData()), Qt::LeftButton);
+        if (!thenPress.isEmpty()) {
+            auto *dialog = m_form->findChild<QDialog *>(QStringLiteral("Form2"));
+            QVERIFY(dialog);
+            auto *dialogButton = dialog->findChild<QPushButton *>(thenPress);
+            QVERIFY(dialogButton);
+            QTest::mouseClick(dialogButton, Qt::LeftButton);
+        }
+        QVERIFY2(m_form->MSComm1().PortOpen(), qPrintable(m_form->MSComm1().errorString()));
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
         QTest::mouseClick(this->button("Command17"), Qt::LeftButton);
         QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
     }
@@ -360,6 +381,7 @@ private:
     }
 
     std::unique_ptr<FakeProjector> m_projector;
+    std::unique_ptr<ModalWatcher> m_watcher;
     Module1 m_module;
     std::unique_ptr<Form1> m_form;
 };

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+class MSComm;
+class QButtonGroup;
+class QLineEdit;
+struct Module1;
+
+// The port settings dialog: the serial port (COM1 to COM5 by option, or 1 to
+// 15 typed into "OTHER") and the speed. OK opens the port with the choice and
+// only then stores it; Cancel reopens the port that the "COM" button found in
+// force. The dialog deletes itself when it closes, so every dialog shown
+// starts afresh from the current link values.
+class Form2 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `mainWindow` is the dialog's parent, shown when OK or Cancel succeeds.
+    Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow);
+    ~Form2() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+
+    void Form_Load();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Option5_Click();
+    void Option6_Click();
+    void Option7_Click();
+    void Text1_Change();
+    void Command1_Click();
+    void Command2_Click();
+
+    // Port options show `portNumber` if it is 1 to 5, none otherwise.
+    void showPortOption(int portNumber);
+    // Settings and speed option from the baud code; any code but 96 becomes 192.
+    void applyBaudCode();
+    void unload();
+    void showRetryComport();
+
+    Module1 &m_module;
+    MSComm &m_MSComm1;
+    QWidget &m_mainWindow;
+    QButtonGroup *m_speedOptions = nullptr;
+    QButtonGroup *m_portOptions = nullptr;
+    QLineEdit *m_Text1 = nullptr;
+};
