@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 class Exchange;
+class Form3;
 class HoldRepeat;
 class MonitorLine;
 class MSComm;
@@ -34,6 +36,11 @@ public:
 
     // Shift state bits: 1 Shift, 2 Ctrl, 4 Alt.
     void Form_KeyDown(int keyCode, int shift);
+
+    // The status area (Frame15): the "Status" caption and the status line.
+    void setStatusAreaVisible(bool visible);
+    // The command list window while it is open.
+    [[nodiscard]] Form3 *commandList() const;
 
     [[nodiscard]] bool isFullView() const;
     void setFullView(bool full);
@@ -77,4 +84,6 @@ private:
     QFrame *m_statusArea = nullptr;
     Exchange *m_exchange = nullptr;
     HoldRepeat *m_holdRepeat = nullptr;
+    // Has no owner and deletes itself on close.
+    QPointer<Form3> m_form3;
 };
