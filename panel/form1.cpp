@@ -1,6 +1,7 @@
 #include "panel/form1.h"
 
 #include "app/module1.h"
+#include "catalogue/form3.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorline.h"
 #include "link/form2.h"
@@ -28,6 +29,10 @@ constexpr QRgb PowerTitleBackground = qRgb(212, 208, 200);
 constexpr QRgb PowerTitleText = qRgb(192, 0, 0);
 constexpr QRgb LegendText = qRgb(255, 0, 0);
 constexpr QRgb StatusText = qRgb(255, 0, 0);
+
+// The longer waits while the command list window is open.
+constexpr int CommandListReplyWindowMs = 5000;
+constexpr int CommandListMonitorHoldMs = 5500;
 
 QFont boldFont(const QWidget *widget, qreal points)
 {
@@ -134,7 +139,11 @@ Form1::Form1(Module1 &module, QWidget *parent)
     findChild<QWidget *>(QStringLiteral("Command17"))->setFocus();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The command list window has no owner; it does not outlive this one.
+    delete m_form3;
+}
 
 QWidget *Form1::container(const char *groupName)
 {
@@ -297,11 +306,33 @@ void Form1::Command33_Click()
 
 void Form1::Command74_Click()
 {
-    // The command list window arrives with its own window.
+    setStatusAreaVisible(false);
+    m_exchange->setIntervals(CommandListReplyWindowMs, CommandListMonitorHoldMs);
+    // A closed window is on its way out (deleted later): open a new one.
+    if (!m_form3 || !m_form3->isVisible())
+        m_form3 = new Form3(*this);
+    m_form3->show();
+    m_form3->raise();
+    m_form3->activateWindow();
+}
+
+Form3 *Form1::commandList() const
+{
+    return m_form3;
+}
+
+void Form1::setStatusAreaVisible(bool visible)
+{
+    m_statusArea->setVisible(visible);
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    // Ending the main window ends the program, every other window included.
+    if (m_form3)
+        m_form3->unloadWithMainWindow();
+    if (m_Form2)
+        m_Form2->close();
     Form_QueryUnload();
     event->accept();
 }

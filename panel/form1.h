@@ -6,6 +6,7 @@
 
 class Exchange;
 class Form2;
+class Form3;
 class HoldRepeat;
 class MonitorLine;
 class MSComm;
@@ -36,6 +37,11 @@ public:
 
     // Shift state bits: 1 Shift, 2 Ctrl, 4 Alt.
     void Form_KeyDown(int keyCode, int shift);
+
+    // The status area (Frame15): the "Status" caption and the status line.
+    void setStatusAreaVisible(bool visible);
+    // The command list window while it is open.
+    [[nodiscard]] Form3 *commandList() const;
 
     [[nodiscard]] bool isFullView() const;
     void setFullView(bool full);
@@ -80,4 +86,6 @@ private:
     HoldRepeat *m_holdRepeat = nullptr;
     // The port settings dialog while it is loaded; it deletes itself on closing.
     QPointer<Form2> m_Form2;
+    // Has no owner and deletes itself on close.
+    QPointer<Form3> m_form3;
 };
