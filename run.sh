@@ -1,8 +1,157 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the control panel.
+# Installs what is missing, builds, and starts the control panel wired to the
+# projector simulator, so it can be tried without a projector. Arguments go to
+# the simulator (./run.sh --split --delay 200; see build/sim/rm740-sim --help).
+# With no display it runs a scripted session under Xvfb instead, saves a
+# screenshot of the full view and prints the exchange log.
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}"
 build_tree "$ROOT/build"
-exec "$ROOT/build/app/rm740-control" "$@"
+
+BUILD="$ROOT/build"
+WINDOW_TITLE="ORVA   RM740  CONTROL"
+SCREENSHOT="$BUILD/run-session.png"
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/rm740-run.XXXXXX")"
+LINK="$WORK/projector"
+SIM_PID="" APP_PID="" XVFB_PID=""
+
+stop() {  # stop PID: ends a process this script started, if it still runs
+    local pid="$1"
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null || return 0
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null || true
+}
+cleanup() {
+    stop "$APP_PID"
+    stop "$SIM_PID"
+    stop "$XVFB_PID"
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
+wait_for() {
+    local tenths=$(( $1 * 10 )); shift
+    for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
+    return 1
+}
+
+# --- the simulated projector -------------------------------------------------
+start_simulator() {  # start_simulator [LOG]: the exchange log goes to LOG, or to standard error
+    if [ -n "${1:-}" ]; then
+        "$BUILD/sim/rm740-sim" --link "$LINK" "${SIM_ARGS[@]}" >"$WORK/device" 2>"$1" &
+    else
+        "$BUILD/sim/rm740-sim" --link "$LINK" "${SIM_ARGS[@]}" >"$WORK/device" &
+    fi
+    SIM_PID=$!
+    if ! wait_for 10 test -L "$LINK"; then
+        echo "The simulator did not start." >&2
+        [ -z "${1:-}" ] || cat "$1" >&2
+        exit 1
+    fi
+    echo "Simulated projector on $(cat "$WORK/device"), linked as $LINK"
+}
+
+# A settings store of this session's own (XDG_CONFIG_HOME for the program
+# only): COM1 is the simulator, at 19200 baud. The user's store is not touched.
+write_settings() {
+    cat >"$WORK/ORVA.conf" <<EOF
+[Ports]
+COM1="$LINK"
+
+[StartUP]
+BaudRate=192
+ComPort=1
+EOF
+}
+
+start_program() {  # start_program [LOG]: in the background, its output to LOG or here
+    if [ -n "${1:-}" ]; then
+        XDG_CONFIG_HOME="$WORK" "$BUILD/app/rm740-control" >"$1" 2>&1 &
+    else
+        XDG_CONFIG_HOME="$WORK" "$BUILD/app/rm740-control" &
+    fi
+    APP_PID=$!
+}
+
+SIM_ARGS=("$@")
+write_settings
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    # The exchange log goes to this terminal as the session runs.
+    start_simulator
+    start_program
+    wait "$APP_PID" && status=0 || status=$?
+    APP_PID=""
+    exit "$status"
+fi
+
+# --- no display: a scripted session under Xvfb --------------------------------
+echo "No display found: running a scripted session under Xvfb (power on, status, lamp time)."
+ensure_packages xvfb xdotool imagemagick
+
+EXCHANGE_LOG="$WORK/exchange.log"
+start_simulator "$EXCHANGE_LOG"
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+XVFB_PID=$!
+if ! wait_for 10 test -s "$WORK/display"; then
+    echo "Xvfb did not start:" >&2
+    cat "$WORK/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$(head -n1 "$WORK/display")"
+
+start_program "$WORK/program.log"
+if ! WID="$(timeout 30 xdotool search --sync --onlyvisible --name "$WINDOW_TITLE" | head -n1)" \
+    || [ -z "$WID" ]; then
+    echo "The control panel did not come up:" >&2
+    cat "$WORK/program.log" >&2
+    exit 1
+fi
+
+# Button centres in the window, in pixels (twips / 15).
+click() {  # click NAME X Y
+    echo "  click $1"
+    xdotool mousemove --window "$WID" "$2" "$3" click 1
+}
+power_on() { click "Power On" 40 50; }
+status() { click "Status" 618 369; }
+lamp_time() { click "Lamp Time" 618 449; }
+end_program() { click "END" 618 324; }
+power_is_on() { tail -n1 "$EXCHANGE_LOG" | grep -q 'CR0\[CR\]  ->  00\[CR\]'; }
+
+sleep 1  # let the window settle before typing into it
+timeout 10 xdotool windowfocus --sync "$WID" || true
+echo "  Ctrl+H: the full view"
+xdotool key ctrl+h
+sleep 0.5
+power_on
+sleep 0.5
+walked=0
+for _ in $(seq 60); do  # until the warm-up is over
+    status
+    sleep 0.5
+    if power_is_on; then walked=1; break; fi
+done
+lamp_time
+sleep 0.5
+import -window "$WID" "$SCREENSHOT"
+end_program
+wait_for 10 eval '! kill -0 "$APP_PID" 2>/dev/null' || stop "$APP_PID"
+APP_PID=""
+
+echo
+echo "Exchange log:"
+cat "$EXCHANGE_LOG"
+echo
+echo "Screenshot of the full view: $SCREENSHOT"
+if [ "$walked" -ne 1 ]; then
+    echo "The projector never reported Power ON." >&2
+    exit 1
+fi

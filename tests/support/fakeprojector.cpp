@@ -15,17 +15,24 @@ QList<QByteArray> FakeProjector::frames() const
     return result;
 }
 
+ProjectorModel &FakeProjector::emulateProjector(ProjectorModel::Timing timing)
+{
+    m_model = std::make_unique<ProjectorModel>(timing);
+    m_clock.start();
+    setResponder([this](const QByteArray &frame) {
+        return m_model->answer(frame.chopped(1), ProjectorModel::Duration(m_clock.elapsed()));
+    });
+    return *m_model;
+}
+
 void FakeProjector::take(const QByteArray &bytes)
 {
     m_received += bytes;
+    const QList<QByteArray> frames = m_splitter.take(bytes);
     if (!m_responder)
         return;
-    m_partialFrame += bytes;
-    qsizetype end;
-    while ((end = m_partialFrame.indexOf('\r')) >= 0) {
-        const QByteArray frame = m_partialFrame.left(end + 1);
-        m_partialFrame.remove(0, end + 1);
-        const QByteArray answer = m_responder(frame);
+    for (const QByteArray &text : frames) {
+        const QByteArray answer = m_responder(text + '\r');
         if (!answer.isEmpty())
             send(answer);
     }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "sim/framesplitter.h"
+#include "sim/projectormodel.h"
 #include "sim/pseudoterminal.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 
 #include <functional>
+#include <memory>
 
 // The device end of a pseudo-terminal that the tests wire the program to.
 // It records every byte the program writes and answers frames on request.
@@ -35,6 +39,10 @@ public:
         m_responder = std::move(responder);
     }
 
+    // From now on every frame is answered as the simulated projector answers
+    // it; the model is returned so a test can look at its state.
+    ProjectorModel &emulateProjector(ProjectorModel::Timing timing = {});
+
     [[nodiscard]] PseudoTerminal &terminal() { return m_terminal; }
 
 private:
@@ -42,6 +50,8 @@ private:
 
     PseudoTerminal m_terminal;
     QByteArray m_received;
-    QByteArray m_partialFrame;
+    FrameSplitter m_splitter;
     std::function<QByteArray(const QByteArray &)> m_responder;
+    std::unique_ptr<ProjectorModel> m_model;
+    QElapsedTimer m_clock;
 };
