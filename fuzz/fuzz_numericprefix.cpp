@@ -1,5 +1,5 @@
-// Stored settings texts of any content read as a finite number, and the
-// "OTHER" field's reading stays within its range.
+// Stored settings texts of any content read as a finite whole number, and as
+// a port number or baud code only where it fits.
 #include "link/linksettings.h"
 #include "link/numericprefix.h"
 
@@ -20,10 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint16 port = LinkSettings::portNumberFromText(text);
     if (value >= -32768 && value <= 32767 ? port != qint16(value) : port != 0)
         std::abort();
-    (void)LinkSettings::baudCodeFromText(text);
-
-    const auto other = NumericPrefix::wholeNumberInRange(text, 0, 255);
-    if (other && (*other < 0 || *other > 255))
+    const quint8 baud = LinkSettings::baudCodeFromText(text);
+    if (value >= 0 && value <= 255 ? baud != quint8(value) : baud != 0)
         std::abort();
     return 0;
 }
