@@ -2,6 +2,7 @@
 
 #include "catalogue/commandtext.h"
 #include "exchange/exchange.h"
+#include "panel/captionfont.h"
 #include "panel/form1.h"
 #include "panel/paneltable.h"
 
@@ -40,13 +41,7 @@ constexpr qreal CaptionPoints = 9.75;
 
 QFont boldFont(const QWidget *widget)
 {
-    QFont font = widget->font();
-    // Narrow faces first: the captions were laid out for one.
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"), font.family()});
-    font.setBold(true);
-    font.setPointSizeF(CaptionPoints);
-    return font;
+    return captionFont(widget->font(), CaptionPoints);
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips)

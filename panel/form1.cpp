@@ -7,6 +7,7 @@
 #include "link/form2.h"
 #include "link/mscomm.h"
 #include "panel/arrowpicture.h"
+#include "panel/captionfont.h"
 #include "panel/holdbutton.h"
 #include "panel/holdrepeat.h"
 #include "panel/paneltable.h"
@@ -36,14 +37,7 @@ constexpr int CommandListMonitorHoldMs = 5500;
 
 QFont boldFont(const QWidget *widget, qreal points)
 {
-    QFont font = widget->font();
-    // Narrow faces first: the captions were laid out for one.
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
-                      font.family()});
-    font.setBold(true);
-    font.setPointSizeF(points);
-    return font;
+    return captionFont(widget->font(), points);
 }
 
 // The largest size up to `points` at which `caption` fits `width` pixels.

@@ -11,8 +11,7 @@
 #include "exchange/monitorrendering.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
-#include "support/fakeprojector.h"
-#include "support/testsettings.h"
+#include "support/wiredform.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -34,24 +33,13 @@ private slots:
 
     void init()
     {
-        TestSettings::clear();
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
-        TestSettings::mapPort(1, m_projector->devicePath());
-        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        m_module = Module1{};
-        m_form1 = std::make_unique<Form1>(m_module);
-        m_form1->Form_Load();
-        QVERIFY(m_form1->MSComm1().PortOpen());
-        m_form1->setFullView(true);
-        m_form1->show();
+        m_wired = std::make_unique<WiredForm>();
+        QVERIFY(m_wired->isConnected());
+        form1().setFullView(true);
+        form1().show();
     }
 
-    void cleanup()
-    {
-        m_form1.reset();
-        m_projector.reset();
-    }
+    void cleanup() { m_wired.reset(); }
 
     // --- opening --------------------------------------------------------
 
@@ -111,15 +99,15 @@ private slots:
     void openingHidesTheStatusAreaAndLengthensTheTimers()
     {
         QVERIFY(statusArea()->isVisible());
-        QCOMPARE(m_form1->exchange().timer2().interval(), 1000);
+        QCOMPARE(form1().exchange().timer2().interval(), 1000);
         open();
         QVERIFY(statusArea()->isHidden());
-        QCOMPARE(m_form1->exchange().timer2().interval(), 5000);
-        QCOMPARE(m_form1->exchange().timer4().interval(), 5500);
+        QCOMPARE(form1().exchange().timer2().interval(), 5000);
+        QCOMPARE(form1().exchange().timer4().interval(), 5500);
         // The main window stays usable, under the longer periods.
         mainButton("Command17")->click();
-        QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
-        QCOMPARE(m_module.pendingCommand, QByteArray("C00\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
+        QCOMPARE(module().pendingCommand, QByteArray("C00\r"));
     }
 
     void openingAgainBringsTheOpenWindowForwardWithoutReloading()
@@ -128,7 +116,7 @@ private slots:
         button("Command5")->click();
         text1()->setText(QStringLiteral("CR0"));
         mainButton("Command74")->click();
-        QCOMPARE(m_form1->commandList(), form);
+        QCOMPARE(form1().commandList(), form);
         QVERIFY(form->isVisible());
         QCOMPARE(text1()->text(), QStringLiteral("CR0"));
         QCOMPARE(form->listMode(), Catalogue::List::Read);
@@ -140,24 +128,24 @@ private slots:
     {
         open();
         send();
-        QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
         QCOMPARE(mainLabel("Label11")->text(), QStringLiteral(" C 0 0  [CR] "));
-        QCOMPARE(m_form1->exchange().awaitingReply(), quint8(1));
+        QCOMPARE(form1().exchange().awaitingReply(), quint8(1));
     }
 
     void sendLeavesThePendingCommandAloneAndKeysTheReplyToItsFrame()
     {
         open();
         mainButton("Command45")->click();  // "CR1": the pending command
-        QTRY_COMPARE(m_projector->received(), QByteArray("CR1\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("CR1\r"));
         text1()->setText(QStringLiteral("CR0[CR]"));
-        m_projector->setResponder([](const QByteArray &frame) {
+        projector().setResponder([](const QByteArray &frame) {
             return frame == "CR0\r" ? QByteArray("00\r") : QByteArray();
         });
         send();
-        QTRY_COMPARE(m_projector->received(), QByteArray("CR1\rCR0\r"));
-        QCOMPARE(m_module.pendingCommand, QByteArray("CR1\r"));
-        QCOMPARE(m_form1->exchange().interpretationKey(), QByteArray("CR0\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("CR1\rCR0\r"));
+        QCOMPARE(module().pendingCommand, QByteArray("CR1\r"));
+        QCOMPARE(form1().exchange().interpretationKey(), QByteArray("CR0\r"));
         QTRY_COMPARE(mainLabel("Label25")->text(), QStringLiteral(" Power ON"));
     }
 
@@ -166,18 +154,18 @@ private slots:
         Form3 *form = open();
         selectByKeyboard(combo("Combo1"), 1);
         send();
-        QTRY_COMPARE(m_projector->received(), QByteArray("C01\r"));
-        QVERIFY(m_form1->exchange().timer2().isActive());
-        QVERIFY(m_form1->exchange().timer4().isActive());
-        QCOMPARE(m_form1->exchange().timer2().interval(), 5000);
-        QCOMPARE(m_form1->exchange().timer4().interval(), 5500);
+        QTRY_COMPARE(projector().received(), QByteArray("C01\r"));
+        QVERIFY(form1().exchange().timer2().isActive());
+        QVERIFY(form1().exchange().timer4().isActive());
+        QCOMPARE(form1().exchange().timer2().interval(), 5000);
+        QCOMPARE(form1().exchange().timer4().interval(), 5500);
         QVERIFY(legend("Label1")->isHidden());
         QVERIFY(legend("Label2")->isHidden());
         // The edit box, the selection and the frame stay: SEND again repeats it.
         QCOMPARE(text1()->text(), QStringLiteral("C01[CR]"));
         QCOMPARE(combo("Combo1")->currentIndex(), 1);
         send();
-        QTRY_COMPARE(m_projector->received(), QByteArray("C01\rC01\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("C01\rC01\r"));
         QCOMPARE(form->preparedFrame(), QByteArray("C01\r"));
     }
 
@@ -207,7 +195,7 @@ private slots:
         // The edit step leaves the legends alone.
         QVERIFY(legend("Label2")->isVisible());
         send();
-        QTRY_COMPARE(m_projector->received(), frame);
+        QTRY_COMPARE(projector().received(), frame);
         QVERIFY(form->isVisible());
     }
 
@@ -218,7 +206,7 @@ private slots:
         QTest::keyClick(text1(), Qt::Key_Return);
         QTest::keyClick(text1(), Qt::Key_Enter);
         mainButton("Command17")->click();
-        QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
     }
 
     // --- selection steps and legends -------------------------------------------
@@ -236,7 +224,7 @@ private slots:
         QCOMPARE(text1()->text(), QStringLiteral("CF BRIGHT 0%%[CR]"));
 
         send();
-        QTRY_COMPARE(m_projector->received(), QByteArray("CF BRIGHT 0%%\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("CF BRIGHT 0%%\r"));
 
         // Overtype the two placeholders with 5 and 0.
         QTest::keyClick(text1(), Qt::Key_Home);
@@ -247,7 +235,7 @@ private slots:
         QTest::keyClicks(text1(), QStringLiteral("50"));
         QCOMPARE(text1()->text(), QStringLiteral("CF BRIGHT 050[CR]"));
         send();
-        QTRY_COMPARE(m_projector->received(), QByteArray("CF BRIGHT 0%%\rCF BRIGHT 050\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("CF BRIGHT 0%%\rCF BRIGHT 050\r"));
     }
 
     void expandSelectionsSetTheParameterLegend_data()
@@ -289,7 +277,7 @@ private slots:
         if (parameter)
             QCOMPARE(form->focusWidget(), text1());
         send();
-        QTRY_VERIFY(m_projector->received().endsWith(command.toLatin1() + '\r'));
+        QTRY_VERIFY(projector().received().endsWith(command.toLatin1() + '\r'));
     }
 
     void basicAndReadSelectionsLeaveTheParameterLegendAlone()
@@ -317,7 +305,7 @@ private slots:
         QVERIFY(legend("Label1")->isHidden());
         QVERIFY(legend("Label2")->isHidden());
         QCOMPARE(text1()->text(), QStringLiteral("CR SERIALNO[CR]"));
-        QTRY_COMPARE(m_projector->received(), QByteArray("CR SERIALNO\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("CR SERIALNO\r"));
 
         // Every selection shows the marker legend again.
         selectByMouse(combo("Combo3"), 0);
@@ -412,13 +400,13 @@ private slots:
             button("Command2")->click();
         QVERIFY(!form || form->isHidden());
         QVERIFY(statusArea()->isVisible());
-        QCOMPARE(m_form1->exchange().timer2().interval(), 1000);
-        QCOMPARE(m_form1->exchange().timer4().interval(), 1200);
-        QVERIFY(m_form1->isVisible());
-        QVERIFY(m_form1->MSComm1().PortOpen());
+        QCOMPARE(form1().exchange().timer2().interval(), 1000);
+        QCOMPARE(form1().exchange().timer4().interval(), 1200);
+        QVERIFY(form1().isVisible());
+        QVERIFY(form1().MSComm1().PortOpen());
         // Unloaded: its state is gone with it.
         QTRY_VERIFY(!form);
-        QVERIFY(!m_form1->commandList());
+        QVERIFY(!form1().commandList());
     }
 
     void reopeningStartsFromTheFirstBasicEntry()
@@ -436,9 +424,9 @@ private slots:
         QCOMPARE(combo("Combo1")->currentIndex(), 0);
         QCOMPARE(text1()->text(), QStringLiteral("C00[CR]"));
         QVERIFY(statusArea()->isHidden());
-        QCOMPARE(m_form1->exchange().timer2().interval(), 5000);
+        QCOMPARE(form1().exchange().timer2().interval(), 5000);
         send();
-        QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
+        QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
     }
 
     void reopeningRightAfterCloseGivesAFreshWindow()
@@ -466,17 +454,17 @@ private slots:
         if (byEnd)
             mainButton("Command16")->click();
         else
-            QVERIFY(m_form1->close());
-        QVERIFY(!m_form1->isVisible());
+            QVERIFY(form1().close());
+        QVERIFY(!form1().isVisible());
         QVERIFY(!form || form->isHidden());
-        QVERIFY(!m_form1->MSComm1().PortOpen());
+        QVERIFY(!form1().MSComm1().PortOpen());
         QTRY_VERIFY(!form);
     }
 
     void aListWindowLeftOpenGoesWithTheMainWindow()
     {
         QPointer<Form3> form = open();
-        m_form1.reset();
+        m_wired.reset();
         QVERIFY(!form);
     }
 
@@ -484,12 +472,12 @@ private:
     Form3 *open()
     {
         mainButton("Command74")->click();
-        Form3 *form = m_form1->commandList();
+        Form3 *form = form1().commandList();
         if (form && !QTest::qWaitForWindowExposed(form))
             return nullptr;
         return form;
     }
-    Form3 *form() const { return m_form1->commandList(); }
+    Form3 *form() const { return form1().commandList(); }
     QComboBox *combo(const char *name) const
     {
         return form()->findChild<QComboBox *>(QLatin1StringView(name));
@@ -505,13 +493,13 @@ private:
     }
     QPushButton *mainButton(const char *name) const
     {
-        return m_form1->findChild<QPushButton *>(QLatin1StringView(name));
+        return form1().findChild<QPushButton *>(QLatin1StringView(name));
     }
     QLabel *mainLabel(const char *name) const
     {
-        return m_form1->findChild<QLabel *>(QLatin1StringView(name));
+        return form1().findChild<QLabel *>(QLatin1StringView(name));
     }
-    QFrame *statusArea() const { return m_form1->findChild<QFrame *>(QStringLiteral("Frame15")); }
+    QFrame *statusArea() const { return form1().findChild<QFrame *>(QStringLiteral("Frame15")); }
     void send() { button("Command1")->click(); }
 
     // Steps down the list with the arrow key, one entry at a time.
@@ -534,9 +522,11 @@ private:
         QTRY_VERIFY(!view->isVisible());
     }
 
-    std::unique_ptr<FakeProjector> m_projector;
-    Module1 m_module;
-    std::unique_ptr<Form1> m_form1;
+    Form1 &form1() const { return m_wired->form(); }
+    FakeProjector &projector() const { return m_wired->projector(); }
+    Module1 &module() const { return m_wired->module(); }
+
+    std::unique_ptr<WiredForm> m_wired;
 };
 
 QTEST_MAIN(Form3Test)
