@@ -1,0 +1,63 @@
+#include "exchange/readoutline.h"
+
+#include "exchange/readoutlineaccessible.h"
+
+#include <QAccessible>
+
+ReadoutLine::ReadoutLine(QWidget *parent)
+    : QLabel(parent)
+{
+    ReadoutLineAccessible::install();
+    setTextFormat(Qt::PlainText);
+}
+
+QString ReadoutLine::describe(const QString &text)
+{
+    if (text.size() <= DescribedLength)
+        return text;
+    return text.first(DescribedLength) + QChar(0x2026);
+}
+
+void ReadoutLine::showText(const QString &text)
+{
+    // With no assistive technology listening nothing is announced, and
+    // nothing is kept for it.
+    if (!QAccessible::isActive()) {
+        setText(text);
+        return;
+    }
+    const QString before = this->text();
+    setText(text);
+    // QLabel keeps its text when given an equal one.
+    if (this->text().constData() == before.constData())
+        return;
+    QAccessibleTextUpdateEvent replaced(this, 0, before, text);
+    QAccessible::updateAccessibility(&replaced);
+    if (QStringView(before).first(qMin(before.size(), DescribedLength))
+        != QStringView(text).first(qMin(text.size(), DescribedLength))) {
+        QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
+    }
+}
+
+void ReadoutLine::appendText(const QString &pieces)
+{
+    if (pieces.isEmpty())
+        return;
+    // Let go of the label's reference first, so that the append happens in
+    // place instead of copying the whole line.
+    QString grown = text();
+    const qsizetype position = grown.size();
+    setText(QString());
+    grown += pieces;
+    setText(grown);
+    if (!QAccessible::isActive())
+        return;
+    // Only the new pieces travel: the line may be long.
+    QAccessibleTextInsertEvent inserted(this, int(position), pieces);
+    QAccessible::updateAccessibility(&inserted);
+    if (position < DescribedLength) {
+        QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
+    }
+}
