@@ -16,7 +16,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$SIMULATOR" --link "$WORK/projector" >"$WORK/device" 2>"$WORK/exchange.log" &
+# Replies a byte at a time, so that the RxD line grows piece by piece.
+"$SIMULATOR" --link "$WORK/projector" --split >"$WORK/device" 2>"$WORK/exchange.log" &
 SIM_PID=$!
 for _ in $(seq 100); do [ -L "$WORK/projector" ] && break; sleep 0.1; done
 if [ ! -L "$WORK/projector" ]; then
