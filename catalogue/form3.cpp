@@ -102,6 +102,18 @@ QComboBox *makeList(QWidget *parent, const char *name, Catalogue::List list, boo
     return combo;
 }
 
+// Names a list for assistive technology. On Linux a list's accessible name is
+// its current entry, and what the list is for comes from the label that names
+// it; the window shows none, so the list gets one that stays hidden.
+void nameList(QComboBox *list, const QString &name)
+{
+    list->setAccessibleName(name);
+    auto *label = new QLabel(name, list->parentWidget());
+    label->setObjectName(list->objectName() + QLatin1StringView("Name"));
+    label->setBuddy(list);
+    label->setVisible(false);
+}
+
 } // namespace
 
 Form3::Form3(Form1 &form1)
@@ -163,9 +175,9 @@ void Form3::buildControls()
                         WideListPlace.translated(0, 1320));
     m_combo3 = makeList(this, "Combo3", Catalogue::List::Read, true,
                         WideListPlace.translated(0, 1800));
-    m_combo1->setAccessibleName(tr("Basic command list"));
-    m_combo2->setAccessibleName(tr("Expand command list"));
-    m_combo3->setAccessibleName(tr("Read command list"));
+    nameList(m_combo1, tr("Basic command list"));
+    nameList(m_combo2, tr("Expand command list"));
+    nameList(m_combo3, tr("Read command list"));
 
     setTabOrder(m_combo1, command1);
     setTabOrder(command1, command2);
