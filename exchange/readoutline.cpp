@@ -11,6 +11,17 @@ ReadoutLine::ReadoutLine(QWidget *parent)
     setTextFormat(Qt::PlainText);
 }
 
+namespace {
+
+// Whether describe() comes to the same for both, without building either.
+bool sameDescription(QStringView a, QStringView b)
+{
+    constexpr qsizetype Cap = ReadoutLine::DescribedLength;
+    return (a.size() > Cap) == (b.size() > Cap) && a.first(qMin(a.size(), Cap)) == b.first(qMin(b.size(), Cap));
+}
+
+} // namespace
+
 QString ReadoutLine::describe(const QString &text)
 {
     if (text.size() <= DescribedLength)
@@ -33,8 +44,7 @@ void ReadoutLine::showText(const QString &text)
         return;
     QAccessibleTextUpdateEvent replaced(this, 0, before, text);
     QAccessible::updateAccessibility(&replaced);
-    if (QStringView(before).first(qMin(before.size(), DescribedLength))
-        != QStringView(text).first(qMin(text.size(), DescribedLength))) {
+    if (!sameDescription(before, text)) {
         QAccessibleEvent described(this, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&described);
     }
@@ -56,7 +66,8 @@ void ReadoutLine::appendText(const QString &pieces)
     // Only the new pieces travel: the line may be long.
     QAccessibleTextInsertEvent inserted(this, int(position), pieces);
     QAccessible::updateAccessibility(&inserted);
-    if (position < DescribedLength) {
+    // The description changes while it is not yet cut, and once more when it is.
+    if (position <= DescribedLength) {
         QAccessibleEvent described(this, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&described);
     }
