@@ -3,7 +3,7 @@
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}"
 build_tree "$ROOT/build"
 
 cd "$ROOT/build"

@@ -2,6 +2,7 @@
 
 #include "catalogue/commandtext.h"
 #include "exchange/exchange.h"
+#include "panel/accessibleroles.h"
 #include "panel/captionfont.h"
 #include "panel/form1.h"
 #include "panel/paneltable.h"
@@ -44,10 +45,14 @@ QFont boldFont(const QWidget *widget)
     return captionFont(widget->font(), CaptionPoints);
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips)
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips,
+                        const QString &accessibleName, const QString &accessibleDescription)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1StringView(name));
+    // Spoken names: the captions are partly in capitals, which screen readers spell out.
+    button->setAccessibleName(accessibleName);
+    button->setAccessibleDescription(accessibleDescription);
     button->setGeometry(pixels(twips));
     button->setFont(boldFont(button));
     // Neither default nor cancel: Enter in the edit box sends nothing.
@@ -92,12 +97,25 @@ QComboBox *makeList(QWidget *parent, const char *name, Catalogue::List list, boo
     return combo;
 }
 
+// Names a list for assistive technology. On Linux a list's accessible name is
+// its current entry, and what the list is for comes from the label that names
+// it; the window shows none, so the list gets one that stays hidden.
+void nameList(QComboBox *list, const QString &name)
+{
+    list->setAccessibleName(name);
+    auto *label = new QLabel(name, list->parentWidget());
+    label->setObjectName(list->objectName() + QLatin1StringView("Name"));
+    label->setBuddy(list);
+    label->setVisible(false);
+}
+
 } // namespace
 
 Form3::Form3(Form1 &form1)
     : QWidget(nullptr)
     , m_form1(form1)
 {
+    AccessibleRoles::install();
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Command List"));
     setWindowIcon(form1.windowIcon());
@@ -121,24 +139,30 @@ void Form3::buildControls()
     // Laid out where the window's design has them; the load steps bring the
     // three lists together at their common place.
     auto *command3 = makeButton(this, "Command3", QStringLiteral("Basic Command List"),
-                                {120, 120, 2415, 375});
+                                {120, 120, 2415, 375}, tr("Show the basic command list"),
+                                tr("Shows the basic commands and picks the first"));
     auto *command4 = makeButton(this, "Command4", QStringLiteral("Expand Command List"),
-                                {2760, 120, 2655, 375});
+                                {2760, 120, 2655, 375}, tr("Show the expand command list"),
+                                tr("Shows the set commands and picks the first"));
     auto *command5 = makeButton(this, "Command5", QStringLiteral("Expand Read Command List"),
-                                {5760, 120, 3015, 375});
-    auto *command1 = makeButton(this, "Command1", QStringLiteral("SEND"), {9000, 680, 855, 375});
+                                {5760, 120, 3015, 375}, tr("Show the read command list"),
+                                tr("Shows the read commands and picks the first"));
+    auto *command1 = makeButton(this, "Command1", QStringLiteral("SEND"), {9000, 680, 855, 375},
+                                tr("Send"), tr("Sends the command to send"));
 
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(pixels(QRect(120, 720, 8655, 300)));
     m_text1->setMaxLength(std::numeric_limits<int>::max());
     m_text1->setAccessibleName(tr("Command to send"));
+    m_text1->setAccessibleDescription(tr("Replace each %, if any, by a digit from 0 to 9"));
 
     m_label2 = makeLegend(this, "Label2", QStringLiteral("[CR] :Carriage Return Code (0x0D)"),
                           {240, 1200, 3975, 300});
     m_label1 = makeLegend(this, "Label1", QStringLiteral("% :Parameter (0-9)."),
                           {4560, 1200, 2895, 300});
-    auto *command2 = makeButton(this, "Command2", QStringLiteral("CLOSE"), {9000, 1320, 855, 375});
+    auto *command2 = makeButton(this, "Command2", QStringLiteral("CLOSE"), {9000, 1320, 855, 375},
+                                tr("Close"), tr("Closes the command list"));
 
     m_combo1 = makeList(this, "Combo1", Catalogue::List::Basic, false,
                         BasicListPlace.translated(0, 840));
@@ -146,9 +170,9 @@ void Form3::buildControls()
                         WideListPlace.translated(0, 1320));
     m_combo3 = makeList(this, "Combo3", Catalogue::List::Read, true,
                         WideListPlace.translated(0, 1800));
-    m_combo1->setAccessibleName(tr("Basic command list"));
-    m_combo2->setAccessibleName(tr("Expand command list"));
-    m_combo3->setAccessibleName(tr("Read command list"));
+    nameList(m_combo1, tr("Basic command list"));
+    nameList(m_combo2, tr("Expand command list"));
+    nameList(m_combo3, tr("Read command list"));
 
     setTabOrder(m_combo1, command1);
     setTabOrder(command1, command2);

@@ -88,7 +88,7 @@ void Exchange::Timer4_Timer()
 {
     m_controls.txd->blank();
     m_controls.rxd->blank();
-    m_controls.status->setText(QString());
+    m_controls.status->showText(QString());
     m_timer4->stop();
 }
 
@@ -115,7 +115,7 @@ void Exchange::interpretReply(qsizetype bufferLength)
     const auto status =
         ReplyInterpretation::statusFor(m_interpretationKey, m_controls.rxd->text(), bufferLength);
     if (status)
-        m_controls.status->setText(*status);
+        m_controls.status->showText(*status);
 }
 
 void Exchange::showLegends(bool carriageReturn, bool space)

@@ -9,12 +9,13 @@ class MonitorLine;
 class MSComm;
 class QLabel;
 class QTimer;
+class ReadoutLine;
 
 // The main window's controls that show an exchange.
 struct MonitorControls {
     MonitorLine *txd = nullptr;          // Label11
     MonitorLine *rxd = nullptr;          // Label12
-    QLabel *status = nullptr;            // Label25
+    ReadoutLine *status = nullptr;       // Label25
     QLabel *spaceLegend = nullptr;       // Label27
     QLabel *carriageReturnLegend = nullptr;  // Label28
 };

@@ -4,9 +4,8 @@
 #include <QStyle>
 
 MonitorLine::MonitorLine(QWidget *parent)
-    : QLabel(parent)
+    : ReadoutLine(parent)
 {
-    setTextFormat(Qt::PlainText);
 }
 
 bool MonitorLine::stillShowsLastRendering() const
@@ -53,20 +52,16 @@ void MonitorLine::showMark(const QString &mark)
 void MonitorLine::replaceText(const QString &text)
 {
     m_shown = QString();
-    setText(text);
+    showText(text);
     m_shown = this->text();
 }
 
 void MonitorLine::appendText(const QString &pieces)
 {
-    // Let go of every other reference first, so that the append happens in
-    // place instead of copying the whole line.
-    QString grown = text();
+    // The append happens in place only if this is not holding the text too.
     m_shown = QString();
-    setText(QString());
-    grown += pieces;
-    setText(grown);
-    m_shown = std::move(grown);
+    ReadoutLine::appendText(pieces);
+    m_shown = text();
 }
 
 void MonitorLine::paintEvent(QPaintEvent *)

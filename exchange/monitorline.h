@@ -1,14 +1,13 @@
 #pragma once
 
 #include "exchange/monitorrendering.h"
-
-#include <QLabel>
+#include "exchange/readoutline.h"
 
 // A line of the communication monitor (TxD or RxD). Its text is the full
 // rendering; a growing reply is appended to it without copying what is already
 // shown, and only the part that fits is laid out when painting, so a long
 // reply costs no more per receive event than a short one.
-class MonitorLine : public QLabel
+class MonitorLine : public ReadoutLine
 {
     Q_OBJECT
 

@@ -71,24 +71,37 @@ void Form2::buildControls()
         QRect twips;            // relative to the container
         Handler handler;        // click, or change for the text box
         int id;                 // an option's value: baud code or port number
+        const char *accessibleName;         // for assistive technology
+        const char *accessibleDescription;  // nullptr: none
     };
     // In tab order.
     static const Control controls[] = {
-        {"Frame1", Kind::Frame, nullptr, "Baud Rate", {360, 240, 2415, 615}, nullptr, 0},
-        {"Text1", Kind::TextBox, "Frame2", "0", {180, 2040, 375, 270}, &Form2::Text1_Change, 0},
+        {"Frame1", Kind::Frame, nullptr, "Baud Rate", {360, 240, 2415, 615}, nullptr, 0,
+         "Baud rate", nullptr},
+        {"Text1", Kind::TextBox, "Frame2", "0", {180, 2040, 375, 270}, &Form2::Text1_Change, 0,
+         "Other port number", "COM port 1 to 15; anything else becomes 0"},
         {"Option1", Kind::Option, "Frame1", "9600", {120, 180, 1575, 375}, &Form2::Option1_Click,
-         LinkSettings::Baud9600},
+         LinkSettings::Baud9600, "Baud rate 9600", nullptr},
         {"Option2", Kind::Option, "Frame1", "19200", {1320, 240, 975, 255}, &Form2::Option2_Click,
-         LinkSettings::Baud19200},
-        {"Frame2", Kind::Frame, nullptr, "Com Port", {360, 1200, 1455, 2535}, nullptr, 0},
-        {"Option3", Kind::Option, "Frame2", "COM1", {180, 180, 1155, 315}, &Form2::Option3_Click, 1},
-        {"Option4", Kind::Option, "Frame2", "COM2", {180, 540, 1095, 255}, &Form2::Option4_Click, 2},
-        {"Option5", Kind::Option, "Frame2", "COM3", {180, 900, 975, 255}, &Form2::Option5_Click, 3},
-        {"Option6", Kind::Option, "Frame2", "COM4", {180, 1260, 1215, 255}, &Form2::Option6_Click, 4},
-        {"Option7", Kind::Option, "Frame2", "COM5", {180, 1620, 1335, 255}, &Form2::Option7_Click, 5},
-        {"Command1", Kind::Button, nullptr, "OK", {2040, 1320, 735, 615}, &Form2::Command1_Click, 0},
-        {"Label1", Kind::Label, "Frame2", "OTHER", {600, 2100, 615, 255}, nullptr, 0},
-        {"Command2", Kind::Button, nullptr, "Cancel", {2040, 2160, 735, 615}, &Form2::Command2_Click, 0},
+         LinkSettings::Baud19200, "Baud rate 19200", nullptr},
+        {"Frame2", Kind::Frame, nullptr, "Com Port", {360, 1200, 1455, 2535}, nullptr, 0,
+         "COM port", nullptr},
+        {"Option3", Kind::Option, "Frame2", "COM1", {180, 180, 1155, 315}, &Form2::Option3_Click, 1,
+         "Port COM1", nullptr},
+        {"Option4", Kind::Option, "Frame2", "COM2", {180, 540, 1095, 255}, &Form2::Option4_Click, 2,
+         "Port COM2", nullptr},
+        {"Option5", Kind::Option, "Frame2", "COM3", {180, 900, 975, 255}, &Form2::Option5_Click, 3,
+         "Port COM3", nullptr},
+        {"Option6", Kind::Option, "Frame2", "COM4", {180, 1260, 1215, 255}, &Form2::Option6_Click, 4,
+         "Port COM4", nullptr},
+        {"Option7", Kind::Option, "Frame2", "COM5", {180, 1620, 1335, 255}, &Form2::Option7_Click, 5,
+         "Port COM5", nullptr},
+        {"Command1", Kind::Button, nullptr, "OK", {2040, 1320, 735, 615}, &Form2::Command1_Click, 0,
+         "OK", "Opens the chosen port and keeps the choice"},
+        {"Label1", Kind::Label, "Frame2", "OTHER", {600, 2100, 615, 255}, nullptr, 0,
+         "Other", nullptr},
+        {"Command2", Kind::Button, nullptr, "Cancel", {2040, 2160, 735, 615}, &Form2::Command2_Click, 0,
+         "Cancel", "Goes back to the port in use before"},
     };
 
     // The frames hold other controls, so they come first; each frame is one
@@ -134,12 +147,19 @@ void Form2::buildControls()
             widget = button;
             break;
         }
-        case Kind::Label:
-            widget = new QLabel(caption, parent);
+        case Kind::Label: {
+            auto *label = new QLabel(caption, parent);
+            // Names the field beside it (it comes after the field in the table).
+            label->setBuddy(m_Text1);
+            widget = label;
             break;
+        }
         }
         widget->setObjectName(QLatin1StringView(control.name));
         widget->setGeometry(pixels(control.twips));
+        widget->setAccessibleName(QString::fromLatin1(control.accessibleName));
+        if (control.accessibleDescription)
+            widget->setAccessibleDescription(QString::fromLatin1(control.accessibleDescription));
         if (widget->focusPolicy() != Qt::NoFocus) {
             if (previousInTabOrder)
                 setTabOrder(previousInTabOrder, widget);

@@ -4,8 +4,10 @@
 #include "catalogue/form3.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorline.h"
+#include "exchange/readoutline.h"
 #include "link/form2.h"
 #include "link/mscomm.h"
+#include "panel/accessibleroles.h"
 #include "panel/arrowpicture.h"
 #include "panel/captionfont.h"
 #include "panel/holdbutton.h"
@@ -91,7 +93,6 @@ Line *makeLine(QWidget *parent, const char *name, QRect twips, qreal points,
                const QString &accessibleName)
 {
     auto *line = new Line(parent);
-    line->setTextFormat(Qt::PlainText);
     line->setObjectName(QLatin1StringView(name));
     line->setGeometry(pixels(twips));
     // A fixed size spares every change of text a layout request.
@@ -104,6 +105,25 @@ Line *makeLine(QWidget *parent, const char *name, QRect twips, qreal points,
     return line;
 }
 
+// What a button does, for assistive technology.
+QString description(const PanelTable::Button &entry)
+{
+    switch (entry.kind) {
+    case PanelTable::Kind::OneShot:
+        return Form1::tr("Sends %1").arg(QLatin1StringView(entry.sends));
+    case PanelTable::Kind::Hold:
+        return Form1::tr("Sends %1 when pressed with the mouse and repeats it while held")
+            .arg(QLatin1StringView(entry.sends));
+    case PanelTable::Kind::End:
+        return Form1::tr("Closes the port and ends the program");
+    case PanelTable::Kind::Com:
+        return Form1::tr("Closes the port and opens the port settings");
+    case PanelTable::Kind::CommandTable:
+        return Form1::tr("Opens the window with every command of the projector");
+    }
+    return {};
+}
+
 } // namespace
 
 Form1::Form1(Module1 &module, QWidget *parent)
@@ -111,6 +131,7 @@ Form1::Form1(Module1 &module, QWidget *parent)
     , m_module(module)
     , m_MSComm1(new MSComm(this))
 {
+    AccessibleRoles::install();
     setObjectName(QStringLiteral("Form1"));
     m_MSComm1->setObjectName(QStringLiteral("MSComm1"));
     setWindowTitle(QStringLiteral("ORVA   RM740  CONTROL"));
@@ -149,8 +170,9 @@ QWidget *Form1::container(const char *groupName)
 void Form1::buildGroups()
 {
     for (const PanelTable::Group &group : PanelTable::groups()) {
-        auto *frame = new QFrame(this);
+        auto *frame = new PanelGroup(this);
         frame->setObjectName(QLatin1StringView(group.frame));
+        frame->setAccessibleName(QString::fromLatin1(group.title));
         frame->setGeometry(pixels(group.twips));
         frame->setFrameShape(QFrame::Box);
         frame->setFrameShadow(QFrame::Sunken);
@@ -188,8 +210,7 @@ QAbstractButton *Form1::makeButton(const PanelTable::Button &entry)
     button->setFont(fittingFont(button, button->text(), button->width(), entry.pointSize10 / 10.0));
     button->setAutoDefault(false);
     button->setAccessibleName(QString::fromLatin1(entry.accessibleName));
-    if (entry.sends)
-        button->setAccessibleDescription(tr("Sends %1").arg(QLatin1StringView(entry.sends)));
+    button->setAccessibleDescription(description(entry));
     if (entry.colour != PanelTable::Colour::System) {
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, QColor(QRgb(PanelTable::rgb(entry.colour))));
@@ -229,8 +250,9 @@ void Form1::buildButtons()
 
 void Form1::buildMonitor()
 {
-    auto *monitor = new QFrame(this);
+    auto *monitor = new PanelGroup(this);
     monitor->setObjectName(QStringLiteral("Frame9"));
+    monitor->setAccessibleName(tr("Communication monitor"));
     monitor->setGeometry(pixels(QRect(120, 5400, 8295, 948)));
     monitor->setFrameShape(QFrame::Box);
     monitor->setFrameShadow(QFrame::Sunken);
@@ -255,14 +277,17 @@ void Form1::buildMonitor()
         legend->setVisible(false);
     }
 
-    m_statusArea = new QFrame(this);
+    m_statusArea = new PanelGroup(this);
     m_statusArea->setObjectName(QStringLiteral("Frame15"));
+    m_statusArea->setAccessibleName(tr("Status area"));
     m_statusArea->setGeometry(pixels(QRect(120, 6840, 6105, 492)));
     m_statusArea->setFrameShape(QFrame::Box);
     m_statusArea->setFrameShadow(QFrame::Sunken);
     setBackground(m_statusArea, m_statusArea->palette().color(QPalette::Button));
-    makeLabel(m_statusArea, "Label26", QStringLiteral("Status"), {120, 150, 840, 255}, 9);
-    m_status = makeLine<QLabel>(m_statusArea, "Label25", {1020, 135, 4950, 285}, 10.5, tr("Status line"));
+    QLabel *statusCaption =
+        makeLabel(m_statusArea, "Label26", QStringLiteral("Status"), {120, 150, 840, 255}, 9);
+    m_status = makeLine<ReadoutLine>(m_statusArea, "Label25", {1020, 135, 4950, 285}, 10.5, tr("Status line"));
+    statusCaption->setBuddy(m_status);
     setForeground(m_status, QColor(StatusText));
 }
 

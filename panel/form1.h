@@ -13,6 +13,7 @@ class MSComm;
 class QAbstractButton;
 class QFrame;
 class QLabel;
+class ReadoutLine;
 struct Module1;
 
 namespace PanelTable {
@@ -78,7 +79,7 @@ private:
     QHash<QByteArray, QFrame *> m_groups;
     MonitorLine *m_txd = nullptr;
     MonitorLine *m_rxd = nullptr;
-    QLabel *m_status = nullptr;
+    ReadoutLine *m_status = nullptr;
     QLabel *m_spaceLegend = nullptr;
     QLabel *m_crLegend = nullptr;
     QFrame *m_statusArea = nullptr;

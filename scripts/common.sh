@@ -3,6 +3,9 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev)
+# What the AT-SPI test needs: an assistive-technology client (pyatspi), the
+# accessibility bus, a D-Bus session and an X server.
+ATSPI_TEST_PACKAGES=(python3-pyatspi at-spi2-core dbus-daemon xvfb xauth)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
