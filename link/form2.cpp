@@ -87,7 +87,7 @@ void Form2::buildControls()
         {"Option6", Kind::Option, "Frame2", "COM4", {180, 1260, 1215, 255}, &Form2::Option6_Click, 4},
         {"Option7", Kind::Option, "Frame2", "COM5", {180, 1620, 1335, 255}, &Form2::Option7_Click, 5},
         {"Command1", Kind::Button, nullptr, "OK", {2040, 1320, 735, 615}, &Form2::Command1_Click, 0},
-        {"Label1", Kind::Label, "Frame2", "OTHER", {600, 2100, 615, 255}, nullptr, 0},
+        {"Label1", Kind::Label, "Frame2", "OTHER", {600, 2100, 780, 255}, nullptr, 0},
         {"Command2", Kind::Button, nullptr, "Cancel", {2040, 2160, 735, 615}, &Form2::Command2_Click, 0},
     };
 
