@@ -106,6 +106,12 @@ private slots:
         m_wired->button("Command33")->click();
         QTRY_VERIFY(form1.findChild<Form2 *>());
         QVERIFY(QTest::qWaitForWindowExposed(form1.findChild<Form2 *>()));
+
+        // Everything the main window can show is checked: the status area
+        // (hidden while the command list is open) and the two legends.
+        form1.setStatusAreaVisible(true);
+        for (const char *legend : {"Label27", "Label28"})
+            m_wired->label(legend)->show();
     }
 
     void cleanupTestCase() { m_wired.reset(); }
