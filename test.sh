@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, builds, runs every test through CTest, then checks
+# what `cmake --install` puts under a prefix. Under CI a warning fails the build.
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}"
-build_tree "$ROOT/build"
+ensure_packages "${BUILD_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" desktop-file-utils appstream
+build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 
 cd "$ROOT/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j 2
+"$ROOT/scripts/install-check.sh" "$ROOT/build"

@@ -98,7 +98,7 @@ void Form2::buildControls()
          "Port COM5", nullptr},
         {"Command1", Kind::Button, nullptr, "OK", {2040, 1320, 735, 615}, &Form2::Command1_Click, 0,
          "OK", "Opens the chosen port and keeps the choice"},
-        {"Label1", Kind::Label, "Frame2", "OTHER", {600, 2100, 615, 255}, nullptr, 0,
+        {"Label1", Kind::Label, "Frame2", "OTHER", {600, 2100, 780, 255}, nullptr, 0,
          "Other", nullptr},
         {"Command2", Kind::Button, nullptr, "Cancel", {2040, 2160, 735, 615}, &Form2::Command2_Click, 0,
          "Cancel", "Goes back to the port in use before"},

@@ -82,7 +82,7 @@ constexpr std::array buttonTable{
     Button{"Command57", nullptr, "Image 4", "C17", {2940, 4230, 1095, 300}, C::Cyan, K::OneShot, A::None, 0, "Image mode 4", 90},
     Button{"Command58", nullptr, "B.Board", "C18", {4050, 4230, 1095, 300}, C::Cyan, K::OneShot, A::None, 0, "Image mode blackboard", 90},
     Button{"Command59", nullptr, "Dynamic", "C19", {5160, 4230, 1095, 300}, C::Cyan, K::OneShot, A::None, 0, "Image mode dynamic", 90},
-    Button{"Command3", nullptr, "Display Clear", "C1E", {6480, 3600, 1740, 300}, C::Cyan, K::OneShot, A::None, 0, "Display clear", 90},
+    Button{"Command3", nullptr, "Display Clear", "C1E", {6450, 3600, 1740, 300}, C::Cyan, K::OneShot, A::None, 0, "Display clear", 90},
     Button{"Command73", nullptr, "Image (Toggle)", "C27", {6450, 3910, 1740, 300}, C::Cyan, K::OneShot, A::None, 0, "Image mode toggle", 90},
     Button{"Command15", nullptr, "Image Colorboard", "C39", {6450, 4230, 1740, 300}, C::Cyan, K::OneShot, A::None, 0, "Image mode colour board", 90},
     Button{"Command13", nullptr, "Auto Pc Adj", "C89", {8200, 3600, 1830, 300}, C::Cyan, K::OneShot, A::None, 0, "Automatic PC adjustment", 90},

@@ -83,7 +83,7 @@ private slots:
         QTest::newRow("Option6") << "Option6" << "Frame2" << "COM4" << QRect(180, 1260, 1215, 255);
         QTest::newRow("Option7") << "Option7" << "Frame2" << "COM5" << QRect(180, 1620, 1335, 255);
         QTest::newRow("Command1") << "Command1" << "Form2" << "OK" << QRect(2040, 1320, 735, 615);
-        QTest::newRow("Label1") << "Label1" << "Frame2" << "OTHER" << QRect(600, 2100, 615, 255);
+        QTest::newRow("Label1") << "Label1" << "Frame2" << "OTHER" << QRect(600, 2100, 780, 255);
         QTest::newRow("Command2") << "Command2" << "Form2" << "Cancel" << QRect(2040, 2160, 735, 615);
     }
     void eachControlSitsInItsContainer()

@@ -1,0 +1,24 @@
+# The Debian package: (cd build && cpack), which writes
+# build/rm740-control_VERSION_ARCH.deb.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME rm740-control)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Control a data projector over an RS-232C serial line")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "A control panel for a data projector on a serial line: command buttons,\n"
+    "arrows that repeat while held, a monitor of every exchange, replies to\n"
+    "read commands in plain English and the projector's whole command set in\n"
+    "a list. Also holds rm740-sim, a simulated projector on a pseudo-terminal.")
+set(CPACK_PACKAGE_CONTACT "rm740-control maintainers <rm740-control@maintainers.invalid>")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+# The libraries come from dpkg-shlibdeps (dpkg-dev); the xcb platform plugin
+# is loaded at run time, so no linker sees it.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The face the panel's captions are laid out for; others are narrowed to fit.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+
+include(CPack)
