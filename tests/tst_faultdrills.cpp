@@ -47,6 +47,21 @@ namespace {
 
 constexpr int TimeoutMs = 10000;
 
+// AddressSanitizer keeps freed memory in quarantine, so there the resident size
+// grows with every allocation made and says nothing about what is kept; its
+// leak checker watches that instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool ResidentSizeTellsWhatIsKept = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool ResidentSizeTellsWhatIsKept = false;
+#else
+constexpr bool ResidentSizeTellsWhatIsKept = true;
+#endif
+#else
+constexpr bool ResidentSizeTellsWhatIsKept = true;
+#endif
+
 const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
                                             QMessageBox::Warning, QMessageBox::Ok, true};
 
@@ -654,11 +669,20 @@ private slots:
         qsizetype largestBuffer = 0;
         int receiveEvents = 0;
         int mismatches = 0;
+        QString rendered;  // of the buffer as it was at the last check
+        qsizetype renderedSize = -1;
         const QObject watching;  // ends the check with this function
         connect(&m_form->MSComm1(), &MSComm::OnComm, &watching, [&] {
             ++receiveEvents;
-            largestBuffer = qMax(largestBuffer, exchange.receiveBuffer().size());
-            if (text("Label12") != MonitorRendering::render(exchange.receiveBuffer()))
+            const QByteArray &buffer = exchange.receiveBuffer();
+            largestBuffer = qMax(largestBuffer, buffer.size());
+            // A full buffer stays as it is: no need to render it again (and
+            // the test's own garbage would drown the program's in the memory check).
+            if (buffer.size() != renderedSize) {
+                rendered = MonitorRendering::render(buffer);
+                renderedSize = buffer.size();
+            }
+            if (text("Label12") != rendered)
                 ++mismatches;
         });
         QSignalSpy receiving(&m_form->MSComm1(), &MSComm::OnComm);
@@ -688,7 +712,8 @@ private slots:
         QVERIFY(exchange.receiveBuffer() == expected);
         QVERIFY(text("Label12") == MonitorRendering::render(exchange.receiveBuffer()));
         const qint64 grownKb = residentKb() - residentBefore;
-        QVERIFY2(grownKb < 50 * 1024, qPrintable(QStringLiteral("grew by %1 kB").arg(grownKb)));
+        if (ResidentSizeTellsWhatIsKept)
+            QVERIFY2(grownKb < 50 * 1024, qPrintable(QStringLiteral("grew by %1 kB").arg(grownKb)));
 
         // The device behaves again: the next command goes out and its reply is read.
         m_projector->clearReceived();

@@ -237,7 +237,7 @@ private:
     void startSimulator(const QStringList &options)
     {
         static int started = 0;
-        // A name of its own: serial locks go by the device's name.
+        // A link of its own for each run: one left by an earlier run is never in the way.
         m_link = m_folder.filePath(QStringLiteral("rm740-sim-%1").arg(++started));
         m_simulator = std::make_unique<SimulatorProcess>();
         QVERIFY2(m_simulator->start(m_link, options), qPrintable(m_simulator->errorString()));
