@@ -221,6 +221,9 @@ private slots:
         for (const auto &[path, mode] : std::as_const(m_modesToRestore))
             ::chmod(QFile::encodeName(path).constData(), mode);
         m_modesToRestore.clear();
+        for (const QString &path : std::as_const(m_directoriesToRemove))
+            QDir().rmdir(path);
+        m_directoriesToRemove.clear();
     }
 
     // --- the device vanishes ------------------------------------------------------
@@ -575,6 +578,59 @@ private slots:
         sendsTo(*m_projector);
     }
 
+    void anUnreadableStoreLeadsToTheDialog_data()
+    {
+        QTest::addColumn<bool>("directory");  // ORVA.conf is a directory; else: not to be read
+        QTest::newRow("no permission to read it") << false;
+        QTest::newRow("a directory in its place") << true;
+    }
+    void anUnreadableStoreLeadsToTheDialog()
+    {
+        QFETCH(bool, directory);
+        m_projector = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        const QString storeFile = TestSettings::storeFilePath();
+        const QByteArray stored = "[Ports]\nCOM1=" + QFile::encodeName(m_projector->devicePath())
+            + "\n\n[StartUP]\nComPort=1\nBaudRate=96\n";
+        std::optional<OrdinaryUser> ordinaryUser;
+        if (directory) {
+            QVERIFY(QFile::remove(storeFile));
+            QVERIFY(QDir().mkdir(storeFile));
+            m_directoriesToRemove << storeFile;
+        } else {
+            TestSettings::writeStoreFile(stored);
+            setMode(QFileInfo(storeFile).path(), 0755);
+            setMode(storeFile, 0);
+            ordinaryUser.emplace();
+            if (!ordinaryUser->isActive())
+                QSKIP(qPrintable(ordinaryUser->errorString()));
+        }
+        QCOMPARE(LinkSettings::openStore()->status(), QSettings::AccessError);
+
+        struct Seen {
+            bool modal = false;
+            int messagesBefore = -1;
+            QStringList portOptions{"none seen"};
+        } seen;
+        m_watcher->onModalDialog([&](QWidget *dialog) {
+            seen.modal = dialog->isModal();
+            seen.messagesBefore = int(m_watcher->messageBoxes().size());
+            seen.portOptions = checkedPortOptions(dialog);
+        });
+        createForm();
+        ordinaryUser.reset();
+
+        QCOMPARE(m_watcher->dialogsAnswered(), 1);
+        QVERIFY(seen.modal);
+        QCOMPARE(seen.messagesBefore, 0);
+        QCOMPARE(seen.portOptions, QStringList());
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
+        QVERIFY(!m_form->MSComm1().PortOpen());
+        QCOMPARE(int(m_module.portNumber), 0);
+        if (!directory)
+            QCOMPARE(TestSettings::storeFileBytes(), stored);
+    }
+
     // --- a settings store that cannot be written -----------------------------------
 
     void okOpensThePortWhenTheStoreCannotBeWritten_data()
@@ -822,6 +878,7 @@ private:
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_other;
     QList<std::pair<QString, mode_t>> m_modesToRestore;
+    QStringList m_directoriesToRemove;
     Module1 m_module;
     std::unique_ptr<Form1> m_form;
 };
