@@ -41,6 +41,7 @@
 #include <optional>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
 
 namespace {
@@ -80,6 +81,7 @@ enum class Blocker {
     NoPermission,
     Directory,
     RegularFile,
+    Fifo,
     NullDevice,
 };
 
@@ -368,7 +370,8 @@ private slots:
         QTest::newRow("a directory") << Blocker::Directory << QSerialPort::UnknownError;
         // They open, but are no terminal: setting the line up fails (ENOTTY).
         QTest::newRow("a regular file") << Blocker::RegularFile << QSerialPort::UnsupportedOperationError;
-        QTest::newRow("/dev/null") << Blocker::NullDevice << QSerialPort::UnsupportedOperationError;
+        QTest::newRow("a named pipe") << Blocker::Fifo << QSerialPort::UnsupportedOperationError;
+        QTest::newRow("a null device") << Blocker::NullDevice << QSerialPort::UnsupportedOperationError;
     }
     void startUpFallsBackWhenThePortMayNotBeOpened()
     {
@@ -408,8 +411,16 @@ private slots:
             file.write("C00\r");
             break;
         }
+        case Blocker::Fifo:
+            device = m_folder.filePath(uniqueName("fifo"));
+            QVERIFY(::mkfifo(QFile::encodeName(device).constData(), 0666) == 0);
+            break;
         case Blocker::NullDevice:
-            device = QStringLiteral("/dev/null");
+            // A node of its own: the lock of /dev/null itself is shared with
+            // every other program that happens to try it at the same moment.
+            device = m_folder.filePath(uniqueName("null"));
+            if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                QSKIP("making a device node needs root");
             break;
         }
         TestSettings::mapPort(1, device);
