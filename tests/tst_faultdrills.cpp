@@ -315,7 +315,8 @@ private slots:
         QCOMPARE(text("Label11"), QStringLiteral(" C R 0  [CR] "));
         QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), Exchange::NoReplyMark, TimeoutMs);
         bool fired = false;
-        QTimer::singleShot(10, this, [&fired] { fired = true; });
+        const QObject firing;  // no late call into this function's frame
+        QTimer::singleShot(10, &firing, [&fired] { fired = true; });
         QTRY_VERIFY_WITH_TIMEOUT(fired, TimeoutMs);
         QCOMPARE(lost.count(), 1);
 
@@ -324,9 +325,9 @@ private slots:
             // Gone for good first: it removes its link as it ends.
             QTRY_COMPARE_WITH_TIMEOUT(m_simulator->process().state(), QProcess::NotRunning, TimeoutMs);
             startSimulator(link, {});
-        }
-        else
+        } else {
             startFakeProjector(link);
+        }
         if (QTest::currentTestFailed())
             return;
         Form2 *dialog = pressCom();
