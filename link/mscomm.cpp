@@ -4,6 +4,7 @@
 #include "link/portnames.h"
 #include "link/serialparameters.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -31,6 +32,19 @@ QSerialPort::StopBits toQt(SerialParameters::StopBits stopBits)
     case SerialParameters::StopBits::Two: return QSerialPort::TwoStop;
     }
     return QSerialPort::OneStop;
+}
+
+// Serial locks go by the name a port is opened with. A device reached through
+// a link is opened by its own name, so that every way to it meets the same lock
+// and a port that another program holds is not opened a second time.
+QString ownName(const QString &device)
+{
+#ifdef Q_OS_WIN
+    return device;
+#else
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+#endif
 }
 
 } // namespace
@@ -81,7 +95,7 @@ bool MSComm::setPortOpen(bool open)
     }
 
     const auto parameters = SerialParameters::parse(m_settings).value_or(SerialParameters{});
-    m_port.setPortName(deviceName());
+    m_port.setPortName(ownName(deviceName()));
     m_port.setBaudRate(parameters.baudRate);
     m_port.setParity(toQt(parameters.parity));
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(parameters.dataBits));

@@ -7,6 +7,7 @@
 #include "link/mscomm.h"
 #include "panel/form1.h"
 #include "support/fakeprojector.h"
+#include "support/simulatorprocess.h"
 #include "support/testsettings.h"
 
 #include <QFileInfo>
@@ -24,7 +25,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int StartTimeoutMs = 15000;
+constexpr int StartTimeoutMs = SimulatorProcess::StartTimeoutMs;
 constexpr int ReplyTimeoutMs = 10000;
 
 } // namespace
@@ -38,7 +39,8 @@ private slots:
     {
         TestSettings::useTemporaryStore();
         QVERIFY(m_folder.isValid());
-        QVERIFY2(QFileInfo(QStringLiteral(RM740_SIM_PATH)).isExecutable(), RM740_SIM_PATH);
+        QVERIFY2(QFileInfo(SimulatorProcess::program()).isExecutable(),
+                 qPrintable(SimulatorProcess::program()));
     }
 
     void init() { TestSettings::clear(); }
@@ -48,13 +50,10 @@ private slots:
         m_form.reset();
         m_projector.reset();
         if (m_simulator) {
-            m_simulator->terminate();
-            if (!m_simulator->waitForFinished(5000))
-                m_simulator->kill();
+            m_simulator->stop();
             if (QTest::currentTestFailed())
                 qWarning().noquote() << "simulator log:\n" << simulatorLog();
             m_simulator.reset();
-            m_log.clear();
         }
     }
 
@@ -160,7 +159,7 @@ private slots:
         click("Command44");
         QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), ReplyTimeoutMs);
         QCOMPARE(lost.count(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_simulator->state(), QProcess::NotRunning, ReplyTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_simulator->process().state(), QProcess::NotRunning, ReplyTimeoutMs);
         QVERIFY(!QFileInfo::exists(m_link) && !QFileInfo(m_link).isSymLink());
     }
 
@@ -169,17 +168,18 @@ private slots:
         startSimulator({});
         if (QTest::currentTestFailed())
             return;
-        m_simulator->terminate();
-        QVERIFY(m_simulator->waitForFinished(StartTimeoutMs));
-        QCOMPARE(m_simulator->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_simulator->exitCode(), 0);
+        QProcess &process = m_simulator->process();
+        process.terminate();
+        QVERIFY(process.waitForFinished(StartTimeoutMs));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
         QVERIFY(!QFileInfo(m_link).isSymLink());
     }
 
     void badOptionsAreRefused()
     {
         QProcess process;
-        process.start(QStringLiteral(RM740_SIM_PATH), {"--drop-after", "none"});
+        process.start(SimulatorProcess::program(), {"--drop-after", "none"});
         QVERIFY(process.waitForFinished(StartTimeoutMs));
         QCOMPARE(process.exitCode(), 2);
         QVERIFY(process.readAllStandardError().contains("--drop-after none"));
@@ -234,21 +234,13 @@ private slots:
     }
 
 private:
-    void startSimulator(QStringList options)
+    void startSimulator(const QStringList &options)
     {
         static int started = 0;
-        // A name of its own: serial locks go by the device's name.
+        // A link of its own for each run: one left by an earlier run is never in the way.
         m_link = m_folder.filePath(QStringLiteral("rm740-sim-%1").arg(++started));
-        options.prepend(m_link);
-        options.prepend(QStringLiteral("--link"));
-        m_simulator = std::make_unique<QProcess>();
-        m_simulator->start(QStringLiteral(RM740_SIM_PATH), options);
-        QVERIFY(m_simulator->waitForStarted(StartTimeoutMs));
-        // The device path comes once the link is in place.
-        QTRY_VERIFY_WITH_TIMEOUT(m_simulator->canReadLine(), StartTimeoutMs);
-        const QString device = QString::fromLocal8Bit(m_simulator->readLine()).trimmed();
-        QVERIFY(device.startsWith(QStringLiteral("/dev/")));
-        QCOMPARE(QFileInfo(m_link).symLinkTarget(), device);
+        m_simulator = std::make_unique<SimulatorProcess>();
+        QVERIFY2(m_simulator->start(m_link, options), qPrintable(m_simulator->errorString()));
         TestSettings::mapPort(1, m_link);
     }
 
@@ -268,11 +260,7 @@ private:
     }
 
     // Everything the simulator has logged so far.
-    QByteArray simulatorLog()
-    {
-        m_log += m_simulator->readAllStandardError();
-        return m_log;
-    }
+    QByteArray simulatorLog() { return m_simulator->log(); }
 
     QLabel *line(const char *name) const
     {
@@ -281,8 +269,7 @@ private:
 
     QTemporaryDir m_folder;
     QString m_link;
-    std::unique_ptr<QProcess> m_simulator;
-    QByteArray m_log;
+    std::unique_ptr<SimulatorProcess> m_simulator;
     std::unique_ptr<FakeProjector> m_projector;
     Module1 m_module;
     std::unique_ptr<Form1> m_form;

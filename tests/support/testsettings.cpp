@@ -2,6 +2,7 @@
 
 #include "link/linksettings.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -55,6 +56,24 @@ void storeLink(const QString &comPort, const QString &baudRate)
         setValue(section, QLatin1StringView(LinkSettings::ComPortKey), comPort);
     if (!baudRate.isNull())
         setValue(section, QLatin1StringView(LinkSettings::BaudRateKey), baudRate);
+}
+
+QString storeFilePath()
+{
+    return LinkSettings::openStore()->fileName();
+}
+
+QByteArray storeFileBytes()
+{
+    QFile file(storeFilePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeStoreFile(const QByteArray &bytes)
+{
+    QFile file(storeFilePath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
 }
 
 } // namespace TestSettings

@@ -1,0 +1,55 @@
+#include "support/simulatorprocess.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+QString SimulatorProcess::program()
+{
+    return QStringLiteral(RM740_SIM_PATH);
+}
+
+bool SimulatorProcess::start(const QString &link, const QStringList &options)
+{
+    m_link = link;
+    m_devicePath.clear();
+    m_log.clear();
+    m_process.start(program(), QStringList{QStringLiteral("--link"), link} + options);
+    if (!m_process.waitForStarted(StartTimeoutMs))
+        return fail(QStringLiteral("rm740-sim did not start: %1").arg(m_process.errorString()));
+    // The device path is printed once the link is in place.
+    if (!QTest::qWaitFor([this] { return m_process.canReadLine()
+                                      || m_process.state() == QProcess::NotRunning; },
+                         StartTimeoutMs)
+        || !m_process.canReadLine())
+        return fail(QStringLiteral("rm740-sim printed no device: %1").arg(QString::fromLocal8Bit(log())));
+    m_devicePath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    if (!m_devicePath.startsWith(QLatin1StringView("/dev/")))
+        return fail(QStringLiteral("rm740-sim printed %1").arg(m_devicePath));
+    if (QFileInfo(m_link).symLinkTarget() != m_devicePath)
+        return fail(QStringLiteral("%1 does not lead to %2").arg(m_link, m_devicePath));
+    return true;
+}
+
+void SimulatorProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QByteArray SimulatorProcess::log()
+{
+    m_log += m_process.readAllStandardError();
+    return m_log;
+}
+
+bool SimulatorProcess::fail(const QString &error)
+{
+    m_error = error;
+    stop();
+    return false;
+}

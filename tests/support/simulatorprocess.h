@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The rm740-sim process, its device reached through a symbolic link that the
+// simulator makes and removes again when it stops or hangs up.
+class SimulatorProcess
+{
+public:
+    static constexpr int StartTimeoutMs = 15000;
+
+    SimulatorProcess() = default;
+    ~SimulatorProcess() { stop(); }
+    SimulatorProcess(const SimulatorProcess &) = delete;
+    SimulatorProcess &operator=(const SimulatorProcess &) = delete;
+
+    [[nodiscard]] static QString program();
+
+    // Starts the simulator with its device behind `link` and waits until the
+    // link is in place. False, with errorString(), when it does not come up.
+    [[nodiscard]] bool start(const QString &link, const QStringList &options);
+    // Ends it as a signal would (the link goes), or kills it if it hangs.
+    void stop();
+
+    [[nodiscard]] QString link() const { return m_link; }
+    // The pseudo-terminal the link points to.
+    [[nodiscard]] QString devicePath() const { return m_devicePath; }
+    [[nodiscard]] QString errorString() const { return m_error; }
+    // Everything it has logged so far.
+    [[nodiscard]] QByteArray log();
+    [[nodiscard]] QProcess &process() { return m_process; }
+
+private:
+    bool fail(const QString &error);
+
+    QProcess m_process;
+    QString m_link;
+    QString m_devicePath;
+    QString m_error;
+    QByteArray m_log;
+};

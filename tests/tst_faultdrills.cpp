@@ -1,0 +1,899 @@
+// Fault drills through the real windows: a device that vanishes in the middle
+// of an exchange, a port that may not be opened, a settings store full of
+// garbage or closed to writing, and a device that sends noise without end.
+// The program must not crash, must decide as its rules say and must stay
+// usable afterwards.
+
+#include "app/module1.h"
+#include "exchange/exchange.h"
+#include "exchange/monitorrendering.h"
+#include "exchange/receivebuffer.h"
+#include "link/form2.h"
+#include "link/linksettings.h"
+#include "link/mscomm.h"
+#include "panel/form1.h"
+#include "panel/holdrepeat.h"
+#include "support/fakeprojector.h"
+#include "support/modalwatcher.h"
+#include "support/ordinaryuser.h"
+#include "support/simulatorprocess.h"
+#include "support/testsettings.h"
+#include "support/wiredform.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSerialPort>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <time.h>
+
+namespace {
+
+constexpr int TimeoutMs = 10000;
+
+// AddressSanitizer keeps freed memory in quarantine, so there the resident size
+// grows with every allocation made and says nothing about what is kept; its
+// leak checker watches that instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool ResidentSizeTellsWhatIsKept = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool ResidentSizeTellsWhatIsKept = false;
+#else
+constexpr bool ResidentSizeTellsWhatIsKept = true;
+#endif
+#else
+constexpr bool ResidentSizeTellsWhatIsKept = true;
+#endif
+
+const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
+                                            QMessageBox::Warning, QMessageBox::Ok, true};
+
+// How the device goes away in the middle of an exchange.
+enum class Vanishing {
+    SimulatorHangsUpAfterItsReply,  // rm740-sim --drop-after
+    InTheMiddleOfAReply,
+    DuringAPressAndHold,
+    JustBeforeAFrameIsWritten,
+};
+
+// What keeps the program from opening its port.
+enum class Blocker {
+    HeldByAnotherProgram,
+    HeldUnderTheDevicesOwnName,  // the program reaches it through a link
+    NoPermission,
+    Directory,
+    RegularFile,
+    Fifo,
+    NullDevice,
+};
+
+// CPU time of this process, all threads, in nanoseconds.
+qint64 processCpuNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The share of one core that this process used while its event loop ran for
+// `ms`: an idle program sleeps in the loop, a busy loop keeps it near 1.
+double cpuShareWhileTheEventLoopRuns(int ms)
+{
+    QElapsedTimer wall;
+    wall.start();
+    const qint64 cpuBefore = processCpuNs();
+    QTest::qWait(ms);
+    return double(processCpuNs() - cpuBefore) / double(wall.nsecsElapsed());
+}
+
+// Resident memory of this process in kB.
+qint64 residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+QByteArray randomBytes(quint32 seed, qsizetype count)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(count, Qt::Uninitialized);
+    for (char &b : bytes)
+        b = char(random.bounded(256));
+    return bytes;
+}
+
+// A string literal with the NUL bytes inside it.
+template <qsizetype N>
+QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
+QByteArray byteRange(int first, int last)
+{
+    QByteArray bytes;
+    for (int b = first; b <= last; ++b)
+        bytes += char(b);
+    return bytes;
+}
+
+bool relink(const QString &link, const QString &target)
+{
+    QFile::remove(link);
+    return QFile::link(target, link);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Vanishing)
+Q_DECLARE_METATYPE(Blocker)
+
+// Feeds bytes to the program as fast as it takes them, a chunk whenever the
+// pseudo-terminal has drained, so that neither side holds the whole stream.
+class Stream : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `next` gives the following chunk; an empty one ends the stream.
+    Stream(FakeProjector &projector, std::function<QByteArray()> next)
+        : m_projector(projector)
+        , m_next(std::move(next))
+    {
+        connect(&projector.terminal(), &PseudoTerminal::drained, this, &Stream::feed,
+                Qt::QueuedConnection);
+    }
+
+    void start() { feed(); }
+    [[nodiscard]] bool isDone() const { return m_done; }
+    [[nodiscard]] qint64 sent() const { return m_sent; }
+
+private:
+    void feed()
+    {
+        if (m_done)
+            return;
+        const QByteArray chunk = m_next();
+        if (chunk.isEmpty()) {
+            m_done = true;
+            return;
+        }
+        m_sent += chunk.size();
+        m_projector.send(chunk);
+    }
+
+    FakeProjector &m_projector;
+    std::function<QByteArray()> m_next;
+    bool m_done = false;
+    qint64 m_sent = 0;
+};
+
+class FaultDrillsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        TestSettings::useTemporaryStore();
+        QVERIFY(m_folder.isValid());
+        QVERIFY2(QFileInfo(SimulatorProcess::program()).isExecutable(),
+                 qPrintable(SimulatorProcess::program()));
+    }
+
+    void init()
+    {
+        TestSettings::clear();
+        m_module = Module1{};
+        m_watcher = std::make_unique<ModalWatcher>();
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_watcher.reset();
+        if (m_simulator && QTest::currentTestFailed())
+            qWarning().noquote() << "simulator log:\n" << m_simulator->log();
+        m_simulator.reset();
+        m_projector.reset();
+        m_other.reset();
+        for (const auto &[path, mode] : std::as_const(m_modesToRestore))
+            ::chmod(QFile::encodeName(path).constData(), mode);
+        m_modesToRestore.clear();
+        for (const QString &path : std::as_const(m_directoriesToRemove))
+            QDir().rmdir(path);
+        m_directoriesToRemove.clear();
+    }
+
+    // --- the device vanishes ------------------------------------------------------
+
+    void theDeviceVanishesMidExchange_data()
+    {
+        QTest::addColumn<Vanishing>("vanishing");
+        QTest::addColumn<QString>("reopenWith");  // the dialog button once it is back
+
+        QTest::newRow("the simulator hangs up after its reply, OK")
+            << Vanishing::SimulatorHangsUpAfterItsReply << "OK";
+        QTest::newRow("the simulator hangs up after its reply, Cancel")
+            << Vanishing::SimulatorHangsUpAfterItsReply << "Cancel";
+        QTest::newRow("in the middle of a reply") << Vanishing::InTheMiddleOfAReply << "OK";
+        QTest::newRow("during a press-and-hold") << Vanishing::DuringAPressAndHold << "Cancel";
+        QTest::newRow("just before a frame is written")
+            << Vanishing::JustBeforeAFrameIsWritten << "OK";
+    }
+    void theDeviceVanishesMidExchange()
+    {
+        QFETCH(Vanishing, vanishing);
+        QFETCH(QString, reopenWith);
+        const bool simulated = vanishing == Vanishing::SimulatorHangsUpAfterItsReply;
+        const QString link = m_folder.filePath(uniqueName("device"));
+        TestSettings::mapPort(1, link);
+        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
+        if (simulated)
+            startSimulator(link, {"--drop-after", "2"});
+        else
+            startFakeProjector(link);
+        if (QTest::currentTestFailed())
+            return;
+        openForm();
+        if (QTest::currentTestFailed())
+            return;
+        QSignalSpy lost(&m_form->MSComm1(), &MSComm::deviceLost);
+
+        switch (vanishing) {
+        case Vanishing::SimulatorHangsUpAfterItsReply:
+            click("Command17");
+            QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
+            click("Command44");  // the second frame: answered, then the line goes dead
+            QTRY_VERIFY_WITH_TIMEOUT(text("Label12").endsWith(QLatin1StringView("[CR] ")), TimeoutMs);
+            break;
+        case Vanishing::InTheMiddleOfAReply:
+            m_projector->setResponder(nullptr);
+            m_form->exchange().setIntervals(5000, 6000);
+            click("Command44");
+            QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
+            m_projector->send("8");
+            QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral(" 8 "), TimeoutMs);
+            m_projector->hangUp();
+            break;
+        case Vanishing::DuringAPressAndHold: {
+            QPushButton *brighter = button("Command30");
+            WiredForm::sendMouse(brighter, QEvent::MouseButtonPress, Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(m_projector->frames().size() >= 2, TimeoutMs);
+            m_projector->hangUp();
+            QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), TimeoutMs);
+            // The repeat goes on against the closed port until the release.
+            QVERIFY(m_form->holdRepeat().isHolding());
+            const QByteArray pending = m_module.pendingCommand;
+            QSignalSpy ticks(&m_form->holdRepeat().timer1(), &QTimer::timeout);
+            QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, TimeoutMs);
+            WiredForm::sendMouse(brighter, QEvent::MouseButtonRelease, Qt::LeftButton);
+            QVERIFY(!m_form->holdRepeat().isHolding());
+            QCOMPARE(m_module.pendingCommand, pending);
+            break;
+        }
+        case Vanishing::JustBeforeAFrameIsWritten:
+            // No turn of the event loop between the hang-up and the write.
+            m_projector->hangUp();
+            click("Command44");
+            break;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), TimeoutMs);
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
+
+        // Idle afterwards: a port left polling a dead device would spin here.
+        const double cpuShare = cpuShareWhileTheEventLoopRuns(500);
+        QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("%1 of a core").arg(cpuShare)));
+
+        // Responsive: the buttons, the monitor and the timers go on as usual.
+        m_form->exchange().setIntervals(300, 5000);
+        click("Command44");
+        QCOMPARE(text("Label11"), QStringLiteral(" C R 0  [CR] "));
+        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), Exchange::NoReplyMark, TimeoutMs);
+        bool fired = false;
+        const QObject firing;  // no late call into this function's frame
+        QTimer::singleShot(10, &firing, [&fired] { fired = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(fired, TimeoutMs);
+        QCOMPARE(lost.count(), 1);
+
+        // Back again at the same place: the "COM" dialog reopens it.
+        if (simulated) {
+            // Gone for good first: it removes its link as it ends.
+            QTRY_COMPARE_WITH_TIMEOUT(m_simulator->process().state(), QProcess::NotRunning, TimeoutMs);
+            startSimulator(link, {});
+        } else {
+            startFakeProjector(link);
+        }
+        if (QTest::currentTestFailed())
+            return;
+        Form2 *dialog = pressCom();
+        QVERIFY(dialog);
+        QCOMPARE(checkedPortOptions(dialog), QStringList{"Option3"});
+        press(dialog, reopenWith);
+        QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
+        QVERIFY(m_form->MSComm1().PortOpen());
+        QCOMPARE(m_form->MSComm1().CommPort(), 1);
+        QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+
+        m_form->exchange().setIntervals(5000, 6000);
+        click("Command17");
+        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
+        if (simulated)
+            QVERIFY(m_simulator->log().contains("C00[CR]  ->  [ACK]"));
+        else
+            QCOMPARE(m_projector->frames(), QList<QByteArray>{"C00\r"});
+        QCOMPARE(TestSettings::value("StartUP", "ComPort"), QStringLiteral("1"));
+        QCOMPARE(TestSettings::value("StartUP", "BaudRate"), QStringLiteral("192"));
+    }
+
+    // --- the port may not be opened ----------------------------------------------
+
+    void startUpFallsBackWhenThePortMayNotBeOpened_data()
+    {
+        QTest::addColumn<Blocker>("blocker");
+        // What a serial port meets there: the failure this row drills.
+        QTest::addColumn<QSerialPort::SerialPortError>("failure");
+
+        // The lock file of the port's name; as root the exclusive mode of the
+        // terminal does not stop a second opener, the lock does.
+        QTest::newRow("held by another program")
+            << Blocker::HeldByAnotherProgram << QSerialPort::PermissionError;
+        QTest::newRow("held by another program under the device's own name")
+            << Blocker::HeldUnderTheDevicesOwnName << QSerialPort::PermissionError;
+        // Opening the device is refused (EACCES).
+        QTest::newRow("no permission") << Blocker::NoPermission << QSerialPort::PermissionError;
+        // Opening a directory for writing fails (EISDIR).
+        QTest::newRow("a directory") << Blocker::Directory << QSerialPort::UnknownError;
+        // They open, but are no terminal: setting the line up fails (ENOTTY).
+        QTest::newRow("a regular file") << Blocker::RegularFile << QSerialPort::UnsupportedOperationError;
+        QTest::newRow("a named pipe") << Blocker::Fifo << QSerialPort::UnsupportedOperationError;
+        QTest::newRow("a null device") << Blocker::NullDevice << QSerialPort::UnsupportedOperationError;
+    }
+    void startUpFallsBackWhenThePortMayNotBeOpened()
+    {
+        QFETCH(Blocker, blocker);
+        QFETCH(QSerialPort::SerialPortError, failure);
+
+        QString device;
+        QSerialPort holder;
+        std::optional<OrdinaryUser> ordinaryUser;
+        switch (blocker) {
+        case Blocker::HeldByAnotherProgram:
+        case Blocker::HeldUnderTheDevicesOwnName:
+            m_projector = std::make_unique<FakeProjector>();
+            QVERIFY(m_projector->open());
+            device = m_projector->devicePath();
+            holder.setPortName(device);
+            QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+            if (blocker == Blocker::HeldUnderTheDevicesOwnName) {
+                device = m_folder.filePath(uniqueName("link"));
+                QVERIFY(relink(device, m_projector->devicePath()));
+            }
+            break;
+        case Blocker::NoPermission:
+            m_projector = std::make_unique<FakeProjector>();
+            QVERIFY(m_projector->open());
+            device = m_projector->devicePath();
+            setMode(device, 0);
+            break;
+        case Blocker::Directory:
+            device = m_folder.filePath(uniqueName("directory"));
+            QVERIFY(QDir().mkpath(device));
+            break;
+        case Blocker::RegularFile: {
+            device = m_folder.filePath(uniqueName("file"));
+            QFile file(device);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("C00\r");
+            break;
+        }
+        case Blocker::Fifo:
+            device = m_folder.filePath(uniqueName("fifo"));
+            QVERIFY(::mkfifo(QFile::encodeName(device).constData(), 0666) == 0);
+            break;
+        case Blocker::NullDevice:
+            // A node of its own: the lock of /dev/null itself is shared with
+            // every other program that happens to try it at the same moment.
+            device = m_folder.filePath(uniqueName("null"));
+            if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                QSKIP("making a device node needs root");
+            break;
+        }
+        TestSettings::mapPort(1, device);
+        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("96"));
+        const QByteArray storedBefore = TestSettings::storeFileBytes();
+        QVERIFY(storedBefore.contains("ComPort=1"));
+        if (blocker == Blocker::NoPermission) {
+            // The store stays readable for the ordinary user.
+            setMode(QFileInfo(TestSettings::storeFilePath()).path(), 0755);
+            setMode(TestSettings::storeFilePath(), 0644);
+            ordinaryUser.emplace();
+            if (!ordinaryUser->isActive())
+                QSKIP(qPrintable(ordinaryUser->errorString()));
+        }
+        {
+            // As the program opens it: by the device's own name.
+            QSerialPort probe;
+            probe.setPortName(QFileInfo(device).canonicalFilePath());
+            QVERIFY(!probe.open(QIODevice::ReadWrite));
+            QCOMPARE(probe.error(), failure);
+        }
+
+        struct Seen {
+            bool modal = false;
+            bool mainWindowVisible = true;
+            int messagesBefore = -1;
+            QStringList portOptions;
+            bool dialogStaysAfterOk = false;
+        } seen;
+        m_watcher->onModalDialog([&](QWidget *dialog) {
+            seen.modal = dialog->isModal() && QApplication::activeModalWidget() == dialog;
+            seen.mainWindowVisible = m_form->isVisible();
+            seen.messagesBefore = int(m_watcher->messageBoxes().size());
+            seen.portOptions = checkedPortOptions(dialog);
+            QPointer<QWidget> alive = dialog;
+            press(dialog, QStringLiteral("OK"));
+            seen.dialogStaysAfterOk = alive && alive->isVisible();
+            // Then the close box: start-up finishes with the port closed.
+        });
+        createForm();
+        ordinaryUser.reset();
+
+        QCOMPARE(m_watcher->dialogsAnswered(), 1);
+        QVERIFY(seen.modal);
+        QVERIFY(!seen.mainWindowVisible);
+        QCOMPARE(seen.messagesBefore, 0);
+        QCOMPARE(seen.portOptions, QStringList{"Option3"});
+        QVERIFY(seen.dialogStaysAfterOk);
+        QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
+        QVERIFY(!m_form->MSComm1().PortOpen());
+        QVERIFY(!m_form->MSComm1().errorString().isEmpty());
+        QCOMPARE(m_form->exchange().timer2().interval(), 5000);
+        QCOMPARE(TestSettings::storeFileBytes(), storedBefore);
+        if (m_projector)
+            QVERIFY(m_projector->received().isEmpty());
+    }
+
+    void okOpensThePortOnceTheOtherProgramLetsGo()
+    {
+        m_projector = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        QSerialPort holder;
+        holder.setPortName(m_projector->devicePath());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        TestSettings::mapPort(1, m_projector->devicePath());
+        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("96"));
+
+        int messagesAfterFirstOk = -1;
+        m_watcher->onModalDialog([&](QWidget *dialog) {
+            press(dialog, QStringLiteral("OK"));
+            messagesAfterFirstOk = int(m_watcher->messageBoxes().size());
+            holder.close();
+            press(dialog, QStringLiteral("OK"));
+        });
+        createForm();
+
+        QCOMPARE(messagesAfterFirstOk, 1);
+        QCOMPARE(m_watcher->messageBoxes().size(), 1);
+        QVERIFY(m_form->MSComm1().PortOpen());
+        QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
+        QVERIFY(m_form->isVisible());
+        sendsTo(*m_projector);
+        // The program's own failed attempt left no lock behind either.
+        QVERIFY(!holder.open(QIODevice::ReadWrite));
+    }
+
+    // --- a garbage settings store --------------------------------------------------
+
+    void startUpDecidesFromAGarbageStore_data()
+    {
+        QTest::addColumn<QByteArray>("garbage");  // written after a valid "Ports" group
+        QTest::addColumn<int>("opens");           // COM number opened at start-up; 0: the dialog
+        QTest::addColumn<QString>("settings");    // of the port opened at start-up
+
+        const QString fast = QStringLiteral("19200,N,8,1");
+        const QString slow = QStringLiteral("9600,N,8,1");
+        const QByteArray huge = "1000000000000000000000000000000";  // 10^30
+
+        QTest::newRow("binary port") << QByteArray("[StartUP]\nComPort=\x01\x02\xff\xfe\nBaudRate=96\n")
+                                     << 0 << QString();
+        QTest::newRow("NUL after the port number")
+            << bytes("[StartUP]\nComPort=3\0\0junk\nBaudRate=96\n") << 3 << slow;
+        QTest::newRow("port 10^30") << "[StartUP]\nComPort=" + huge + "\nBaudRate=96\n" << 0 << QString();
+        QTest::newRow("port -10^30") << "[StartUP]\nComPort=-" + huge + "\n" << 0 << QString();
+        QTest::newRow("port of a million digits")
+            << "[StartUP]\nComPort=" + QByteArray(1 << 20, '3') + "\n" << 0 << QString();
+        QTest::newRow("a line of a megabyte elsewhere")
+            << "[Junk]\nx=" + QByteArray(1 << 20, 'x') + "\n[StartUP]\nComPort=3\nBaudRate=96\n" << 3
+            << slow;
+        QTest::newRow("baud 10^30") << "[StartUP]\nComPort=3\nBaudRate=" + huge + "\n" << 3 << fast;
+        QTest::newRow("binary baud")
+            << bytes("[StartUP]\nComPort=3\nBaudRate=\x00\x39\x36\xff\n") << 3 << fast;
+        QTest::newRow("port as a list") << QByteArray("[StartUP]\nComPort=3, 5\nBaudRate=96\n") << 0
+                                        << QString();
+        QTest::newRow("baud as a list") << QByteArray("[StartUP]\nComPort=3\nBaudRate=96, 96\n") << 3
+                                        << fast;
+        QTest::newRow("port as a point") << QByteArray("[StartUP]\nComPort=@Point(3 5)\n") << 0
+                                         << QString();
+        QTest::newRow("port as a broken variant")
+            << QByteArray("[StartUP]\nComPort=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1)\nBaudRate=96\n")
+            << 0 << QString();
+        QTest::newRow("baud as a broken variant")
+            << QByteArray("[StartUP]\nComPort=3\nBaudRate=@Variant(\\0\\0\\0\\x6\\0\\x39)\n") << 3
+            << fast;
+        QTest::newRow("port as stored bytes") << QByteArray("[StartUP]\nComPort=@ByteArray(3)\n") << 3
+                                              << fast;
+        QTest::newRow("keys in another case") << QByteArray("[startup]\ncomport=3\n") << 0 << QString();
+        QTest::newRow("NUL bytes") << QByteArray(4096, '\0') << 0 << QString();
+        QTest::newRow("random bytes") << randomBytes(8, 16384) << 0 << QString();
+    }
+    void startUpDecidesFromAGarbageStore()
+    {
+        QFETCH(QByteArray, garbage);
+        QFETCH(int, opens);
+        QFETCH(QString, settings);
+        m_projector = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        const QByteArray device = QFile::encodeName(m_projector->devicePath());
+        TestSettings::writeStoreFile("[Ports]\nCOM1=" + device + "\nCOM3=" + device + "\n\n" + garbage);
+        const QByteArray storedBefore = TestSettings::storeFileBytes();
+
+        // The dialog: COM1 and OK.
+        m_watcher->onModalDialog([this](QWidget *dialog) {
+            dialog->findChild<QRadioButton *>(QStringLiteral("Option3"))->click();
+            press(dialog, QStringLiteral("OK"));
+        });
+        createForm();
+
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
+        QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
+        QVERIFY(m_form->MSComm1().PortOpen());
+        if (opens) {
+            QCOMPARE(m_form->MSComm1().CommPort(), opens);
+            QCOMPARE(m_form->MSComm1().Settings(), settings);
+            QCOMPARE(TestSettings::storeFileBytes(), storedBefore);  // start-up writes nothing
+        } else {
+            // OK opened the port and replaced the garbage with what works.
+            QCOMPARE(m_form->MSComm1().CommPort(), 1);
+            const QByteArray stored = TestSettings::storeFileBytes();
+            QVERIFY2(stored.contains("ComPort=1\n") && stored.contains("BaudRate=192\n"),
+                     stored.left(200).constData());
+            const auto store = LinkSettings::openStore();
+            QCOMPARE(LinkSettings::readPortNumber(*store), 1);
+            QCOMPARE(int(LinkSettings::readBaudCode(*store)), 192);
+        }
+        sendsTo(*m_projector);
+    }
+
+    void anUnreadableStoreLeadsToTheDialog_data()
+    {
+        QTest::addColumn<bool>("directory");  // ORVA.conf is a directory; else: not to be read
+        QTest::newRow("no permission to read it") << false;
+        QTest::newRow("a directory in its place") << true;
+    }
+    void anUnreadableStoreLeadsToTheDialog()
+    {
+        QFETCH(bool, directory);
+        m_projector = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        const QString storeFile = TestSettings::storeFilePath();
+        const QByteArray stored = "[Ports]\nCOM1=" + QFile::encodeName(m_projector->devicePath())
+            + "\n\n[StartUP]\nComPort=1\nBaudRate=96\n";
+        std::optional<OrdinaryUser> ordinaryUser;
+        if (directory) {
+            QVERIFY(QFile::remove(storeFile));
+            QVERIFY(QDir().mkdir(storeFile));
+            m_directoriesToRemove << storeFile;
+        } else {
+            TestSettings::writeStoreFile(stored);
+            setMode(QFileInfo(storeFile).path(), 0755);
+            setMode(storeFile, 0);
+            ordinaryUser.emplace();
+            if (!ordinaryUser->isActive())
+                QSKIP(qPrintable(ordinaryUser->errorString()));
+        }
+        QCOMPARE(LinkSettings::openStore()->status(), QSettings::AccessError);
+
+        struct Seen {
+            bool modal = false;
+            int messagesBefore = -1;
+            QStringList portOptions{"none seen"};
+        } seen;
+        m_watcher->onModalDialog([&](QWidget *dialog) {
+            seen.modal = dialog->isModal();
+            seen.messagesBefore = int(m_watcher->messageBoxes().size());
+            seen.portOptions = checkedPortOptions(dialog);
+        });
+        createForm();
+        ordinaryUser.reset();
+
+        QCOMPARE(m_watcher->dialogsAnswered(), 1);
+        QVERIFY(seen.modal);
+        QCOMPARE(seen.messagesBefore, 0);
+        QCOMPARE(seen.portOptions, QStringList());
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
+        QVERIFY(!m_form->MSComm1().PortOpen());
+        QCOMPARE(int(m_module.portNumber), 0);
+        if (!directory)
+            QCOMPARE(TestSettings::storeFileBytes(), stored);
+    }
+
+    // --- a settings store that cannot be written -----------------------------------
+
+    void okOpensThePortWhenTheStoreCannotBeWritten_data()
+    {
+        QTest::addColumn<bool>("atStartUp");  // the dialog of start-up, or of the "COM" button
+        QTest::newRow("the dialog of start-up") << true;
+        QTest::newRow("the dialog of the COM button") << false;
+    }
+    void okOpensThePortWhenTheStoreCannotBeWritten()
+    {
+        QFETCH(bool, atStartUp);
+        m_projector = std::make_unique<FakeProjector>();
+        m_other = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        QVERIFY(m_other->open());
+        TestSettings::mapPort(1, m_projector->devicePath());
+        TestSettings::mapPort(3, m_other->devicePath());
+        if (!atStartUp)
+            TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
+        const QString storeFile = TestSettings::storeFilePath();
+        const QByteArray storedBefore = TestSettings::storeFileBytes();
+        // Readable, not writable, and the devices open for anyone.
+        setMode(QFileInfo(storeFile).path(), 0555);
+        setMode(storeFile, 0444);
+        setMode(m_projector->devicePath(), 0666);
+        setMode(m_other->devicePath(), 0666);
+        OrdinaryUser ordinaryUser;
+        if (!ordinaryUser.isActive())
+            QSKIP(qPrintable(ordinaryUser.errorString()));
+
+        auto chooseCom3AndOk = [this](QWidget *dialog) {
+            dialog->findChild<QRadioButton *>(QStringLiteral("Option5"))->click();
+            press(dialog, QStringLiteral("OK"));
+        };
+        if (atStartUp) {
+            m_watcher->onModalDialog(chooseCom3AndOk);
+            createForm();
+            QCOMPARE(m_watcher->dialogsAnswered(), 1);
+        } else {
+            createForm();
+            QVERIFY(m_form->MSComm1().PortOpen());
+            Form2 *dialog = pressCom();
+            QVERIFY(dialog);
+            chooseCom3AndOk(dialog);
+        }
+
+        QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
+        QVERIFY(m_form->isVisible());
+        QVERIFY(m_form->MSComm1().PortOpen());
+        QCOMPARE(m_form->MSComm1().CommPort(), 3);
+        // The save really failed, and left the file as it was.
+        {
+            const auto store = LinkSettings::openStore();
+            store->sync();
+            QCOMPARE(store->status(), QSettings::AccessError);
+        }
+        QCOMPARE(TestSettings::storeFileBytes(), storedBefore);
+        sendsTo(*m_other);
+    }
+
+    // --- a noisy device -------------------------------------------------------------
+
+    void noiseIsShownByTheRenderingRuleAndLeavesTheProgramUsable_data()
+    {
+        QTest::addColumn<QByteArray>("pattern");  // repeated until `total` bytes are sent
+        QTest::addColumn<qint64>("total");
+
+        QTest::newRow("NUL bytes") << QByteArray(64, '\0') << qint64(256);
+        QTest::newRow("bytes 0x80 to 0xFF") << byteRange(0x80, 0xFF) << qint64(128);
+        QTest::newRow("every byte value") << byteRange(0x00, 0xFF) << qint64(1024);
+        QTest::newRow("random noise") << randomBytes(5, 4096) << qint64(4096);
+        // More than the receive buffer holds.
+        QTest::newRow("a flood") << randomBytes(9, 4096) << qint64(1 << 20);
+        QTest::newRow("a reply that never ends") << QByteArray(4096, '0') << qint64(1 << 19);
+    }
+    void noiseIsShownByTheRenderingRuleAndLeavesTheProgramUsable()
+    {
+        QFETCH(QByteArray, pattern);
+        QFETCH(qint64, total);
+        m_projector = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        TestSettings::mapPort(1, m_projector->devicePath());
+        openForm();
+        if (QTest::currentTestFailed())
+            return;
+        // The reply window stays open: the whole stream lands in one buffer.
+        m_form->exchange().setIntervals(60000, 60000);
+
+        // After every receive event the RxD line is the rendering of the buffer.
+        const Exchange &exchange = m_form->exchange();
+        qsizetype largestBuffer = 0;
+        int receiveEvents = 0;
+        int mismatches = 0;
+        QString rendered;  // of the buffer as it was at the last check
+        qsizetype renderedSize = -1;
+        const QObject watching;  // ends the check with this function
+        connect(&m_form->MSComm1(), &MSComm::OnComm, &watching, [&] {
+            ++receiveEvents;
+            const QByteArray &buffer = exchange.receiveBuffer();
+            largestBuffer = qMax(largestBuffer, buffer.size());
+            // A full buffer stays as it is: no need to render it again (and
+            // the test's own garbage would drown the program's in the memory check).
+            if (buffer.size() != renderedSize) {
+                rendered = MonitorRendering::render(buffer);
+                renderedSize = buffer.size();
+            }
+            if (text("Label12") != rendered)
+                ++mismatches;
+        });
+        QSignalSpy receiving(&m_form->MSComm1(), &MSComm::OnComm);
+
+        click("Command44");
+        QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
+        const qint64 residentBefore = residentKb();
+        qint64 left = total;
+        Stream stream(*m_projector, [&]() -> QByteArray {
+            const qint64 size = qMin<qint64>(left, pattern.size());
+            left -= size;
+            return pattern.left(size);
+        });
+        stream.start();
+        QTRY_VERIFY_WITH_TIMEOUT(stream.isDone() && m_projector->terminal().pendingBytes() == 0, 60000);
+        // Whatever is still in transit arrives.
+        for (int i = 0; i < 100 && receiving.wait(300); ++i) {
+        }
+
+        QCOMPARE(stream.sent(), total);
+        QVERIFY(receiveEvents > 0);
+        QCOMPARE(mismatches, 0);
+        QCOMPARE(largestBuffer, qMin<qsizetype>(total, ReceiveBuffer::Capacity));
+        // Byte for byte what was sent, up to the bound.
+        const QByteArray expected =
+            pattern.repeated(ReceiveBuffer::Capacity / pattern.size() + 1).left(largestBuffer);
+        QVERIFY(exchange.receiveBuffer() == expected);
+        QVERIFY(text("Label12") == MonitorRendering::render(exchange.receiveBuffer()));
+        const qint64 grownKb = residentKb() - residentBefore;
+        if (ResidentSizeTellsWhatIsKept)
+            QVERIFY2(grownKb < 50 * 1024, qPrintable(QStringLiteral("grew by %1 kB").arg(grownKb)));
+
+        // The device behaves again: the next command goes out and its reply is read.
+        m_projector->clearReceived();
+        m_projector->setResponder([](const QByteArray &frame) {
+            return frame == "CR0\r" ? QByteArray("80\r") : QByteArray();
+        });
+        click("Command44");
+        QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral(" 8 0  [CR] "), TimeoutMs);
+        QCOMPARE(text("Label25"), QStringLiteral(" Stand by"));
+    }
+
+private:
+    static QString uniqueName(const QString &stem)
+    {
+        static int count = 0;
+        return stem + u'-' + QString::number(++count);
+    }
+
+    void startSimulator(const QString &link, const QStringList &options)
+    {
+        m_simulator = std::make_unique<SimulatorProcess>();
+        QVERIFY2(m_simulator->start(link, options), qPrintable(m_simulator->errorString()));
+    }
+
+    // A fresh fake projector, reached through `link`.
+    void startFakeProjector(const QString &link)
+    {
+        m_projector = std::make_unique<FakeProjector>();
+        QVERIFY(m_projector->open());
+        m_projector->emulateProjector();
+        QVERIFY(relink(link, m_projector->devicePath()));
+    }
+
+    // Changes a file's mode until the end of the test function.
+    void setMode(const QString &path, mode_t mode)
+    {
+        struct stat info {};
+        const QByteArray name = QFile::encodeName(path);
+        QVERIFY2(::stat(name.constData(), &info) == 0, name.constData());
+        m_modesToRestore.append({path, info.st_mode & 07777});
+        QVERIFY2(::chmod(name.constData(), mode) == 0, name.constData());
+    }
+
+    void createForm()
+    {
+        m_form = std::make_unique<Form1>(m_module);
+        m_form->Form_Load();
+        m_form->setFullView(true);
+        m_form->show();
+    }
+    void openForm()
+    {
+        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
+        createForm();
+        QVERIFY(m_form->MSComm1().PortOpen());
+    }
+
+    QPushButton *button(const char *name) const
+    {
+        return m_form->findChild<QPushButton *>(QLatin1StringView(name));
+    }
+    QString text(const char *labelName) const
+    {
+        return m_form->findChild<QLabel *>(QLatin1StringView(labelName))->text();
+    }
+    void click(const char *name) const { button(name)->click(); }
+
+    [[nodiscard]] Form2 *pressCom() const
+    {
+        click("Command33");
+        return openDialog();
+    }
+    [[nodiscard]] Form2 *openDialog() const
+    {
+        for (Form2 *dialog : m_form->findChildren<Form2 *>())
+            if (dialog->isVisible())
+                return dialog;
+        return nullptr;
+    }
+    // "OK" or "Cancel".
+    static void press(QWidget *dialog, const QString &which)
+    {
+        const auto name = which == QLatin1StringView("OK") ? "Command1" : "Command2";
+        dialog->findChild<QPushButton *>(QLatin1StringView(name))->click();
+    }
+    static QStringList checkedPortOptions(QWidget *dialog)
+    {
+        QStringList checked;
+        for (const char *name : {"Option3", "Option4", "Option5", "Option6", "Option7"})
+            if (dialog->findChild<QRadioButton *>(QLatin1StringView(name))->isChecked())
+                checked << QLatin1StringView(name);
+        return checked;
+    }
+    // The port in force reaches `projector`.
+    void sendsTo(FakeProjector &projector)
+    {
+        projector.clearReceived();
+        click("Command17");
+        QTRY_COMPARE_WITH_TIMEOUT(projector.received(), QByteArray("C00\r"), TimeoutMs);
+    }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<ModalWatcher> m_watcher;
+    std::unique_ptr<SimulatorProcess> m_simulator;
+    std::unique_ptr<FakeProjector> m_projector;
+    std::unique_ptr<FakeProjector> m_other;
+    QList<std::pair<QString, mode_t>> m_modesToRestore;
+    QStringList m_directoriesToRemove;
+    Module1 m_module;
+    std::unique_ptr<Form1> m_form;
+};
+
+QTEST_MAIN(FaultDrillsTest)
+#include "tst_faultdrills.moc"
