@@ -564,7 +564,7 @@ private slots:
         const QByteArray storedBefore = TestSettings::storeFileBytes();
 
         // The dialog: COM1 and OK.
-        m_watcher->onModalDialog([this](QWidget *dialog) {
+        m_watcher->onModalDialog([](QWidget *dialog) {
             dialog->findChild<QRadioButton *>(QStringLiteral("Option3"))->click();
             press(dialog, QStringLiteral("OK"));
         });
@@ -673,7 +673,7 @@ private slots:
         if (!ordinaryUser.isActive())
             QSKIP(qPrintable(ordinaryUser.errorString()));
 
-        auto chooseCom3AndOk = [this](QWidget *dialog) {
+        auto chooseCom3AndOk = [](QWidget *dialog) {
             dialog->findChild<QRadioButton *>(QStringLiteral("Option5"))->click();
             press(dialog, QStringLiteral("OK"));
         };
