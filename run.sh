@@ -57,19 +57,6 @@ start_simulator() {  # start_simulator [LOG]: the exchange log goes to LOG, or t
     echo "Simulated projector on $(cat "$WORK/device"), linked as $LINK"
 }
 
-# A settings store of this session's own (XDG_CONFIG_HOME for the program
-# only): COM1 is the simulator, at 19200 baud. The user's store is not touched.
-write_settings() {
-    cat >"$WORK/ORVA.conf" <<EOF
-[Ports]
-COM1="$LINK"
-
-[StartUP]
-BaudRate=192
-ComPort=1
-EOF
-}
-
 start_program() {  # start_program [LOG]: in the background, its output to LOG or here
     if [ -n "${1:-}" ]; then
         XDG_CONFIG_HOME="$WORK" "$BUILD/app/rm740-control" >"$1" 2>&1 &
@@ -80,7 +67,8 @@ start_program() {  # start_program [LOG]: in the background, its output to LOG o
 }
 
 SIM_ARGS=("$@")
-write_settings
+# XDG_CONFIG_HOME for the program only: the user's store is not touched.
+write_simulator_settings "$WORK" "$LINK"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     # The exchange log goes to this terminal as the session runs.

@@ -31,3 +31,17 @@ build_tree() {
     fi
     cmake --build "$dir"
 }
+
+# write_simulator_settings DIR LINK: a settings store of its own in DIR (give
+# the program XDG_CONFIG_HOME=DIR) in which COM1 is the device at LINK, at
+# 19200 baud. The user's own store is not touched.
+write_simulator_settings() {
+    cat >"$1/ORVA.conf" <<CONF
+[Ports]
+COM1="$2"
+
+[StartUP]
+BaudRate=192
+ComPort=1
+CONF
+}

@@ -25,14 +25,7 @@ for _ in $(seq 100); do [ -L "$LINK" ] && break; sleep 0.1; done
 [ -L "$LINK" ] || { echo "The simulator did not start." >&2; exit 1; }
 
 # COM1 is the simulator, at 19200 baud, in a settings store of this run's own.
-cat >"$WORK/ORVA.conf" <<CONF
-[Ports]
-COM1="$LINK"
-
-[StartUP]
-BaudRate=192
-ComPort=1
-CONF
+write_simulator_settings "$WORK" "$LINK"
 
 OUT="$ROOT/build/screenshots"
 mkdir -p "$OUT" "$ROOT/docs/screenshots"
