@@ -146,8 +146,9 @@ Form1::Form1(Module1 &module, QWidget *parent)
     m_exchange = new Exchange(*m_MSComm1, {m_txd, m_rxd, m_status, m_spaceLegend, m_crLegend}, this);
     m_exchange->setObjectName(QStringLiteral("Exchange"));
     m_holdRepeat = new HoldRepeat(m_module, *m_exchange, this);
-    // After the exchange and the hold repeat, so that the buttons go first
-    // when the window is destroyed: a held button reports its release then.
+    // The hold buttons report to the hold repeat itself rather than to this
+    // window: a held button that is hidden while the window is torn down
+    // reports its release, and that must not reach a half-destroyed Form1.
     buildButtons();
 
     setClientHeight(PanelTable::CompactClientHeight);
@@ -258,8 +259,8 @@ void Form1::buildMonitor()
     monitor->setFrameShadow(QFrame::Sunken);
     setBackground(monitor, monitor->palette().color(QPalette::Button));
 
-    QLabel *txdCaption = makeLabel(monitor, "Label9", QStringLiteral("TxD"), {60, 240, 480, 255}, 9);
-    QLabel *rxdCaption = makeLabel(monitor, "Label10", QStringLiteral("RxD"), {60, 612, 480, 255}, 9);
+    QLabel *txdCaption = makeLabel(monitor, "Label9", QStringLiteral("TxD"), {120, 240, 420, 255}, 9);
+    QLabel *rxdCaption = makeLabel(monitor, "Label10", QStringLiteral("RxD"), {120, 612, 420, 255}, 9);
     txdCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     rxdCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_txd = makeLine<MonitorLine>(monitor, "Label11", {600, 195, 7575, 300}, 12, tr("TxD line"));
