@@ -220,9 +220,7 @@ private slots:
         m_simulator.reset();
         m_projector.reset();
         m_other.reset();
-        for (const auto &[path, mode] : std::as_const(m_modesToRestore))
-            ::chmod(QFile::encodeName(path).constData(), mode);
-        m_modesToRestore.clear();
+        restoreModes();
         for (const QString &path : std::as_const(m_directoriesToRemove))
             QDir().rmdir(path);
         m_directoriesToRemove.clear();
@@ -639,8 +637,11 @@ private slots:
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QVERIFY(!m_form->MSComm1().PortOpen());
         QCOMPARE(int(m_module.portNumber), 0);
-        if (!directory)
+        if (!directory) {
+            // Read back as its owner: mode 0 stops everyone but root.
+            restoreModes();
             QCOMPARE(TestSettings::storeFileBytes(), stored);
+        }
     }
 
     // --- a settings store that cannot be written -----------------------------------
@@ -817,6 +818,13 @@ private:
     }
 
     // Changes a file's mode until the end of the test function.
+    void restoreModes()
+    {
+        for (const auto &[path, mode] : std::as_const(m_modesToRestore))
+            ::chmod(QFile::encodeName(path).constData(), mode);
+        m_modesToRestore.clear();
+    }
+
     void setMode(const QString &path, mode_t mode)
     {
         struct stat info {};
