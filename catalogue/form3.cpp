@@ -2,8 +2,8 @@
 
 #include "catalogue/commandtext.h"
 #include "exchange/exchange.h"
+#include "look/captionfont.h"
 #include "panel/accessibleroles.h"
-#include "panel/captionfont.h"
 #include "panel/form1.h"
 #include "panel/paneltable.h"
 
@@ -40,11 +40,6 @@ constexpr int NormalMonitorHoldMs = 1200;
 constexpr QRgb LegendText = qRgb(255, 0, 0);
 constexpr qreal CaptionPoints = 9.75;
 
-QFont boldFont(const QWidget *widget)
-{
-    return captionFont(widget->font(), CaptionPoints);
-}
-
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips,
                         const QString &accessibleName, const QString &accessibleDescription)
 {
@@ -54,7 +49,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     button->setAccessibleName(accessibleName);
     button->setAccessibleDescription(accessibleDescription);
     button->setGeometry(pixels(twips));
-    button->setFont(boldFont(button));
+    CaptionFont::apply(button, CaptionPoints);
     // Neither default nor cancel: Enter in the edit box sends nothing.
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -66,7 +61,7 @@ QLabel *makeLegend(QWidget *parent, const char *name, const QString &caption, QR
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QLatin1StringView(name));
     label->setGeometry(pixels(twips));
-    label->setFont(boldFont(label));
+    CaptionFont::apply(label, CaptionPoints);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(LegendText));
     label->setPalette(palette);

@@ -4,6 +4,7 @@
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "link/numericprefix.h"
+#include "look/captionfont.h"
 #include "panel/paneltable.h"
 
 #include <QButtonGroup>
@@ -44,9 +45,7 @@ Form2::Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow)
     // Fixed border with a close box and nothing else.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    QFont dialogFont = font();
-    dialogFont.setPointSizeF(PointSize);
-    setFont(dialogFont);
+    setFont(CaptionFont::face(font(), PointSize, false));
     setFixedSize(pixels(ClientWidthTwips), pixels(ClientHeightTwips));
     // The frames' captions sit on their top border, leaving the laid-out
     // positions inside free.
@@ -157,6 +156,8 @@ void Form2::buildControls()
         }
         widget->setObjectName(QLatin1StringView(control.name));
         widget->setGeometry(pixels(control.twips));
+        // Its own font, so a frame's smaller caption does not pass to what it holds.
+        CaptionFont::apply(widget, PointSize, false);
         widget->setAccessibleName(QString::fromLatin1(control.accessibleName));
         if (control.accessibleDescription)
             widget->setAccessibleDescription(QString::fromLatin1(control.accessibleDescription));

@@ -7,21 +7,18 @@
 #include "exchange/readoutline.h"
 #include "link/form2.h"
 #include "link/mscomm.h"
+#include "look/captionfont.h"
 #include "panel/accessibleroles.h"
 #include "panel/arrowpicture.h"
-#include "panel/captionfont.h"
 #include "panel/holdbutton.h"
 #include "panel/holdrepeat.h"
 #include "panel/paneltable.h"
 
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-
-#include <cmath>
 
 using PanelTable::pixels;
 
@@ -36,32 +33,6 @@ constexpr QRgb StatusText = qRgb(255, 0, 0);
 // The longer waits while the command list window is open.
 constexpr int CommandListReplyWindowMs = 5000;
 constexpr int CommandListMonitorHoldMs = 5500;
-
-QFont boldFont(const QWidget *widget, qreal points)
-{
-    return captionFont(widget->font(), points);
-}
-
-// The largest size up to `points` at which `caption` fits `width` pixels.
-QFont fittingFont(const QWidget *widget, const QString &caption, int width, qreal points)
-{
-    constexpr qreal SmallestPoints = 6.5;
-    constexpr int Padding = 8;
-    QFont font = boldFont(widget, points);
-    const int room = width - Padding;
-    const int needed = QFontMetrics(font).horizontalAdvance(caption);
-    if (needed <= room)
-        return font;
-    // Text width grows about in proportion to the size: start from there and
-    // step down in quarter points until it fits.
-    qreal size = qMax(SmallestPoints, std::floor(points * room / needed * 4) / 4);
-    font.setPointSizeF(size);
-    while (size > SmallestPoints && QFontMetrics(font).horizontalAdvance(caption) > room) {
-        size -= 0.25;
-        font.setPointSizeF(size);
-    }
-    return font;
-}
 
 void setBackground(QWidget *widget, const QColor &colour)
 {
@@ -83,7 +54,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect 
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1StringView(name));
     label->setGeometry(pixels(twips));
-    label->setFont(boldFont(label, points));
+    CaptionFont::apply(label, points);
     return label;
 }
 
@@ -97,7 +68,7 @@ Line *makeLine(QWidget *parent, const char *name, QRect twips, qreal points,
     line->setGeometry(pixels(twips));
     // A fixed size spares every change of text a layout request.
     line->setFixedSize(line->size());
-    line->setFont(boldFont(line, points));
+    line->setFont(CaptionFont::face(line->font(), points));
     line->setFrameShape(QFrame::Box);
     line->setFrameShadow(QFrame::Plain);
     setBackground(line, Qt::white);
@@ -208,7 +179,7 @@ QAbstractButton *Form1::makeButton(const PanelTable::Button &entry)
     }
     button->setObjectName(QLatin1StringView(entry.name));
     button->setGeometry(pixels(entry.twips));
-    button->setFont(fittingFont(button, button->text(), button->width(), entry.pointSize10 / 10.0));
+    CaptionFont::apply(button, entry.pointSize10 / 10.0);
     button->setAutoDefault(false);
     button->setAccessibleName(QString::fromLatin1(entry.accessibleName));
     button->setAccessibleDescription(description(entry));

@@ -1,16 +1,21 @@
-// The three windows on a screen scaled by two (CTest runs this test with
-// QT_SCALE_FACTOR=2): every caption fits its control, no control overlaps
-// another or sticks out of its frame, the arrow pictures are drawn from their
-// 2x pixmaps with hard edges, and the window icon has a 2x picture.
+// The three windows on a screen at the scale that QT_SCALE_FACTOR gives (CTest
+// runs this test at 1 and 2, each with the machine's fonts and with DejaVu
+// alone): every caption fits its control, no control overlaps another or
+// sticks out of its frame, the arrow pictures are drawn from the pixmaps of
+// their scale with hard edges, and the window icon has a 2x picture.
+// RM740_FONTS names the face the captions must come out in.
 
 #include "app/appidentity.h"
 #include "catalogue/form3.h"
 #include "link/form2.h"
+#include "look/captionfont.h"
 #include "panel/arrowpicture.h"
 #include "panel/paneltable.h"
 #include "support/wiredform.h"
 
 #include <QAbstractButton>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QRadioButton>
 #include <QStyle>
 #include <QScreen>
@@ -21,7 +26,9 @@
 
 namespace {
 
-constexpr qreal Scale = 2.0;
+const qreal Scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+    ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+    : 1.0;
 
 // The visible controls and frames of `window`, not those of its dialogs.
 QList<QWidget *> controls(QWidget *window)
@@ -83,7 +90,7 @@ QString describe(const QWidget *widget)
 
 } // namespace
 
-class HighDpiTest : public QObject
+class LayoutTest : public QObject
 {
     Q_OBJECT
 
@@ -92,7 +99,14 @@ private slots:
     {
         TestSettings::useTemporaryStore();
         QVERIFY2(qFuzzyCompare(QGuiApplication::primaryScreen()->devicePixelRatio(), Scale),
-                 "run with QT_SCALE_FACTOR=2");
+                 "the screen is not at the scale QT_SCALE_FACTOR asks for");
+        const QString face = QFontInfo(CaptionFont::face(QFont(), 9)).family();
+        qInfo().noquote() << "captions in" << face << "at scale" << Scale;
+        if (const QString expected = qEnvironmentVariable("RM740_FONTS"); !expected.isEmpty()) {
+            QCOMPARE(face, expected);
+            if (expected != QLatin1String("Liberation Sans"))
+                QVERIFY(!QFontDatabase::families().contains(QStringLiteral("Liberation Sans")));
+        }
         m_wired = std::make_unique<WiredForm>();
         QVERIFY(m_wired->isConnected());
         Form1 &form1 = m_wired->form();
@@ -181,8 +195,8 @@ private slots:
         }
     }
 
-    // Drawn from the 2x pixmap, an arrow is 34 x 18 device pixels of pure
-    // yellow and black; an enlarged 1x pixmap would have blurred edges.
+    // Drawn from the pixmap of its scale, an arrow at scale 2 is 34 x 18 device
+    // pixels of pure yellow and black; an enlarged 1x pixmap would have blurred edges.
     void arrowPicturesAreSharp_data()
     {
         QTest::addColumn<QString>("button");
@@ -211,7 +225,7 @@ private slots:
                     field |= QRect(x, y, 1, 1);
             }
         }
-        QCOMPARE(field.size(), QSize(ArrowPicture::Width * 2, ArrowPicture::Height * 2));
+        QCOMPARE(field.size(), QSize(ArrowPicture::Width, ArrowPicture::Height) * Scale);
 
         const QImage expected = ArrowPicture::image(PanelTable::Arrow(arrow))
                                     .scaled(field.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
@@ -223,7 +237,8 @@ private slots:
     {
         const QIcon icon = AppIdentity::windowIcon();
         QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
-        const QPixmap scaled = icon.pixmap(QSize(32, 32), Scale);
+        // At scale 2 whatever the screen's scale is.
+        const QPixmap scaled = icon.pixmap(QSize(32, 32), 2.0);
         QCOMPARE(scaled.size(), QSize(64, 64));
         // Drawn for that size: a 32 x 32 picture doubled would be made of
         // 2 x 2 blocks of one colour.
@@ -249,5 +264,5 @@ private:
     std::unique_ptr<WiredForm> m_wired;
 };
 
-QTEST_MAIN(HighDpiTest)
-#include "tst_highdpi.moc"
+QTEST_MAIN(LayoutTest)
+#include "tst_layout.moc"
