@@ -7,7 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 rounds="${1:-5}"
 
-ensure_packages "${BUILD_PACKAGES[@]}" xvfb xauth pkg-config libxcb1-dev cutecom
+ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" xvfb xauth pkg-config libxcb1-dev cutecom
 build="$ROOT/build-bench"
 build_tree "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 

@@ -7,7 +7,7 @@
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}"
 build_tree "$ROOT/build"
 
 BUILD="$ROOT/build"

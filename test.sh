@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, runs every test through CTest, then checks
-# what `cmake --install` puts under a prefix. Under CI a warning fails the build.
+# what `cmake --install` puts under a prefix and the Debian package that cpack
+# makes. Under CI a warning fails the build.
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" desktop-file-utils appstream
+# desktop-file-utils and appstream validate the install; cpack needs dpkg-dev
+# (dpkg-shlibdeps) and file to make the package.
+ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
+    desktop-file-utils appstream dpkg-dev file
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 
 cd "$ROOT/build"

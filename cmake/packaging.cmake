@@ -15,10 +15,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libraries come from dpkg-shlibdeps (dpkg-dev); the xcb platform plugin
-# is loaded at run time, so no linker sees it.
+# is loaded at run time, so no linker sees it. The captions are laid out for
+# Liberation Sans (Arial's metrics): with another face they still fit, drawn
+# smaller, so the layout is only as designed with it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The face the panel's captions are laid out for; others are narrowed to fit.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
 
 include(CPack)

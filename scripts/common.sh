@@ -3,6 +3,10 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev)
+# What the program needs at run time beyond the libraries: the face its
+# captions are laid out for (Liberation Sans has Arial's metrics; with other
+# faces captions are drawn smaller to fit), and Qt's display plugins.
+RUNTIME_PACKAGES=(fonts-liberation2 qt6-qpa-plugins)
 # What the AT-SPI test needs: an assistive-technology client (pyatspi), the
 # accessibility bus, a D-Bus session and an X server.
 ATSPI_TEST_PACKAGES=(python3-pyatspi at-spi2-core dbus-daemon xvfb xauth)
@@ -11,16 +15,31 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# ensure_packages PKG...: installs those of the Debian packages that are missing.
+# ensure_packages PKG...: installs those of the Debian packages that are
+# missing. apt's output goes to a log file; only a summary is printed, and the
+# log's path when something fails.
 ensure_packages() {
     local missing=()
     for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing: ${missing[*]}"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null 2>&1; then
+        echo "Missing: ${missing[*]}. Installing them needs root: run this as root, or install sudo." >&2
+        return 1
+    fi
+    local log
+    log="$(mktemp "${TMPDIR:-/tmp}/rm740-apt.XXXXXX.log")"
+    echo "Installing ${missing[*]} (apt's output: $log)"
+    local started=$SECONDS
+    if ! { as_root env DEBIAN_FRONTEND=noninteractive apt-get update \
+           && as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"; } \
+           >"$log" 2>&1; then
+        echo "Installing failed; the last lines of $log:" >&2
+        tail -n 15 "$log" >&2
+        return 1
+    fi
+    echo "Installed ${#missing[@]} package(s) and what they need: $(grep -c '^Setting up ' "$log") set up in $((SECONDS - started)) s"
 }
 
 # build_tree DIR [CMAKE ARGS...]: configures (once) and builds into DIR.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # install-check.sh [BUILD]: installs a build into a temporary prefix and checks
 # what a desktop finds there: both programs, the desktop entry and AppStream
-# metainfo (through their validators) and the icons the entry names.
+# metainfo (through their validators) and the icons the entry names. Then
+# makes the Debian package with cpack and checks its contents and dependencies.
 set -euo pipefail
 BUILD="${1:-$(cd "$(dirname "$0")/.." && pwd)/build}"
 ID=org.rm740control.Rm740Control
@@ -31,4 +32,20 @@ for file in scalable/apps/$icon.svg 32x32/apps/$icon.png 64x64/apps/$icon.png; d
     [ -f "$PREFIX/share/icons/hicolor/$file" ] || fail "icon $file is missing"
 done
 
-echo "install check: passed"
+# --- the Debian package ------------------------------------------------------
+OUT="$PREFIX/package"
+( cd "$BUILD" && cpack -B "$OUT" ) >"$PREFIX/cpack.log" 2>&1 || { cat "$PREFIX/cpack.log" >&2; fail "cpack"; }
+deb="$(ls "$OUT"/rm740-control_*.deb 2>/dev/null | head -n1)"
+[ -n "$deb" ] || fail "cpack made no package"
+contents="$(dpkg-deb -c "$deb")"
+for file in usr/bin/rm740-control usr/bin/rm740-sim usr/share/applications/$ID.desktop; do
+    grep -q " \./$file\$" <<<"$contents" || fail "the package lacks $file"
+done
+depends="$(dpkg-deb -f "$deb" Depends)"
+# The display plugins and the caption face are loaded at run time, so no
+# library dependency brings them.
+for package in qt6-qpa-plugins fonts-liberation2 libqt6serialport6 libqt6widgets6; do
+    grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "the package does not depend on $package (Depends: $depends)"
+done
+
+echo "install check: passed ($(basename "$deb"))"

@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" fonts-liberation2  # the face the captions are laid out for
+ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}"
 build_tree "$ROOT/build"
 cmake --build "$ROOT/build" --target rm740-screenshots
 
