@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# fresh-machine-check.sh [--keep]: the README's two commands on a machine that
+# has never seen this project. Builds a clean Debian 12 root (debootstrap
+# --variant=minbase bookworm, from the apt source this machine uses), clones
+# the repository's committed state into it with ../shared beside it, and runs
+# there, exactly as the README says:
+#   1. as root, on a system without sudo:      ./test.sh, then ./run.sh
+#   2. as an ordinary user with sudo, in a second fresh root and from a fresh
+#      clone:                                  ./test.sh, then ./run.sh
+# Without a display run.sh plays its scripted session and saves a screenshot.
+# Prints the time of each step and the packages each run installed. Mounts
+# are undone on every way out; --keep leaves the roots for a look inside.
+# Needs root (it re-runs itself through sudo) and a few minutes.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+KEEP=0
+[ "${1:-}" = "--keep" ] && KEEP=1
+
+if [ "$(id -u)" -ne 0 ]; then
+    exec sudo --preserve-env=TMPDIR "$0" "$@"
+fi
+
+REPO="$ROOT"
+SHARED="$(cd "$ROOT/.." && pwd)/shared"
+[ -d "$SHARED" ] || { echo "No ../shared beside the repository ($SHARED)." >&2; exit 1; }
+git -C "$REPO" rev-parse --verify HEAD >/dev/null
+if [ -n "$(git -C "$REPO" status --porcelain)" ]; then
+    echo "Note: uncommitted changes are not part of the check; it clones $(git -C "$REPO" rev-parse --short HEAD)."
+fi
+
+ensure_packages debootstrap
+
+# The mirror this machine's apt uses for bookworm (deb822 or one-line sources).
+mirror() {
+    local file
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        awk 'BEGIN { RS=""; FS="\n" }
+             /(^|\n)Suites:[^\n]*(^| )bookworm( |\n|$)/ {
+                 for (i = 1; i <= NF; i++) if ($i ~ /^URIs:/) { split($i, a, " "); print a[2]; exit } }' "$file"
+    done
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$file" ] || continue
+        awk '$1 == "deb" && $3 == "bookworm" { print $2 }' "$file"
+    done
+}
+MIRROR="${MIRROR:-$(mirror | head -n1)}"
+[ -n "$MIRROR" ] || MIRROR=http://deb.debian.org/debian
+
+WORK="$(mktemp -d "${TMPDIR:-/var/tmp}/rm740-fresh.XXXXXX")"
+ROOTS=()
+# Outlives the roots.
+LOG="$WORK.log"
+SUMMARY=()
+
+# Processes left running inside a root (a server a test started, say).
+stop_processes_in() {
+    local dir="$1" proc pids=()
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/root" 2>/dev/null)" = "$dir" ] && pids+=("${proc#/proc/}")
+    done
+    [ ${#pids[@]} -eq 0 ] || kill -9 "${pids[@]}" 2>/dev/null || true
+}
+
+mounts_under() {
+    awk -v dir="$1" '$2 == dir || index($2, dir "/") == 1 { print $2 }' /proc/self/mounts
+}
+
+unmount_all() {
+    local dir="$1" point
+    stop_processes_in "$dir"
+    # Deepest first.
+    for point in $(mounts_under "$dir" | sort -r); do
+        umount "$point" 2>/dev/null || umount -l "$point" 2>/dev/null || true
+    done
+}
+
+cleanup() {
+    local status=$? dir
+    for dir in "${ROOTS[@]}"; do unmount_all "$dir"; done
+    if [ "$KEEP" -eq 1 ]; then
+        echo "Roots kept in $WORK"
+    else
+        for dir in "${ROOTS[@]}"; do
+            # Never delete through a mount that is still there (it could be the real /dev).
+            if [ -n "$(mounts_under "$dir")" ]; then
+                echo "Left $dir in place: something is still mounted under it." >&2
+                return
+            fi
+        done
+        rm -rf "$WORK"
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+elapsed() {  # elapsed LABEL COMMAND...: runs COMMAND (its output also to the log), notes how long it took
+    local label="$1" started=$SECONDS status=0; shift
+    echo "== $label" | tee -a "$LOG"
+    "$@" 2>&1 | tee -a "$LOG" || true
+    status=${PIPESTATUS[0]}
+    SUMMARY+=("$(printf '%-58s %4d s  %s' "$label" $((SECONDS - started)) \
+        "$([ $status -eq 0 ] && echo passed || echo "FAILED ($status)")")")
+    return $status
+}
+
+mount_into() {
+    local dir="$1"
+    mount -t proc proc "$dir/proc"
+    mount -t sysfs sysfs "$dir/sys"
+    mount --rbind /dev "$dir/dev"
+    mount --make-rslave "$dir/dev"
+    # A fresh machine's /tmp: empty, and for everyone.
+    mount -t tmpfs -o mode=1777 tmpfs "$dir/tmp"
+    cp /etc/resolv.conf "$dir/etc/resolv.conf"
+}
+
+# in_root DIR USER COMMAND: runs COMMAND with bash in DIR as USER, in the
+# environment a login there would give (no display, nothing of this shell's).
+in_root() {
+    local dir="$1" user="$2" command="$3" home=/root
+    [ "$user" = root ] || home="/home/$user"
+    chroot "$dir" /usr/sbin/runuser -u "$user" -- /usr/bin/env -i \
+        HOME="$home" USER="$user" LOGNAME="$user" SHELL=/bin/bash TERM=dumb \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        /bin/bash -c "$command"
+}
+
+installed_packages() {
+    chroot "$1" dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 == "ii" { print $2 }' | sort
+}
+
+# The README's two commands in DIR as USER, from a clone in that user's home.
+readme_commands() {
+    local dir="$1" user="$2" home=/root
+    [ "$user" = root ] || home="/home/$user"
+    local clone="$dir$home/fresh"
+    mkdir -p "$clone"
+    git clone --quiet --no-hardlinks "$REPO" "$clone/main"
+    cp -a "$SHARED" "$clone/shared"
+    [ "$user" = root ] || chroot "$dir" chown -R "$user:$user" "$home/fresh"
+
+    installed_packages "$dir" >"$WORK/before-$user"
+    elapsed "./test.sh as $user" in_root "$dir" "$user" "cd ~/fresh/main && ./test.sh" || return 1
+    installed_packages "$dir" >"$WORK/after-test-$user"
+    elapsed "./run.sh as $user" in_root "$dir" "$user" "cd ~/fresh/main && ./run.sh" || return 1
+    installed_packages "$dir" >"$WORK/after-run-$user"
+    [ -s "$clone/main/build/run-session.png" ] || { echo "run.sh saved no screenshot" >&2; return 1; }
+    cp "$clone/main/build/run-session.png" "$WORK.run-session-$user.png"
+
+    echo "test.sh as $user installed $(comm -13 "$WORK/before-$user" "$WORK/after-test-$user" | wc -l) packages, among them:" \
+        "$(comm -13 "$WORK/before-$user" "$WORK/after-test-$user" \
+            | grep -xE 'cmake|ninja-build|g\+\+|qt6-base-dev|qt6-serialport-dev|fonts-liberation2|qt6-qpa-plugins|python3-pyatspi|xvfb|dpkg-dev|file|appstream|desktop-file-utils' | tr '\n' ' ')"
+    echo "run.sh as $user then installed: $(comm -13 "$WORK/after-test-$user" "$WORK/after-run-$user" \
+        | grep -xE 'xvfb|xdotool|imagemagick' | tr '\n' ' ')"
+}
+
+# --- a clean Debian 12 root -------------------------------------------------
+BASE="$WORK/base"
+echo "Mirror: $MIRROR; work folder: $WORK"
+bootstrap() {
+    debootstrap --variant=minbase bookworm "$BASE" "$MIRROR" >"$WORK/debootstrap.log" 2>&1 \
+        || { tail -n 20 "$WORK/debootstrap.log"; return 1; }
+}
+elapsed "debootstrap --variant=minbase bookworm" bootstrap || exit 1
+# The same sources as this machine (updates and security included).
+if compgen -G "/etc/apt/sources.list.d/*.sources" >/dev/null; then
+    rm -f "$BASE/etc/apt/sources.list"
+    cp /etc/apt/sources.list.d/*.sources "$BASE/etc/apt/sources.list.d/"
+fi
+[ -f /etc/apt/sources.list ] && cp /etc/apt/sources.list "$BASE/etc/apt/sources.list"
+echo "The clean root holds $(installed_packages "$BASE" | wc -l) packages; fonts: $(ls "$BASE/usr/share/fonts" 2>/dev/null | tr '\n' ' ')"
+
+ROOT_RUN="$WORK/as-root"
+USER_RUN="$WORK/as-user"
+cp -a "$BASE" "$ROOT_RUN"
+cp -a "$BASE" "$USER_RUN"
+rm -rf "$BASE"
+ROOTS=("$ROOT_RUN" "$USER_RUN")
+
+status=0
+
+# --- 1. as root, no sudo ----------------------------------------------------
+mount_into "$ROOT_RUN"
+readme_commands "$ROOT_RUN" root || status=1
+unmount_all "$ROOT_RUN"
+
+# --- 2. as an ordinary user with sudo ---------------------------------------
+mount_into "$USER_RUN"
+elapsed "sudo and an ordinary user with it" in_root "$USER_RUN" root \
+    "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends sudo passwd >/dev/null \
+     && useradd --create-home --shell /bin/bash builder \
+     && echo 'builder ALL=(ALL) NOPASSWD: ALL' >/etc/sudoers.d/builder && chmod 0440 /etc/sudoers.d/builder" \
+    || status=1
+[ $status -ne 0 ] || readme_commands "$USER_RUN" builder || status=1
+unmount_all "$USER_RUN"
+
+echo
+echo "Fresh-machine check ($(git -C "$REPO" rev-parse --short HEAD)):"
+printf '  %s\n' "${SUMMARY[@]}"
+echo "  log: $LOG; screenshots: $WORK.run-session-*.png"
+[ $status -eq 0 ] && echo "fresh-machine check: passed" || echo "fresh-machine check: FAILED" >&2
+exit $status
