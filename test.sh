@@ -5,10 +5,12 @@
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
-# desktop-file-utils and appstream validate the install; cpack needs dpkg-dev
-# (dpkg-shlibdeps) and file to make the package.
+# DejaVu is the face the layout test uses with Liberation hidden (a fresh
+# machine that gets Liberation may have no other face); desktop-file-utils and
+# appstream validate the install; cpack needs dpkg-dev (dpkg-shlibdeps) and
+# file to make the package.
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
-    desktop-file-utils appstream dpkg-dev file
+    fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 
 cd "$ROOT/build"

@@ -144,6 +144,12 @@ readme_commands() {
 
     installed_packages "$dir" >"$WORK/before-$user"
     elapsed "./test.sh as $user" in_root "$dir" "$user" "cd ~/fresh/main && ./test.sh" || return 1
+    # Both font worlds of the layout test are part of the suite.
+    local tests world
+    tests="$(in_root "$dir" "$user" "cd ~/fresh/main/build && ctest -N")"
+    for world in tst_layout_2x tst_layout_2x_dejavu; do
+        grep -qE ": $world\$" <<<"$tests" || { echo "test.sh did not run $world" >&2; return 1; }
+    done
     installed_packages "$dir" >"$WORK/after-test-$user"
     elapsed "./run.sh as $user" in_root "$dir" "$user" "cd ~/fresh/main && ./run.sh" || return 1
     installed_packages "$dir" >"$WORK/after-run-$user"
