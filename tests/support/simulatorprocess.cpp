@@ -11,22 +11,39 @@ QString SimulatorProcess::program()
 bool SimulatorProcess::start(const QString &link, const QStringList &options)
 {
     m_link = link;
+    if (!launch(QStringList{QStringLiteral("--link"), link} + options))
+        return false;
+    if (!m_devicePath.startsWith(QLatin1StringView("/dev/")))
+        return fail(QStringLiteral("rm740-sim printed %1").arg(m_devicePath));
+    if (QFileInfo(m_link).symLinkTarget() != m_devicePath)
+        return fail(QStringLiteral("%1 does not lead to %2").arg(m_link, m_devicePath));
+    return true;
+}
+
+bool SimulatorProcess::startListening(const QStringList &options)
+{
+    m_link.clear();
+    if (!launch(options))
+        return false;
+    if (!m_devicePath.contains(QLatin1StringView("://127.0.0.1:")))
+        return fail(QStringLiteral("rm740-sim printed %1").arg(m_devicePath));
+    return true;
+}
+
+bool SimulatorProcess::launch(const QStringList &arguments)
+{
     m_devicePath.clear();
     m_log.clear();
-    m_process.start(program(), QStringList{QStringLiteral("--link"), link} + options);
+    m_process.start(program(), arguments);
     if (!m_process.waitForStarted(StartTimeoutMs))
         return fail(QStringLiteral("rm740-sim did not start: %1").arg(m_process.errorString()));
-    // The device path is printed once the link is in place.
+    // The device path is printed once the device is in place.
     if (!QTest::qWaitFor([this] { return m_process.canReadLine()
                                       || m_process.state() == QProcess::NotRunning; },
                          StartTimeoutMs)
         || !m_process.canReadLine())
         return fail(QStringLiteral("rm740-sim printed no device: %1").arg(QString::fromLocal8Bit(log())));
     m_devicePath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    if (!m_devicePath.startsWith(QLatin1StringView("/dev/")))
-        return fail(QStringLiteral("rm740-sim printed %1").arg(m_devicePath));
-    if (QFileInfo(m_link).symLinkTarget() != m_devicePath)
-        return fail(QStringLiteral("%1 does not lead to %2").arg(m_link, m_devicePath));
     return true;
 }
 
