@@ -1,9 +1,9 @@
 #include "support/ser2netserver.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QTcpServer>
-#include <QTest>
 
 QString Ser2NetServer::program()
 {
@@ -14,12 +14,13 @@ QString Ser2NetServer::program()
 #endif
 }
 
-bool Ser2NetServer::start(Protocol protocol, const QString &device, const QString &line, quint16 port)
+bool Ser2NetServer::start(Protocol protocol, const QString &device, const QString &line, quint16 port,
+                          bool characterDelay)
 {
     m_protocol = protocol;
     // A port found free may be taken before ser2net binds it: try a few.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (startOn(port ? port : freeLoopbackPort(), device, line))
+        if (startOn(port ? port : freeLoopbackPort(), device, line, characterDelay))
             return true;
         if (port)
             break;
@@ -27,23 +28,22 @@ bool Ser2NetServer::start(Protocol protocol, const QString &device, const QStrin
     return false;
 }
 
-bool Ser2NetServer::startOn(quint16 port, const QString &device, const QString &line)
+bool Ser2NetServer::startOn(quint16 port, const QString &device, const QString &line, bool characterDelay)
 {
     stop();
     m_port = port;
     m_log.clear();
     const QString accepter = m_protocol == Protocol::Rfc2217 ? QStringLiteral("telnet(rfc2217),tcp")
                                                              : QStringLiteral("tcp");
-    // "#" is ser2net's newline in -Y. The character delay would hold every
-    // reply back for a millisecond or more, to gather it into fewer packets.
+    // "#" is ser2net's newline in -Y.
     const QString yaml = QStringLiteral("connection: &projector#"
                                         "  accepter: %1,127.0.0.1,%2#"
                                         "  connector: serialdev,%3,%4,local#"
                                         "  options:#"
-                                        "    chardelay: false")
+                                        "    chardelay: %5")
                              .arg(accepter)
                              .arg(port)
-                             .arg(device, line);
+                             .arg(device, line, characterDelay ? QStringLiteral("true") : QStringLiteral("false"));
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.start(program(), {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-u"),
                                 QStringLiteral("-Y"), yaml});
@@ -51,9 +51,11 @@ bool Ser2NetServer::startOn(quint16 port, const QString &device, const QString &
         m_error = QStringLiteral("ser2net did not start: %1").arg(m_process.errorString());
         return false;
     }
-    if (!QTest::qWaitFor([&] { return isListeningOnLoopback(port) || m_process.state() == QProcess::NotRunning; },
-                         StartTimeoutMs)
-        || !isListeningOnLoopback(port)) {
+    // Polled: ser2net says nothing when it is ready.
+    const QDeadlineTimer deadline(StartTimeoutMs);
+    while (!isListeningOnLoopback(port) && !deadline.hasExpired() && !m_process.waitForFinished(20)) {
+    }
+    if (!isListeningOnLoopback(port)) {
         m_error = QStringLiteral("ser2net is not listening on %1: %2").arg(port).arg(QString::fromLocal8Bit(log()));
         stop();
         return false;

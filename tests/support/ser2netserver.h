@@ -5,7 +5,8 @@
 #include <QString>
 
 // A real ser2net, in the foreground, serving one device on a free loopback
-// port as raw TCP or RFC 2217 (its telnet accepter with rfc2217).
+// port as raw TCP or RFC 2217 (its telnet accepter with rfc2217). Shared by
+// the tests and the benchmarks.
 class Ser2NetServer
 {
 public:
@@ -21,8 +22,11 @@ public:
     [[nodiscard]] static QString program();
 
     // `line` as ser2net writes it ("19200n81"); `port` 0: a free one. False,
-    // with errorString(), when it does not come up listening.
-    [[nodiscard]] bool start(Protocol protocol, const QString &device, const QString &line, quint16 port = 0);
+    // with errorString(), when it does not come up listening. Without
+    // `characterDelay` (ser2net's default) it sends what the device sends at
+    // once rather than gathering it for a millisecond or more.
+    [[nodiscard]] bool start(Protocol protocol, const QString &device, const QString &line, quint16 port = 0,
+                             bool characterDelay = false);
     void stop();
 
     [[nodiscard]] quint16 port() const { return m_port; }
@@ -33,7 +37,7 @@ public:
     [[nodiscard]] qint64 processId() const { return m_process.processId(); }
 
 private:
-    [[nodiscard]] bool startOn(quint16 port, const QString &device, const QString &line);
+    [[nodiscard]] bool startOn(quint16 port, const QString &device, const QString &line, bool characterDelay);
 
     QProcess m_process;
     Protocol m_protocol = Protocol::RawTcp;
