@@ -153,12 +153,8 @@ private slots:
         startSimulator({option, QString::number(port), "--warmup", "0"});
         if (QTest::currentTestFailed())
             return;
-        Form2 *dialog = m_panel.pressCom();
-        QVERIFY(dialog);
-        PanelOnPort::pressOk(dialog);
-        QVERIFY2(m_panel.comm().PortOpen(), qPrintable(m_panel.comm().errorString()));
+        QVERIFY2(m_panel.reopenThroughTheDialog(), qPrintable(m_panel.comm().errorString()));
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        m_panel.form().exchange().setIntervals(5000, 6000);
         m_panel.click("Command17");
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
     }

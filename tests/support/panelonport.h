@@ -59,6 +59,15 @@ public:
                 return dialog;
         return nullptr;
     }
+    // "COM", then OK with the dialog's choice as it stands: the port opens again.
+    [[nodiscard]] bool reopenThroughTheDialog()
+    {
+        Form2 *dialog = pressCom();
+        if (!dialog)
+            return false;
+        pressOk(dialog);
+        return comm().PortOpen();
+    }
     static void pressOk(QWidget *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); }
     static void choose(QWidget *dialog, const char *option)
     {

@@ -1,5 +1,7 @@
 #include "support/ser2netserver.h"
 
+#include "support/childprocess.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QHostAddress>
@@ -67,11 +69,7 @@ void Ser2NetServer::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    ChildProcess::end(m_process);
     m_log += m_process.readAll();
 }
 

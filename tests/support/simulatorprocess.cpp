@@ -1,5 +1,7 @@
 #include "support/simulatorprocess.h"
 
+#include "support/childprocess.h"
+
 #include <QFileInfo>
 #include <QTest>
 
@@ -49,13 +51,7 @@ bool SimulatorProcess::launch(const QStringList &arguments)
 
 void SimulatorProcess::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    ChildProcess::end(m_process);
 }
 
 QByteArray SimulatorProcess::log()
