@@ -7,6 +7,7 @@
 #include "link/form2.h"
 #include "link/linksettings.h"
 #include "link/mscomm.h"
+#include "look/twips.h"
 #include "panel/holdrepeat.h"
 #include "panel/paneltable.h"
 
@@ -16,8 +17,6 @@
 
 namespace {
 
-constexpr int ReplyWindowMs = 1000;
-constexpr int MonitorHoldMs = 1200;
 // The window sits this far above the centre of the screen.
 constexpr int AboveCentreTwips = 1350;
 // The compact view's outer height, title bar and borders included.
@@ -45,7 +44,7 @@ void Form1::Form_Load()
         showPortSettingsDialogAtStartUp();
         return;
     }
-    m_exchange->setIntervals(ReplyWindowMs, MonitorHoldMs);
+    m_exchange->setIntervals(ExchangeIntervals::AfterStartUp);
     placeOnScreen();
     m_holdRepeat->resetRepeatCode();
     m_exchange->resetState();
@@ -58,10 +57,10 @@ void Form1::placeOnScreen()
         return;
     const QRect area = screen->geometry();
     const int windowWidth = frameGeometry().width();
-    const int windowHeight = PanelTable::pixels(CompactOuterHeightTwips);
+    const int windowHeight = Twips::pixels(CompactOuterHeightTwips);
     // Not clamped: on a small screen the window may start above its top edge.
     move(area.x() + (area.width() - windowWidth) / 2,
-         area.y() + (area.height() - windowHeight) / 2 - PanelTable::pixels(AboveCentreTwips));
+         area.y() + (area.height() - windowHeight) / 2 - Twips::pixels(AboveCentreTwips));
 }
 
 void Form1::showPortSettingsDialogAtStartUp()

@@ -7,8 +7,9 @@
 #include "exchange/readoutline.h"
 #include "link/form2.h"
 #include "link/mscomm.h"
+#include "look/accessibleroles.h"
 #include "look/captionfont.h"
-#include "panel/accessibleroles.h"
+#include "look/twips.h"
 #include "panel/arrowpicture.h"
 #include "panel/holdbutton.h"
 #include "panel/holdrepeat.h"
@@ -19,8 +20,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
-using PanelTable::pixels;
+using Twips::pixels;
 
 namespace {
 
@@ -29,10 +31,6 @@ constexpr QRgb PowerTitleBackground = qRgb(212, 208, 200);
 constexpr QRgb PowerTitleText = qRgb(192, 0, 0);
 constexpr QRgb LegendText = qRgb(255, 0, 0);
 constexpr QRgb StatusText = qRgb(255, 0, 0);
-
-// The longer waits while the command list window is open.
-constexpr int CommandListReplyWindowMs = 5000;
-constexpr int CommandListMonitorHoldMs = 5500;
 
 void setBackground(QWidget *widget, const QColor &colour)
 {
@@ -298,10 +296,12 @@ void Form1::Command33_Click()
 void Form1::Command74_Click()
 {
     setStatusAreaVisible(false);
-    m_exchange->setIntervals(CommandListReplyWindowMs, CommandListMonitorHoldMs);
+    m_exchange->setIntervals(ExchangeIntervals::CommandListOpen);
     // A closed window is on its way out (deleted later): open a new one.
-    if (!m_form3 || !m_form3->isVisible())
+    if (!m_form3 || !m_form3->isVisible()) {
         m_form3 = new Form3(*this);
+        m_form3->setWindowIcon(windowIcon());
+    }
     m_form3->show();
     m_form3->raise();
     m_form3->activateWindow();
@@ -315,6 +315,33 @@ Form3 *Form1::commandList() const
 void Form1::setStatusAreaVisible(bool visible)
 {
     m_statusArea->setVisible(visible);
+}
+
+void Form1::showStatusArea(bool visible)
+{
+    setStatusAreaVisible(visible);
+}
+
+void Form1::setMonitorIntervals(ExchangeIntervals::Row intervals)
+{
+    m_exchange->setIntervals(intervals);
+}
+
+void Form1::transmitCountingFromNow(const QByteArray &frame)
+{
+    // Stopped first, so that both periods count from this transmit.
+    m_exchange->timer2().stop();
+    m_exchange->timer4().stop();
+    Hyouji(frame, Exchange::Transmit);
+    m_exchange->timer2().start();
+    m_exchange->timer4().start();
+}
+
+void Form1::bringToFront()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

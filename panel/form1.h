@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/commandlisthost.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
@@ -22,7 +24,7 @@ struct Button;
 
 // The main window: the control panel with its groups of command buttons, the
 // communication monitor, the status line, the serial control and the timers.
-class Form1 : public QWidget
+class Form1 : public QWidget, private CommandListHost
 {
     Q_OBJECT
 
@@ -68,6 +70,12 @@ private:
     void Command33_Click();
     void Command74_Click();
     void Form_QueryUnload();
+
+    // What the command list window may ask of this window.
+    void showStatusArea(bool visible) override;
+    void setMonitorIntervals(ExchangeIntervals::Row intervals) override;
+    void transmitCountingFromNow(const QByteArray &frame) override;
+    void bringToFront() override;
 
     // Start-up's way out when no usable port is stored or it does not open.
     void showPortSettingsDialogAtStartUp();

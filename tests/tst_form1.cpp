@@ -251,7 +251,7 @@ private slots:
     void aReplyKeepsTheRxdLineWhenTheReplyWindowCloses()
     {
         openForm();
-        m_form->exchange().setIntervals(200, 400);
+        m_form->exchange().setIntervals({200, 400});
         click("Command17");
         m_projector->send("\x06");
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
@@ -301,7 +301,7 @@ private slots:
     void theReceiveBufferIsBounded()
     {
         openForm();
-        m_form->exchange().setIntervals(60000, 60000);
+        m_form->exchange().setIntervals({60000, 60000});
         click("Command44");
         QByteArray flood(40000, 'A');
         flood[0] = ' ';
@@ -326,7 +326,7 @@ private slots:
         QCOMPARE(lost.count(), 1);
 
         // Sending now writes nothing and shows the exchange as usual.
-        m_form->exchange().setIntervals(100, 5000);
+        m_form->exchange().setIntervals({100, 5000});
         click("Command17");
         QCOMPARE(line("Label11")->text(), QStringLiteral(" C 0 0  [CR] "));
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" X X X X"));

@@ -6,8 +6,8 @@
 #include "exchange/exchange.h"
 #include "link/form2.h"
 #include "link/mscomm.h"
+#include "look/twips.h"
 #include "panel/form1.h"
-#include "panel/paneltable.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/testsettings.h"
@@ -99,7 +99,7 @@ private slots:
         QWidget *control = dialog->findChild<QWidget *>(name);
         QVERIFY(control);
         QCOMPARE(control->parentWidget()->objectName(), container);
-        QCOMPARE(control->geometry(), PanelTable::pixels(twips));
+        QCOMPARE(control->geometry(), Twips::pixels(twips));
         const char *captionProperty = qobject_cast<QGroupBox *>(control) ? "title" : "text";
         QCOMPARE(control->property(captionProperty).toString(), caption);
     }
@@ -110,7 +110,7 @@ private slots:
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("  COM PORT"));
-        QCOMPARE(dialog->size(), QSize(PanelTable::pixels(3105), PanelTable::pixels(4005)));
+        QCOMPARE(dialog->size(), QSize(Twips::pixels(3105), Twips::pixels(4005)));
         QVERIFY(!dialog->isModal());
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         auto *text1 = control<QLineEdit>(dialog, "Text1");

@@ -77,14 +77,14 @@ private slots:
         QElapsedTimer held;
         held.start();
         WiredForm::sendMouse(bright, QEvent::MouseButtonPress, button);
-        QCOMPARE(form().exchange().timer2().interval(), HoldRepeat::HoldReplyWindowMs);
-        QCOMPARE(form().exchange().timer4().interval(), HoldRepeat::HoldMonitorMs);
+        QCOMPARE(form().exchange().timer2().interval(), 150);
+        QCOMPARE(form().exchange().timer4().interval(), 200);
         QTRY_VERIFY_WITH_TIMEOUT(projector().frames().size() >= 10, 10000);
         WiredForm::sendMouse(bright, QEvent::MouseButtonRelease, button);
         const qint64 ms = held.elapsed();
 
         const QList<QByteArray> frames = sentAfterMarker();
-        const qsizetype expected = 1 + ms / HoldRepeat::RepeatMs;
+        const qsizetype expected = 1 + ms / 100;
         QVERIFY2(frames.size() >= expected - 2 && frames.size() <= expected + 1,
                  qPrintable(QStringLiteral("%1 frames in %2 ms").arg(frames.size()).arg(ms)));
         for (const QByteArray &frame : frames)
@@ -133,16 +133,16 @@ private slots:
         QVERIFY(exchange.receiveBuffer().isEmpty());
         QVERIFY(!exchange.timer2().isActive());
         QVERIFY(exchange.timer4().isActive());
-        QCOMPARE(exchange.timer2().interval(), HoldRepeat::AfterHoldReplyWindowMs);
-        QCOMPARE(exchange.timer4().interval(), HoldRepeat::AfterHoldMonitorMs);
+        QCOMPARE(exchange.timer2().interval(), 500);
+        QCOMPARE(exchange.timer4().interval(), 1000);
         // The CR legend shown by the hold's frames stays until the next reply window ends.
         QVERIFY(!m_wired->label("Label28")->isHidden());
         QCOMPARE(m_wired->module().pendingCommand, QByteArray("C30\r"));
 
         // Later frames, one-shot ones included, keep the after-hold intervals.
         m_wired->button("Command44")->click();
-        QCOMPARE(exchange.timer2().interval(), HoldRepeat::AfterHoldReplyWindowMs);
-        QCOMPARE(exchange.timer4().interval(), HoldRepeat::AfterHoldMonitorMs);
+        QCOMPARE(exchange.timer2().interval(), 500);
+        QCOMPARE(exchange.timer4().interval(), 1000);
         QTRY_COMPARE(m_wired->text("Label12"), Exchange::NoReplyMark);
         QVERIFY(m_wired->label("Label28")->isHidden());
     }

@@ -90,7 +90,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        m_form->exchange().setIntervals(5000, 6000);
+        m_form->exchange().setIntervals({5000, 6000});
         click("Command46");  // Lamp Time
         QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral(" 0 0 1 2 3  [CR] "),
                                   ReplyTimeoutMs);
@@ -126,7 +126,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        m_form->exchange().setIntervals(5000, 6000);
+        m_form->exchange().setIntervals({5000, 6000});
         click("Command44");
         QTRY_VERIFY_WITH_TIMEOUT(m_form->exchange().receiveBuffer().size() > 3, ReplyTimeoutMs);
         QVERIFY(m_form->exchange().receiveBuffer().startsWith("80\r"));

@@ -53,7 +53,7 @@ private slots:
         QFETCH(QString, status);
         WiredForm wired;
         QVERIFY(wired.isConnected());
-        wired.form().exchange().setIntervals(60000, 60000);
+        wired.form().exchange().setIntervals({60000, 60000});
         wired.label("Label25")->setText(QStringLiteral(" previous"));
 
         wired.button(button.toLatin1().constData())->click();
@@ -70,7 +70,7 @@ private slots:
     {
         WiredForm wired;
         QVERIFY(wired.isConnected());
-        wired.form().exchange().setIntervals(60000, 60000);
+        wired.form().exchange().setIntervals({60000, 60000});
         for (int i = 0; i < 2; ++i) {
             wired.button("Command46")->click();
             wired.projector().send("00123\r");
