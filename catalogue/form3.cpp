@@ -4,6 +4,7 @@
 #include "catalogue/commandtext.h"
 #include "look/accessibleroles.h"
 #include "look/captionfont.h"
+#include "look/taskbarhint.h"
 #include "look/twips.h"
 
 #include <QCloseEvent>
@@ -108,10 +109,12 @@ Form3::Form3(CommandListHost &host)
     AccessibleRoles::install();
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Command List"));
-    // Fixed dialog border with only a close box, and no task-bar entry. No
-    // owner: the main window can come in front of it.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    // An ordinary window with no owner, so the main window can come in front
+    // of it (a tool window would stay above it): fixed border, only a close
+    // box, and no task-bar entry where the platform allows.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    TaskBarHint::keepOffTheTaskBar(this);
     setAttribute(Qt::WA_DeleteOnClose);
 
     buildControls();

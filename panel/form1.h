@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class Exchange;
+class FlatFaceStyle;
 class Form2;
 class Form3;
 class HoldRepeat;
@@ -84,6 +85,8 @@ private:
 
     Module1 &m_module;
     MSComm *const m_MSComm1;
+    // Draws the coloured buttons' faces.
+    FlatFaceStyle *const m_faces;
     QHash<QByteArray, QFrame *> m_groups;
     MonitorLine *m_txd = nullptr;
     MonitorLine *m_rxd = nullptr;

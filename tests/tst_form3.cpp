@@ -48,7 +48,6 @@ private slots:
         Form3 *form = open();
         QCOMPARE(form->windowTitle(), QStringLiteral("Command List"));
         QVERIFY(!form->parentWidget());
-        QVERIFY(form->windowFlags().testFlag(Qt::Tool));
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
         QVERIFY(form->windowFlags().testFlag(Qt::WindowCloseButtonHint));
