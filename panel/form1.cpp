@@ -379,6 +379,13 @@ void Form1::Form_KeyDown(int keyCode, int shift)
     setFullView(!isFullView());
 }
 
+void Form1::moveEvent(QMoveEvent *event)
+{
+    // The window system moves the window as it puts its frame around it.
+    centreAgainOnceFramed();
+    QWidget::moveEvent(event);
+}
+
 void Form1::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers();

@@ -58,6 +58,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void buildGroups();
@@ -82,6 +83,8 @@ private:
     void showPortSettingsDialogAtStartUp();
     void setClientHeight(int twips);
     void placeOnScreen();
+    void centreOnScreen(int outerWidth);
+    void centreAgainOnceFramed();
 
     Module1 &m_module;
     MSComm *const m_MSComm1;
@@ -100,4 +103,6 @@ private:
     QPointer<Form2> m_Form2;
     // Has no owner and deletes itself on close.
     QPointer<Form3> m_form3;
+    // Start-up placed the window before its frame was known.
+    bool m_centredWithoutFrame = false;
 };

@@ -3,6 +3,7 @@
 // exchange timers.
 
 #include "app/module1.h"
+#include "app/startupplacement.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorrendering.h"
 #include "link/mscomm.h"
@@ -13,9 +14,11 @@
 #include "support/testsettings.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -64,6 +67,9 @@ private slots:
         QTest::newRow("DATAC") << "DATAC" << 1 << false;
         QTest::newRow("missing") << QString() << 1 << false;
         QTest::newRow("huge") << "1000000000000000000000" << 1 << false;
+        QTest::newRow("an exponent: 1e1 is 10") << "1e1" << 10 << true;
+        QTest::newRow("a fraction with an exponent: 1.45E1 is 14") << "1.45E1" << 14 << true;
+        QTest::newRow("an exponent too large: 1e30") << "1e30" << 1 << false;
     }
     void startUpDecidesFromTheStoredPort()
     {
@@ -121,6 +127,46 @@ private slots:
         QCOMPARE(m_form->exchange().timer2().interval(), 5000);
         QCOMPARE(m_form->exchange().timer4().interval(), 5500);
         QCOMPARE(TestSettings::value(QStringLiteral("StartUP"), QStringLiteral("ComPort")), QStringLiteral("2"));
+    }
+
+    // In pixels: 5780 twips of outer height are 385, 1350 twips above the centre 90.
+    void startUpCentresByTheOuterWidth_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<int>("outerWidth");
+        QTest::addColumn<QPoint>("topLeft");
+
+        QTest::newRow("1280 x 1024, no frame") << QRect(0, 0, 1280, 1024) << 679 << QPoint(301, 230);
+        QTest::newRow("borders of 4 pixels count") << QRect(0, 0, 1280, 1024) << 687 << QPoint(297, 230);
+        QTest::newRow("a screen to the right of another") << QRect(1280, 0, 1920, 1080) << 679
+                                                          << QPoint(1280 + 621, 258);
+        // 8480 twips are 565 pixels: the top edge is 0 and stays so.
+        QTest::newRow("8480 twips high: top edge 0") << QRect(0, 0, 800, 565) << 679 << QPoint(61, 0);
+        QTest::newRow("lower still: a negative top edge") << QRect(0, 0, 640, 480) << 679
+                                                         << QPoint(-20, -42);
+    }
+    void startUpCentresByTheOuterWidth()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(int, outerWidth);
+        QFETCH(QPoint, topLeft);
+        QCOMPARE(StartUpPlacement::topLeft(screen, outerWidth, 385, 90), topLeft);
+    }
+
+    void startUpPlacesTheWindowOnTheScreen()
+    {
+        openForm();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const QPoint expected(qRound((screen.width() - 679) / 2.0), qRound((screen.height() - 385) / 2.0) - 90);
+        QCOMPARE(m_form->pos(), screen.topLeft() + expected);
+        // Once shown, the frame's width counts: centred by the outer width.
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        const QRect outer = m_form->frameGeometry();
+        QTRY_COMPARE(m_form->frameGeometry().topLeft(),
+                     StartUpPlacement::topLeft(screen, outer.width(), 385, 90));
+        // The offscreen platform frames its windows too, so this is no repeat of the above.
+        QVERIFY(outer.width() > m_form->width());
     }
 
     void startsInTheCompactViewWithPowerOnFocused()

@@ -292,8 +292,9 @@ private slots:
         QTest::newRow("empty") << "" << 3 << "0";
         QTest::newRow("letters") << "COM4" << 3 << "0";
         QTest::newRow("negative") << "-5" << 3 << "0";
-        QTest::newRow("plus sign") << "+5" << 3 << "0";
-        QTest::newRow("exponent") << "1e1" << 3 << "0";
+        QTest::newRow("plus sign") << "+5" << 5 << "+5";
+        QTest::newRow("exponent") << "1e1" << 10 << "1e1";
+        QTest::newRow("exponent beyond 15") << "2e1" << 3 << "0";
     }
     void theOtherFieldTakesOnlyNumbersFrom1To15()
     {
