@@ -1,6 +1,8 @@
-// The rules that give USB-serial adapters COM numbers of their own.
+// The rules that give USB-serial adapters COM numbers of their own, and what
+// the port dialog says of each number.
 
 #include "link/adapternumbers.h"
+#include "link/portdescription.h"
 
 #include <QSerialPortInfo>
 #include <QTest>
@@ -38,6 +40,7 @@ PortsEntry entry(const QString &value, const QString &device = {})
 
 Q_DECLARE_METATYPE(SerialDevice)
 Q_DECLARE_METATYPE(Assignment)
+Q_DECLARE_METATYPE(PortDescription::Port)
 
 class AdapterNumbersTest : public QObject
 {
@@ -124,6 +127,51 @@ private slots:
         QFETCH(QString, location);
         QFETCH(int, number);
         QCOMPARE(builtInNumber(location), number);
+    }
+
+    void eachNumberSaysWhatIsBehindIt_data()
+    {
+        using PortDescription::Port;
+        QTest::addColumn<Port>("port");
+        QTest::addColumn<QString>("text");
+        const SerialDevice usb = adapter("ttyUSB0", "A10K5Z3B", "1");
+        QTest::newRow("an adapter by its serial number")
+            << Port{3, usb.byIdLink, "/dev/ttyUSB0", false, usb}
+            << "COM3: /dev/ttyUSB0, FT232R USB UART, serial A10K5Z3B";
+        QTest::newRow("a built-in port that is not there")
+            << Port{1, "/dev/ttyS0", QString(), false, std::nullopt} << "COM1: /dev/ttyS0, not present";
+        QTest::newRow("an adapter that is unplugged")
+            << Port{3, usb.byIdLink, QString(), false, std::nullopt} << "COM3: " + usb.byIdLink + ", not present";
+        QTest::newRow("a device the system does not list (a pseudo-terminal)")
+            << Port{2, "/tmp/projector", "/dev/pts/4", false, std::nullopt} << "COM2: /dev/pts/4";
+        SerialDevice maker = usb;
+        maker.description.clear();
+        maker.manufacturer = QStringLiteral("Prolific");
+        maker.serialNumber.clear();
+        QTest::newRow("only a manufacturer") << Port{5, "/dev/ttyUSB0", "/dev/ttyUSB0", false, maker}
+                                             << "COM5: /dev/ttyUSB0, Prolific";
+        QTest::newRow("a network port") << Port{4, "socket://10.0.0.7:4001", QString(), true, std::nullopt}
+                                        << "COM4: socket://10.0.0.7:4001, network port";
+    }
+    void eachNumberSaysWhatIsBehindIt()
+    {
+        QFETCH(PortDescription::Port, port);
+        QFETCH(QString, text);
+        QCOMPARE(PortDescription::describe(port), text);
+    }
+
+    void theOtherFieldListsTheHigherNumbersWithADevice()
+    {
+        using PortDescription::Port;
+        const QList<Port> ports{{5, "/dev/ttyUSB0", "/dev/ttyUSB0", false, std::nullopt},
+                                {7, "/dev/ttyUSB1", "/dev/ttyUSB1", false, std::nullopt},
+                                {9, "/dev/ttyS8", QString(), false, std::nullopt},
+                                {12, "rfc2217://10.0.0.8:2217", QString(), true, std::nullopt}};
+        QCOMPARE(PortDescription::otherPorts(ports),
+                 QStringLiteral("COM6 to COM15 with a device:\nCOM7: /dev/ttyUSB1\n"
+                                "COM12: rfc2217://10.0.0.8:2217, network port"));
+        QCOMPARE(PortDescription::otherPorts(ports.mid(0, 1)),
+                 QStringLiteral("COM6 to COM15: none has a device"));
     }
 
     // What this machine lists: whatever it is, numbers stay in 1 to 15, are
