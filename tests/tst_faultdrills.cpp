@@ -12,7 +12,6 @@
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
-#include "panel/holdrepeat.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/ordinaryuser.h"
@@ -284,12 +283,13 @@ private slots:
             m_projector->hangUp();
             QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), TimeoutMs);
             // The repeat goes on against the closed port until the release.
-            QVERIFY(m_form->holdRepeat().isHolding());
+            auto *timer1 = m_form->findChild<QTimer *>(QStringLiteral("Timer1"));
+            QVERIFY(timer1 && timer1->isActive());
             const QByteArray pending = m_module.pendingCommand;
-            QSignalSpy ticks(&m_form->holdRepeat().timer1(), &QTimer::timeout);
+            QSignalSpy ticks(timer1, &QTimer::timeout);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, TimeoutMs);
             WiredForm::sendMouse(brighter, QEvent::MouseButtonRelease, Qt::LeftButton);
-            QVERIFY(!m_form->holdRepeat().isHolding());
+            QVERIFY(!timer1->isActive());
             QCOMPARE(m_module.pendingCommand, pending);
             break;
         }
