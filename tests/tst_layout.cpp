@@ -10,6 +10,7 @@
 #include "catalogue/form3.h"
 #include "link/form2.h"
 #include "look/captionfont.h"
+#include "support/tabledata.h"
 #include "support/wiredform.h"
 
 #include <QAbstractButton>
@@ -282,6 +283,93 @@ private slots:
         }
     }
 
+    // The colour key of the panel's button table: a coloured face is filled
+    // flat with exactly its colour, away from its caption and border.
+    void everyColouredFaceHasExactlyItsColour_data()
+    {
+        const QHash<QString, QRgb> key{
+            {QStringLiteral("cyan"), qRgb(0, 192, 192)},
+            {QStringLiteral("yellow"), qRgb(255, 255, 128)},
+            {QStringLiteral("green"), qRgb(128, 255, 128)},
+            {QStringLiteral("pink"), qRgb(255, 128, 128)},
+            {QStringLiteral("pale cyan"), qRgb(192, 255, 255)},
+            {QStringLiteral("orange"), qRgb(255, 192, 128)},
+        };
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QRgb>("colour");
+        int coloured = 0;
+        for (const QStringList &row : TableData::read(QStringLiteral(":/tables/panel-buttons.tsv"))) {
+            const QString colour = row.value(8);
+            if (colour == QLatin1String("system"))
+                continue;
+            QVERIFY2(key.contains(colour), qPrintable(row.join(u' ')));
+            QTest::newRow(qPrintable(row.at(0))) << row.at(0) << key.value(colour);
+            ++coloured;
+        }
+        QCOMPARE(coloured, 66);
+    }
+    void everyColouredFaceHasExactlyItsColour()
+    {
+        QFETCH(QString, button);
+        QFETCH(QRgb, colour);
+        QWidget *widget = m_wired->form().findChild<QWidget *>(button);
+        QVERIFY(widget);
+        const QImage face = devicePixels(widget);
+        // Inside the thin border: the left and right ends at mid-height, where
+        // no caption reaches, and the four corners.
+        const int inset = qRound(3 * Scale);
+        const int w = face.width(), h = face.height();
+        for (const QPoint at : {QPoint(inset, h / 2), QPoint(w - 1 - inset, h / 2), QPoint(inset, inset),
+                                QPoint(w - 1 - inset, inset), QPoint(inset, h - 1 - inset),
+                                QPoint(w - 1 - inset, h - 1 - inset)}) {
+            QVERIFY2(face.pixel(at) == colour,
+                     qPrintable(QStringLiteral("%1 at (%2, %3): %4 instead of %5")
+                                    .arg(button).arg(at.x()).arg(at.y())
+                                    .arg(QColor(face.pixel(at)).name(), QColor(colour).name())));
+        }
+    }
+
+    // A pressed face looks pressed: it is no longer its colour.
+    void aPressedFaceLooksPressed()
+    {
+        auto *button = qobject_cast<QAbstractButton *>(m_wired->form().findChild<QWidget *>("Command17"));
+        QVERIFY(button);
+        const QPoint at(qRound(3 * Scale), qRound(button->height() / 2 * Scale));
+        QCOMPARE(devicePixels(button).pixel(at), qRgb(128, 255, 128));
+        button->setDown(true);
+        const QRgb pressed = devicePixels(button).pixel(at);
+        button->setDown(false);
+        QVERIFY(pressed != qRgb(128, 255, 128));
+        QCOMPARE(devicePixels(button).pixel(at), qRgb(128, 255, 128));
+    }
+
+    void theWindowAndThePowerGroupHaveTheirColours()
+    {
+        Form1 &form = m_wired->form();
+        // Left of the first group, below nothing: the window itself.
+        QCOMPARE(devicePixels(&form).pixel(qRound(3 * Scale), qRound(50 * Scale)), qRgb(192, 192, 192));
+        // The Power group's ground (the inactive caption text colour) below its buttons.
+        QWidget *power = form.findChild<QWidget *>("Frame1");
+        QVERIFY(power);
+        const QImage group = devicePixels(power);
+        QCOMPARE(group.pixel(group.width() / 2, group.height() - 1 - qRound(4 * Scale)), qRgb(212, 208, 200));
+        // Its title: dark red letters on that ground.
+        const QImage title = devicePixels(form.findChild<QWidget *>("Label1"));
+        QSet<QRgb> inks;
+        for (int y = 0; y < title.height(); ++y)
+            for (int x = 0; x < title.width(); ++x)
+                inks.insert(title.pixel(x, y));
+        QVERIFY(inks.contains(qRgb(192, 0, 0)));
+        QVERIFY(inks.contains(qRgb(212, 208, 200)));
+        // A group is drawn with one plain line: its edge and the pixel inside differ,
+        // and the second pixel inside is the ground again.
+        const QImage computer1 = devicePixels(form.findChild<QWidget *>("Frame2"));
+        const int y = computer1.height() - 1 - qRound(4 * Scale);
+        const QRgb ground = computer1.pixel(computer1.width() / 2, y);
+        QVERIFY(computer1.pixel(0, y) != ground);
+        QCOMPARE(computer1.pixel(qCeil(Scale) + 1, y), ground);
+    }
+
     void windowIconHasAPictureForScaledScreens()
     {
         const QIcon icon = AppIdentity::windowIcon();
@@ -301,6 +389,14 @@ private slots:
     }
 
 private:
+    // What `widget` draws, pixel for pixel of the screen.
+    static QImage devicePixels(QWidget *widget)
+    {
+        QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        image.setDevicePixelRatio(1);
+        return image;
+    }
+
     QWidget *topLevel(const QString &name) const
     {
         if (name == QLatin1String("Form1"))
