@@ -143,7 +143,7 @@ private slots:
         QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("%1 of a core").arg(cpuShare)));
 
         // The panel goes on against the closed port, as with a local one.
-        m_panel.form().exchange().setIntervals(300, 5000);
+        m_panel.form().exchange().setIntervals({300, 5000});
         m_panel.click("Command44");
         QCOMPARE(m_panel.text("Label11"), QStringLiteral(" C R 0  [CR] "));
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), Exchange::NoReplyMark, TimeoutMs);

@@ -127,7 +127,7 @@ private slots:
 
         // The panel goes on against the closed port.
         m_projector->clearReceived();
-        m_panel.form().exchange().setIntervals(300, 5000);
+        m_panel.form().exchange().setIntervals({300, 5000});
         m_panel.click("Command44");
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), Exchange::NoReplyMark, TimeoutMs);
         QCOMPARE(lost.count(), 1);
