@@ -83,19 +83,23 @@ private slots:
     void powerOnAndStatusOverTheNetwork_data()
     {
         QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("address");     // the simulator's, before ":port"; empty: the default
         QTest::addColumn<int>("baudCode");
         QTest::addColumn<QString>("lineLogged");  // empty: raw TCP leaves the speed to the server
 
-        QTest::newRow("raw TCP") << "--tcp" << 192 << QString();
-        QTest::newRow("RFC 2217 at 9600") << "--rfc2217" << 96 << "line at 9600 baud";
-        QTest::newRow("RFC 2217 at 19200") << "--rfc2217" << 192 << "line at 19200 baud";
+        QTest::newRow("raw TCP") << "--tcp" << QString() << 192 << QString();
+        QTest::newRow("RFC 2217 at 9600") << "--rfc2217" << QString() << 96 << "line at 9600 baud";
+        QTest::newRow("RFC 2217 at 19200") << "--rfc2217" << QString() << 192 << "line at 19200 baud";
+        QTest::newRow("RFC 2217 on IPv6") << "--rfc2217" << "[::1]" << 96 << "line at 9600 baud";
     }
     void powerOnAndStatusOverTheNetwork()
     {
         QFETCH(QString, option);
+        QFETCH(QString, address);
         QFETCH(int, baudCode);
         QFETCH(QString, lineLogged);
-        startSimulator({option, QString::number(freeLoopbackPort()), "--warmup", "0"});
+        const QString port = QString::number(freeLoopbackPort());
+        startSimulator({option, address.isEmpty() ? port : address + u':' + port, "--warmup", "0"});
         if (QTest::currentTestFailed())
             return;
         m_panel.start(m_simulator->devicePath(), quint8(baudCode));

@@ -27,7 +27,7 @@ bool SimulatorProcess::startListening(const QStringList &options)
     m_link.clear();
     if (!launch(options))
         return false;
-    if (!m_devicePath.contains(QLatin1StringView("://127.0.0.1:")))
+    if (!m_devicePath.contains(QLatin1StringView("://127.0.0.1:")) && !m_devicePath.contains(QLatin1StringView("://[::1]:")))
         return fail(QStringLiteral("rm740-sim printed %1").arg(m_devicePath));
     return true;
 }
