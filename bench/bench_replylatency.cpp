@@ -2,8 +2,6 @@
 // the decoded text, over 500 "Status" exchanges per round.
 #include "benchwindow.h"
 
-#include <QLabel>
-
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -20,21 +18,9 @@ int main(int argc, char **argv)
     window.device.setResponder([](const QByteArray &frame) {
         return frame == "CR0\r" ? QByteArray("00\r") : QByteArray();
     });
-    QPushButton *status = window.button("Command44");
-    QLabel *statusLine = window.form->findChild<QLabel *>(QStringLiteral("Label25"));
-    const QString decoded = QStringLiteral(" Power ON");
-
     QList<double> medians, p99s;
     for (int round = 0; round < rounds; ++round) {
-        QList<double> latencies;
-        for (int i = 0; i < Exchanges; ++i) {
-            statusLine->setText(QString());
-            status->click();
-            while (statusLine->text() != decoded)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            const auto shown = Bench::Clock::now();
-            latencies.append(Bench::millisecondsBetween(window.device.lastReplyWritten(), shown));
-        }
+        const QList<double> latencies = Bench::statusReplyLatencies(*window.form, window.device, Exchanges);
         medians.append(Bench::percentile(latencies, 50));
         p99s.append(Bench::percentile(latencies, 99));
     }
