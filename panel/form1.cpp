@@ -279,7 +279,8 @@ void Form1::Command16_Click()
 
 void Form1::Command33_Click()
 {
-    if (m_MSComm1->PortOpen())
+    // Closed on purpose: a device that went away is no longer waited for.
+    if (m_MSComm1->PortOpen() || m_MSComm1->isWaitingForDevice())
         (void)m_MSComm1->setPortOpen(false);
     m_module.previousBaudCode = m_module.baudCode;
     m_module.previousPortNumber = m_module.portNumber;
