@@ -253,7 +253,7 @@ void Form3::Command1_Click()
     exchange.timer4().stop();
     // Leaves the main window's pending command alone; the exchange keys the
     // reply interpretation on this frame.
-    m_form1.Hyouji(m_preparedFrame, Exchange::Transmit);
+    m_form1.Hyouji(m_preparedFrame, Exchange::Transmit, TransmitOrigin::commandList());
     m_label1->setVisible(false);
     m_label2->setVisible(false);
     // Both periods count from this send.
