@@ -80,9 +80,11 @@ ExchangeLogWindow::ExchangeLogWindow(ExchangeRecorder &recorder, QWidget *parent
     connect(m_save, &QPushButton::clicked, this, &ExchangeLogWindow::save);
     connect(m_clear, &QPushButton::clicked, this, &ExchangeLogWindow::clear);
     connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, &ExchangeLogWindow::noteWhetherFollowing);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ExchangeLogWindow::restorePlace);
-    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &ExchangeLogWindow::keepPlaceBeforeRemoval);
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ExchangeLogWindow::restorePlace);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ExchangeLogWindow::followOrHoldStill);
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &ExchangeLogWindow::noteWhetherFollowing);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ExchangeLogWindow::followOrHoldStill);
+    // The oldest rows go while the operator looks back: the row at the top stays there.
+    connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, &ExchangeLogWindow::rememberTopRow);
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         m_following = true;
         m_view->scrollToBottom();
@@ -104,19 +106,17 @@ void ExchangeLogWindow::noteWhetherFollowing()
     m_following = bar->value() >= bar->maximum();
 }
 
-void ExchangeLogWindow::keepPlaceBeforeRemoval()
+void ExchangeLogWindow::rememberTopRow()
 {
-    noteWhetherFollowing();
-    m_topRow = m_following ? QPersistentModelIndex() : QPersistentModelIndex(m_view->indexAt(QPoint(1, 1)));
+    m_topRow = QPersistentModelIndex(m_view->indexAt(QPoint(1, 1)));
 }
 
-void ExchangeLogWindow::restorePlace()
+void ExchangeLogWindow::followOrHoldStill()
 {
     if (m_following)
         m_view->scrollToBottom();
     else if (m_topRow.isValid())
         m_view->scrollTo(m_topRow, QAbstractItemView::PositionAtTop);
-    m_topRow = QPersistentModelIndex();
 }
 
 void ExchangeLogWindow::showSummary()
@@ -145,14 +145,20 @@ void ExchangeLogWindow::save()
     dialog.selectFile(QStringLiteral("exchange-log.txt"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString path = dialog.selectedFiles().first();
+    const bool csvChosen = dialog.selectedNameFilter() == CsvFilter;
+    QString path = dialog.selectedFiles().first();
+    // The dialog does not always add the chosen type to a bare name.
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += csvChosen ? QStringLiteral(".csv") : QStringLiteral(".txt");
+        if (QFileInfo::exists(path)
+            && QMessageBox::question(this, tr("Exchange Log"), tr("%1 already exists. Replace it?").arg(path))
+                != QMessageBox::Yes)
+            return;
+    }
     // The file's type decides; a name of another type goes by the chosen filter.
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const LogFile::Format format = suffix == u"csv" ? LogFile::Format::Csv
-        : suffix == u"txt"                          ? LogFile::Format::Text
-        : dialog.selectedNameFilter() == CsvFilter  ? LogFile::Format::Csv
-                                                    : LogFile::Format::Text;
-    if (const auto error = saveTo(path, format))
+    const bool csv = suffix == u"csv" || (suffix != u"txt" && csvChosen);
+    if (const auto error = saveTo(path, csv ? LogFile::Format::Csv : LogFile::Format::Text))
         QMessageBox::warning(this, tr("Exchange Log"), tr("The log could not be saved to %1: %2").arg(path, *error));
 }
 

@@ -41,8 +41,8 @@ private:
     void save();
     void clear();
     void noteWhetherFollowing();
-    void keepPlaceBeforeRemoval();
-    void restorePlace();
+    void rememberTopRow();
+    void followOrHoldStill();
     void showSummary();
 
     ExchangeRecorder &m_recorder;
@@ -53,6 +53,6 @@ private:
     QPushButton *const m_clear;
     // Whether the view was at its last row when rows came or went.
     bool m_following = true;
-    // The top row in view while the operator looks back.
+    // The row at the top of the view.
     QPersistentModelIndex m_topRow;
 };
