@@ -292,7 +292,8 @@ std::optional<qint64> parseTimeStamp(QStringView text)
     bool minutesOk = false;
     const int hours = parts[2].sliced(1, 2).toInt(&hoursOk);
     const int minutes = parts[2].sliced(4, 2).toInt(&minutesOk);
-    if (!date.isValid() || !time.isValid() || !hoursOk || !minutesOk)
+    // Offsets in use lie within 14 hours of UTC.
+    if (!date.isValid() || !time.isValid() || !hoursOk || !minutesOk || hours > 14 || minutes > 59)
         return std::nullopt;
     const int offset = (parts[2][0] == u'-' ? -1 : 1) * (hours * 3600 + minutes * 60);
     return QDateTime(date, time, Qt::OffsetFromUTC, offset).toMSecsSinceEpoch();

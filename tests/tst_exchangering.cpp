@@ -384,6 +384,7 @@ private slots:
         QTest::newRow("not hex") << text + time + "\tTxD\t ? \t\t\tZZ\n";
         QTest::newRow("broken escape") << text + time + "\tTxD\t C \t\\x\t\t43\n";
         QTest::newRow("bad time") << text + "2026-13-07 12:00:01.250 +01:00\tTxD\t C \t\t\t43\n";
+        QTest::newRow("no such offset") << text + "2026-12-07 12:00:01.250 +15:00\tTxD\t C \t\t\t43\n";
         QTest::newRow("time without offset") << text + "2026-12-07 12:00:01.250\tTxD\t C \t\t\t43\n";
         QTest::newRow("open quote") << csv + "\"" + time + "\",\"TxD\",\" C \",\"\",\"\",\"43\r\n";
     }
