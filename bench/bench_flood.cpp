@@ -1,7 +1,8 @@
 // A device that streams 1 MiB as fast as the pseudo-terminal carries it, in
 // 1-byte and in 4-KiB writes: CPU time of the program's thread per KiB, the
 // longest stall of its event loop, memory growth; and the cost of one receive
-// event with a full buffer against an empty one.
+// event with a full buffer against an empty one. Each without the exchange
+// log, with it recording, and with its window open on the rows.
 #include "benchwindow.h"
 
 #include "exchange/exchange.h"
@@ -102,36 +103,40 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int rounds = Bench::roundsFrom(argc, argv, 3);
 
-    Bench::BenchWindow window;
-    if (!window.start()) {
-        std::fprintf(stderr, "could not open the pseudo-terminal\n");
-        return 1;
-    }
-    window.button("Command44")->click();
-
-    std::printf("Flood, %d rounds of 1 MiB per write size\n", rounds);
-    for (qsizetype chunk : {qsizetype(1), qsizetype(4096)}) {
-        QList<double> cpu, stall, memory;
-        for (int round = 0; round < rounds; ++round) {
-            const FloodResult r = flood(window, chunk);
-            cpu.append(r.cpuMsPerKiB);
-            stall.append(r.longestStallMs);
-            memory.append(r.memoryGrowthMB);
+    std::printf("Flood, %d rounds of 1 MiB per write size and mode\n", rounds);
+    for (Bench::LogMode mode : Bench::LogModes) {
+        Bench::BenchWindow window;
+        if (!window.start()) {
+            std::fprintf(stderr, "could not open the pseudo-terminal\n");
+            return 1;
         }
-        const QString label = chunk == 1 ? QStringLiteral("1-byte writes") : QStringLiteral("4-KiB writes");
-        Bench::report(QStringLiteral("CPU per KiB received, ") + label, Bench::summarise(cpu), QStringLiteral("ms"), QStringLiteral(""));
-        Bench::report(QStringLiteral("longest event-loop stall, ") + label, Bench::summarise(stall), QStringLiteral("ms"), QStringLiteral("<= 20"));
-        Bench::report(QStringLiteral("memory growth, ") + label, Bench::summarise(memory), QStringLiteral("MB"), QStringLiteral("<= 5"));
-    }
+        window.setLogMode(mode);
+        window.button("Command44")->click();
+        const QString suffix = QStringLiteral(", ") + QString::fromLatin1(Bench::logModeName(mode));
 
-    QList<double> empty, full, ratio;
-    for (int round = 0; round < rounds; ++round) {
-        empty.append(receiveEventMicroseconds(window, 0));
-        full.append(receiveEventMicroseconds(window, 32767 - 2000));
-        ratio.append(full.last() / empty.last());
+        for (qsizetype chunk : {qsizetype(1), qsizetype(4096)}) {
+            QList<double> cpu, stall, memory;
+            for (int round = 0; round < rounds; ++round) {
+                const FloodResult r = flood(window, chunk);
+                cpu.append(r.cpuMsPerKiB);
+                stall.append(r.longestStallMs);
+                memory.append(r.memoryGrowthMB);
+            }
+            const QString label = (chunk == 1 ? QStringLiteral("1-byte writes") : QStringLiteral("4-KiB writes")) + suffix;
+            Bench::report(QStringLiteral("CPU per KiB received, ") + label, Bench::summarise(cpu), QStringLiteral("ms"), QStringLiteral(""));
+            Bench::report(QStringLiteral("longest event-loop stall, ") + label, Bench::summarise(stall), QStringLiteral("ms"), QStringLiteral("<= 20"));
+            Bench::report(QStringLiteral("memory growth, ") + label, Bench::summarise(memory), QStringLiteral("MB"), QStringLiteral("<= 5"));
+        }
+
+        QList<double> empty, full, ratio;
+        for (int round = 0; round < rounds; ++round) {
+            empty.append(receiveEventMicroseconds(window, 0));
+            full.append(receiveEventMicroseconds(window, 32767 - 2000));
+            ratio.append(full.last() / empty.last());
+        }
+        Bench::report(QStringLiteral("receive event, empty buffer") + suffix, Bench::summarise(empty), QStringLiteral("us"), QStringLiteral(""));
+        Bench::report(QStringLiteral("receive event, full buffer") + suffix, Bench::summarise(full), QStringLiteral("us"), QStringLiteral(""));
+        Bench::report(QStringLiteral("full / empty") + suffix, Bench::summarise(ratio), QStringLiteral("x"), QStringLiteral("<= 2"));
     }
-    Bench::report(QStringLiteral("receive event, empty buffer"), Bench::summarise(empty), QStringLiteral("us"), QStringLiteral(""));
-    Bench::report(QStringLiteral("receive event, full buffer"), Bench::summarise(full), QStringLiteral("us"), QStringLiteral(""));
-    Bench::report(QStringLiteral("full / empty"), Bench::summarise(ratio), QStringLiteral("x"), QStringLiteral("<= 2"));
     return 0;
 }

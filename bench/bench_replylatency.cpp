@@ -1,10 +1,12 @@
 // From the last reply byte written by the device to the status line showing
-// the decoded text, over 500 "Status" exchanges per round.
+// the decoded text, over 500 "Status" exchanges per round; without the
+// exchange log, with it recording, and with its window open on the rows.
 #include "benchwindow.h"
 
 #include <QLabel>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -12,35 +14,47 @@ int main(int argc, char **argv)
     const int rounds = Bench::roundsFrom(argc, argv, 3);
     constexpr int Exchanges = 500;
 
-    Bench::BenchWindow window;
-    if (!window.start()) {
-        std::fprintf(stderr, "could not open the pseudo-terminal\n");
-        return 1;
+    // One window a mode, all open at once, so the rounds can take turns.
+    std::vector<std::unique_ptr<Bench::BenchWindow>> windows;
+    for (Bench::LogMode mode : Bench::LogModes) {
+        auto window = std::make_unique<Bench::BenchWindow>();
+        if (!window->start()) {
+            std::fprintf(stderr, "could not open the pseudo-terminal\n");
+            return 1;
+        }
+        window->setLogMode(mode);
+        window->device.setResponder([](const QByteArray &frame) {
+            return frame == "CR0\r" ? QByteArray("00\r") : QByteArray();
+        });
+        windows.push_back(std::move(window));
     }
-    window.device.setResponder([](const QByteArray &frame) {
-        return frame == "CR0\r" ? QByteArray("00\r") : QByteArray();
-    });
-    QPushButton *status = window.button("Command44");
-    QLabel *statusLine = window.form->findChild<QLabel *>(QStringLiteral("Label25"));
     const QString decoded = QStringLiteral(" Power ON");
 
-    QList<double> medians, p99s;
+    QList<double> medians[3], p99s[3];
     for (int round = 0; round < rounds; ++round) {
-        QList<double> latencies;
-        for (int i = 0; i < Exchanges; ++i) {
-            statusLine->setText(QString());
-            status->click();
-            while (statusLine->text() != decoded)
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            const auto shown = Bench::Clock::now();
-            latencies.append(Bench::millisecondsBetween(window.device.lastReplyWritten(), shown));
+        for (size_t m = 0; m < windows.size(); ++m) {
+            Bench::BenchWindow &window = *windows[m];
+            QPushButton *status = window.button("Command44");
+            QLabel *statusLine = window.form->findChild<QLabel *>(QStringLiteral("Label25"));
+            QList<double> latencies;
+            for (int i = 0; i < Exchanges; ++i) {
+                statusLine->setText(QString());
+                status->click();
+                while (statusLine->text() != decoded)
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                const auto shown = Bench::Clock::now();
+                latencies.append(Bench::millisecondsBetween(window.device.lastReplyWritten(), shown));
+            }
+            medians[m].append(Bench::percentile(latencies, 50));
+            p99s[m].append(Bench::percentile(latencies, 99));
         }
-        medians.append(Bench::percentile(latencies, 50));
-        p99s.append(Bench::percentile(latencies, 99));
     }
 
-    std::printf("Reply latency, %d rounds of %d exchanges\n", rounds, Exchanges);
-    Bench::report(QStringLiteral("median latency"), Bench::summarise(medians), QStringLiteral("ms"), QStringLiteral("<= 1"));
-    Bench::report(QStringLiteral("p99 latency"), Bench::summarise(p99s), QStringLiteral("ms"), QStringLiteral("<= 5"));
+    std::printf("Reply latency, %d rounds of %d exchanges per mode\n", rounds, Exchanges);
+    for (size_t m = 0; m < windows.size(); ++m) {
+        const QString mode = QString::fromLatin1(Bench::logModeName(Bench::LogModes[m]));
+        Bench::report(QStringLiteral("median latency, ") + mode, Bench::summarise(medians[m]), QStringLiteral("ms"), QStringLiteral("<= 1"));
+        Bench::report(QStringLiteral("p99 latency, ") + mode, Bench::summarise(p99s[m]), QStringLiteral("ms"), QStringLiteral("<= 5"));
+    }
     return 0;
 }
