@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
 
 using Direction = LogRow::Direction;
@@ -314,21 +315,7 @@ private slots:
         const QList<LogRow> rows = someExchanges();
         QCOMPARE(rows.size() >= 4, true);
         QTemporaryDir folder;
-        m_watcher = std::make_unique<ModalWatcher>();
-        m_watcher->onModalDialog([&](QWidget *dialog) {
-            auto *files = qobject_cast<QFileDialog *>(dialog);
-            QVERIFY(files);
-            if (csvFilter) {
-                // Chosen as the operator chooses it, in the list of types.
-                auto *types = files->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-                QVERIFY(types);
-                QTest::keyClick(types, Qt::Key_Down);
-                QCOMPARE(files->selectedNameFilter(), QStringLiteral("CSV (*.csv)"));
-            }
-            files->setDirectory(folder.path());
-            typeFileName(files, name);
-            static_cast<QDialog *>(files)->accept();  // QFileDialog's own checks run
-        });
+        answerSaveDialog(folder.path(), name, csvFilter, true);
         ExchangeLogWindow &window = openLog();
         window.findChild<QPushButton *>(QStringLiteral("Save"))->click();
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
@@ -351,14 +338,9 @@ private slots:
     {
         (void)someExchanges();
         QTemporaryDir folder;
-        m_watcher = std::make_unique<ModalWatcher>();
-        m_watcher->onModalDialog([&](QWidget *dialog) {
-            auto *files = qobject_cast<QFileDialog *>(dialog);
-            files->setDirectory(folder.path());
-            typeFileName(files, QStringLiteral("log.txt"));
-            QVERIFY(QDir().rmdir(folder.path()));  // the folder goes meanwhile
-            static_cast<QDialog *>(files)->accept();  // QFileDialog's own checks run
-        });
+        const QString path = folder.path();
+        // The folder goes while the dialog is open.
+        answerSaveDialog(path, QStringLiteral("log.txt"), false, true, [path] { QVERIFY(QDir().rmdir(path)); });
         openLog().findChild<QPushButton *>(QStringLiteral("Save"))->click();
         QTRY_COMPARE(m_watcher->messageBoxes().size(), 1);
         QCOMPARE(m_watcher->messageBoxes().first().icon, QMessageBox::Warning);
@@ -370,13 +352,7 @@ private slots:
     {
         (void)someExchanges();
         QTemporaryDir folder;
-        m_watcher = std::make_unique<ModalWatcher>();
-        m_watcher->onModalDialog([&](QWidget *dialog) {
-            auto *files = qobject_cast<QFileDialog *>(dialog);
-            files->setDirectory(folder.path());
-            typeFileName(files, QStringLiteral("log.txt"));
-            files->reject();
-        });
+        answerSaveDialog(folder.path(), QStringLiteral("log.txt"), false, false);
         openLog().findChild<QPushButton *>(QStringLiteral("Save"))->click();
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
@@ -566,6 +542,32 @@ private:
     {
         form().exchangeLog().showWindow();
         return *form().exchangeLog().window();
+    }
+
+    // Answers the save dialog as the operator does: in `folder`, perhaps the
+    // CSV type chosen from the list, the name typed, then OK or Cancel.
+    void answerSaveDialog(const QString &folder, const QString &name, bool csvFilter, bool ok,
+                          const std::function<void()> &meanwhile = {})
+    {
+        m_watcher = std::make_unique<ModalWatcher>();
+        m_watcher->onModalDialog([=](QWidget *dialog) {
+            auto *files = qobject_cast<QFileDialog *>(dialog);
+            QVERIFY(files);
+            files->setDirectory(folder);
+            if (csvFilter) {
+                auto *types = files->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+                QVERIFY(types);
+                QTest::keyClick(types, Qt::Key_Down);
+                QCOMPARE(files->selectedNameFilter(), QStringLiteral("CSV (*.csv)"));
+            }
+            typeFileName(files, name);
+            if (meanwhile)
+                meanwhile();
+            if (ok)
+                static_cast<QDialog *>(files)->accept();  // QFileDialog's own checks run
+            else
+                files->reject();
+        });
     }
 
     // As the operator types it: the dialog's own name box.
