@@ -3,27 +3,19 @@
 #include "panel/form1.h"
 
 #include "app/module1.h"
+#include "app/startupplacement.h"
 #include "exchange/exchange.h"
 #include "link/form2.h"
 #include "link/linksettings.h"
 #include "link/mscomm.h"
+#include "look/twips.h"
 #include "panel/holdrepeat.h"
 #include "panel/paneltable.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-
-namespace {
-
-constexpr int ReplyWindowMs = 1000;
-constexpr int MonitorHoldMs = 1200;
-// The window sits this far above the centre of the screen.
-constexpr int AboveCentreTwips = 1350;
-// The compact view's outer height, title bar and borders included.
-constexpr int CompactOuterHeightTwips = 5780;
-
-} // namespace
+#include <QWindow>
 
 void Form1::Form_Load()
 {
@@ -45,7 +37,7 @@ void Form1::Form_Load()
         showPortSettingsDialogAtStartUp();
         return;
     }
-    m_exchange->setIntervals(ReplyWindowMs, MonitorHoldMs);
+    m_exchange->setIntervals(ExchangeIntervals::AfterStartUp);
     placeOnScreen();
     m_holdRepeat->resetRepeatCode();
     m_exchange->resetState();
@@ -53,15 +45,30 @@ void Form1::Form_Load()
 
 void Form1::placeOnScreen()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    // Before the window is shown its frame is not known yet: the width is
+    // the client's until the window system has framed it (see moveEvent).
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    centreOnScreen(width() + frame.left() + frame.right());
+    m_centredWithoutFrame = frame.isNull();
+}
+
+void Form1::centreOnScreen(int outerWidth)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        move(StartUpPlacement::topLeft(screen->geometry(), outerWidth,
+                                       Twips::pixels(StartUpPlacement::CompactOuterHeightTwips),
+                                       Twips::pixels(StartUpPlacement::AboveCentreTwips)));
+    }
+}
+
+void Form1::centreAgainOnceFramed()
+{
+    // Centred by the outer width: once the window system has put its frame
+    // around the window, the frame's width counts too.
+    if (!m_centredWithoutFrame || frameGeometry().width() <= width())
         return;
-    const QRect area = screen->geometry();
-    const int windowWidth = frameGeometry().width();
-    const int windowHeight = PanelTable::pixels(CompactOuterHeightTwips);
-    // Not clamped: on a small screen the window may start above its top edge.
-    move(area.x() + (area.width() - windowWidth) / 2,
-         area.y() + (area.height() - windowHeight) / 2 - PanelTable::pixels(AboveCentreTwips));
+    m_centredWithoutFrame = false;
+    centreOnScreen(frameGeometry().width());
 }
 
 void Form1::showPortSettingsDialogAtStartUp()

@@ -81,7 +81,7 @@ double receiveEventMicroseconds(Bench::BenchWindow &window, qsizetype from)
 {
     constexpr int Events = 2000;
     Exchange &exchange = window.form->exchange();
-    exchange.setIntervals(600000, 600000);
+    exchange.setIntervals({600000, 600000});
     window.button("Command44")->click();  // empties the buffer
     const std::atomic<bool> never{false};
     // From another thread: the pseudo-terminal holds less than the buffer.

@@ -1,11 +1,11 @@
 #include "catalogue/form3.h"
 
+#include "catalogue/commandlisthost.h"
 #include "catalogue/commandtext.h"
-#include "exchange/exchange.h"
+#include "look/accessibleroles.h"
 #include "look/captionfont.h"
-#include "panel/accessibleroles.h"
-#include "panel/form1.h"
-#include "panel/paneltable.h"
+#include "look/taskbarhint.h"
+#include "look/twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,7 +19,7 @@
 
 #include <limits>
 
-using PanelTable::pixels;
+using Twips::pixels;
 
 namespace {
 
@@ -32,10 +32,6 @@ constexpr QPoint ScreenPosition{2415, 4725};
 // Where all three lists lie, one on top of the other.
 constexpr QRect BasicListPlace{120, 1560, 5055, 300};
 constexpr QRect WideListPlace{120, 1560, 8655, 300};
-
-// The main window's intervals once this window is closed, as start-up sets them.
-constexpr int NormalReplyWindowMs = 1000;
-constexpr int NormalMonitorHoldMs = 1200;
 
 constexpr QRgb LegendText = qRgb(255, 0, 0);
 constexpr qreal CaptionPoints = 9.75;
@@ -106,18 +102,19 @@ void nameList(QComboBox *list, const QString &name)
 
 } // namespace
 
-Form3::Form3(Form1 &form1)
+Form3::Form3(CommandListHost &host)
     : QWidget(nullptr)
-    , m_form1(form1)
+    , m_host(host)
 {
     AccessibleRoles::install();
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Command List"));
-    setWindowIcon(form1.windowIcon());
-    // Fixed dialog border with only a close box, and no task-bar entry. No
-    // owner: the main window can come in front of it.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    // An ordinary window with no owner, so the main window can come in front
+    // of it (a tool window would stay above it): fixed border, only a close
+    // box, and no task-bar entry where the platform allows.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    TaskBarHint::keepOffTheTaskBar(this);
     setAttribute(Qt::WA_DeleteOnClose);
 
     buildControls();
@@ -248,17 +245,11 @@ void Form3::Text1_Change()
 
 void Form3::Command1_Click()
 {
-    Exchange &exchange = m_form1.exchange();
-    exchange.timer2().stop();
-    exchange.timer4().stop();
     // Leaves the main window's pending command alone; the exchange keys the
     // reply interpretation on this frame.
-    m_form1.Hyouji(m_preparedFrame, Exchange::Transmit, TransmitOrigin::commandList());
+    m_host.transmitCountingFromNow(m_preparedFrame);
     m_label1->setVisible(false);
     m_label2->setVisible(false);
-    // Both periods count from this send.
-    exchange.timer2().start();
-    exchange.timer4().start();
 }
 
 void Form3::Command2_Click()
@@ -326,11 +317,9 @@ void Form3::closeEvent(QCloseEvent *event)
 {
     // The title-bar close box hands back to the main window just as CLOSE does.
     if (m_handBackOnClose) {
-        m_form1.show();
-        m_form1.raise();
-        m_form1.activateWindow();
-        m_form1.setStatusAreaVisible(true);
-        m_form1.exchange().setIntervals(NormalReplyWindowMs, NormalMonitorHoldMs);
+        m_host.bringToFront();
+        m_host.showStatusArea(true);
+        m_host.setMonitorIntervals(ExchangeIntervals::CommandListClosed);
     }
     event->accept();
 }

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QWidget>
 
-class Form1;
+class CommandListHost;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -13,14 +13,15 @@ class QPushButton;
 
 // The command list window: pick any catalogued command, or type one, fill in
 // its "%" placeholders and send it through the main window's transmit path.
-// It has no owner; the main window opens it and it deletes itself on close,
-// so every opening after a close starts from the load steps.
+// It has no owner; the main window opens it, handing it what it may ask of
+// the main window, and it deletes itself on close, so every opening after a
+// close starts from the load steps.
 class Form3 : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit Form3(Form1 &form1);
+    explicit Form3(CommandListHost &host);
 
     // The frame SEND puts out: the edit box's command text and a CR.
     [[nodiscard]] const QByteArray &preparedFrame() const { return m_preparedFrame; }
@@ -51,7 +52,7 @@ private:
     void switchTo(Catalogue::List list);
     [[nodiscard]] QComboBox *combo(Catalogue::List list) const;
 
-    Form1 &m_form1;
+    CommandListHost &m_host;
     QComboBox *m_combo1 = nullptr;
     QComboBox *m_combo2 = nullptr;
     QComboBox *m_combo3 = nullptr;

@@ -9,10 +9,6 @@
 
 namespace {
 
-// Intervals before start-up has opened the port.
-constexpr int InitialReplyWindowMs = 5000;
-constexpr int InitialMonitorHoldMs = 5500;
-
 QTimer *makeTimer(const char *name, int intervalMs, QObject *parent)
 {
     auto *timer = new QTimer(parent);
@@ -28,8 +24,8 @@ Exchange::Exchange(MSComm &comm, const MonitorControls &controls, QObject *paren
     : QObject(parent)
     , m_comm(comm)
     , m_controls(controls)
-    , m_timer2(makeTimer("Timer2", InitialReplyWindowMs, this))
-    , m_timer4(makeTimer("Timer4", InitialMonitorHoldMs, this))
+    , m_timer2(makeTimer("Timer2", ExchangeIntervals::BeforeStartUp.replyWindowMs, this))
+    , m_timer4(makeTimer("Timer4", ExchangeIntervals::BeforeStartUp.monitorHoldMs, this))
 {
     connect(m_timer2, &QTimer::timeout, this, &Exchange::Timer2_Timer);
     connect(m_timer4, &QTimer::timeout, this, &Exchange::Timer4_Timer);
@@ -97,10 +93,10 @@ void Exchange::Timer4_Timer()
     m_timer4->stop();
 }
 
-void Exchange::setIntervals(int replyWindowMs, int monitorHoldMs)
+void Exchange::setIntervals(ExchangeIntervals::Row intervals)
 {
-    m_timer2->setInterval(replyWindowMs);
-    m_timer4->setInterval(monitorHoldMs);
+    m_timer2->setInterval(intervals.replyWindowMs);
+    m_timer4->setInterval(intervals.monitorHoldMs);
 }
 
 void Exchange::resetState()

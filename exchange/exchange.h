@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/exchangeintervals.h"
 #include "exchange/monitorrendering.h"
 #include "exchange/receivebuffer.h"
 #include "exchange/transmitorigin.h"
@@ -50,7 +51,7 @@ public:
 
     [[nodiscard]] QTimer &timer2() const { return *m_timer2; }
     [[nodiscard]] QTimer &timer4() const { return *m_timer4; }
-    void setIntervals(int replyWindowMs, int monitorHoldMs);
+    void setIntervals(ExchangeIntervals::Row intervals);
 
     // The exchange state as start-up leaves it: flag 0, buffer empty.
     void resetState();

@@ -5,7 +5,7 @@
 #include "link/mscomm.h"
 #include "link/numericprefix.h"
 #include "look/captionfont.h"
-#include "panel/paneltable.h"
+#include "look/twips.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -18,7 +18,7 @@
 #include <QRadioButton>
 #include <QSettings>
 
-using PanelTable::pixels;
+using Twips::pixels;
 
 namespace {
 

@@ -13,8 +13,25 @@ struct Scan {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isSign(QChar c) { return c == u'-' || c == u'+'; }
+bool isExponentMark(QChar c) { return c == u'e' || c == u'E' || c == u'd' || c == u'D'; }
 
-// Digits with an optional fraction, starting at `from`.
+// An exponent at `from`: "e", "E", "d" or "D", an optional sign and digits.
+// Returns where it ends, or `from` when there is none.
+qsizetype scanExponent(QStringView text, qsizetype from)
+{
+    if (from >= text.size() || !isExponentMark(text[from]))
+        return from;
+    qsizetype i = from + 1;
+    if (i < text.size() && isSign(text[i]))
+        ++i;
+    const qsizetype digitsFrom = i;
+    while (i < text.size() && isDigit(text[i]))
+        ++i;
+    return i > digitsFrom ? i : from;
+}
+
+// Digits with an optional fraction and exponent, starting at `from`.
 Scan scanUnsigned(QStringView text, qsizetype from)
 {
     Scan scan;
@@ -32,6 +49,8 @@ Scan scanUnsigned(QStringView text, qsizetype from)
         if (j > i + 1 || scan.hasDigits)
             i = j;
     }
+    if (scan.hasDigits)
+        i = scanExponent(text, i);
     scan.end = i;
     return scan;
 }
@@ -45,7 +64,10 @@ double roundHalfEven(double v)
 double parse(QStringView digits)
 {
     bool ok = false;
-    const double v = digits.toString().toDouble(&ok);
+    // "D" marks an exponent as "E" does.
+    QString number = digits.toString();
+    number.replace(u'd', u'e').replace(u'D', u'e');
+    const double v = number.toDouble(&ok);
     return ok && std::isfinite(v) ? v : 0.0;
 }
 
@@ -59,7 +81,7 @@ double value(QStringView text)
     while (i < text.size() && isBlank(text[i]))
         ++i;
     const qsizetype signAt = i;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+    if (i < text.size() && isSign(text[i]))
         ++i;
     const Scan scan = scanUnsigned(text, i);
     if (!scan.hasDigits)
@@ -71,10 +93,13 @@ double value(QStringView text)
 std::optional<int> wholeNumberInRange(QStringView text, int minimum, int maximum)
 {
     const QStringView trimmed = text.trimmed();
-    const Scan scan = scanUnsigned(trimmed, 0);
+    // A plus sign is part of such a number; a minus sign makes it no number
+    // from 0 up.
+    const qsizetype from = trimmed.startsWith(u'+') ? 1 : 0;
+    const Scan scan = scanUnsigned(trimmed, from);
     if (!scan.hasDigits || scan.end != trimmed.size())
         return std::nullopt;
-    const double v = roundHalfEven(parse(trimmed));
+    const double v = roundHalfEven(parse(trimmed.sliced(from)));
     if (v < minimum || v > maximum)
         return std::nullopt;
     return static_cast<int>(v);

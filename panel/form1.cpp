@@ -8,8 +8,10 @@
 #include "link/form2.h"
 #include "log/exchangelogaccess.h"
 #include "link/mscomm.h"
+#include "look/accessibleroles.h"
 #include "look/captionfont.h"
-#include "panel/accessibleroles.h"
+#include "look/flatfacestyle.h"
+#include "look/twips.h"
 #include "panel/arrowpicture.h"
 #include "panel/holdbutton.h"
 #include "panel/holdrepeat.h"
@@ -20,8 +22,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
-using PanelTable::pixels;
+using Twips::pixels;
 
 namespace {
 
@@ -30,10 +33,6 @@ constexpr QRgb PowerTitleBackground = qRgb(212, 208, 200);
 constexpr QRgb PowerTitleText = qRgb(192, 0, 0);
 constexpr QRgb LegendText = qRgb(255, 0, 0);
 constexpr QRgb StatusText = qRgb(255, 0, 0);
-
-// The longer waits while the command list window is open.
-constexpr int CommandListReplyWindowMs = 5000;
-constexpr int CommandListMonitorHoldMs = 5500;
 
 void setBackground(QWidget *widget, const QColor &colour)
 {
@@ -48,6 +47,21 @@ void setForeground(QWidget *widget, const QColor &colour)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     widget->setPalette(palette);
+}
+
+// A group: a plain single-line border around the button face colour, no
+// caption of its own (its title is a label inside).
+QFrame *makeGroup(QWidget *parent, const char *name, const QString &accessibleName, QRect twips)
+{
+    auto *group = new PanelGroup(parent);
+    group->setObjectName(QLatin1StringView(name));
+    group->setAccessibleName(accessibleName);
+    group->setGeometry(pixels(twips));
+    group->setFrameShape(QFrame::Box);
+    group->setFrameShadow(QFrame::Plain);
+    group->setLineWidth(1);
+    setBackground(group, group->palette().color(QPalette::Button));
+    return group;
 }
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips, qreal points)
@@ -102,6 +116,7 @@ Form1::Form1(Module1 &module, QWidget *parent)
     : QWidget(parent)
     , m_module(module)
     , m_MSComm1(new MSComm(this))
+    , m_faces(new FlatFaceStyle(this))
 {
     AccessibleRoles::install();
     setObjectName(QStringLiteral("Form1"));
@@ -144,13 +159,7 @@ QWidget *Form1::container(const char *groupName)
 void Form1::buildGroups()
 {
     for (const PanelTable::Group &group : PanelTable::groups()) {
-        auto *frame = new PanelGroup(this);
-        frame->setObjectName(QLatin1StringView(group.frame));
-        frame->setAccessibleName(QString::fromLatin1(group.title));
-        frame->setGeometry(pixels(group.twips));
-        frame->setFrameShape(QFrame::Box);
-        frame->setFrameShadow(QFrame::Sunken);
-        setBackground(frame, frame->palette().color(QPalette::Button));
+        QFrame *frame = makeGroup(this, group.frame, QString::fromLatin1(group.title), group.twips);
         m_groups.insert(group.frame, frame);
 
         const bool besideTheButtons = qstrcmp(group.frame, "Frame20") == 0;
@@ -185,11 +194,12 @@ QAbstractButton *Form1::makeButton(const PanelTable::Button &entry)
     button->setAutoDefault(false);
     button->setAccessibleName(QString::fromLatin1(entry.accessibleName));
     button->setAccessibleDescription(description(entry));
+    // "END", "COM" and "Command Table" keep the system's look.
     if (entry.colour != PanelTable::Colour::System) {
         QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, QColor(QRgb(PanelTable::rgb(entry.colour))));
         palette.setColor(QPalette::ButtonText, Qt::black);
         button->setPalette(palette);
+        m_faces->paintFace(button, QColor(QRgb(PanelTable::rgb(entry.colour))));
     }
     return button;
 }
@@ -224,13 +234,7 @@ void Form1::buildButtons()
 
 void Form1::buildMonitor()
 {
-    auto *monitor = new PanelGroup(this);
-    monitor->setObjectName(QStringLiteral("Frame9"));
-    monitor->setAccessibleName(tr("Communication monitor"));
-    monitor->setGeometry(pixels(QRect(120, 5400, 8295, 948)));
-    monitor->setFrameShape(QFrame::Box);
-    monitor->setFrameShadow(QFrame::Sunken);
-    setBackground(monitor, monitor->palette().color(QPalette::Button));
+    QFrame *monitor = makeGroup(this, "Frame9", tr("Communication monitor"), {120, 5400, 8295, 948});
 
     QLabel *txdCaption = makeLabel(monitor, "Label9", QStringLiteral("TxD"), {120, 240, 420, 255}, 9);
     QLabel *rxdCaption = makeLabel(monitor, "Label10", QStringLiteral("RxD"), {120, 612, 420, 255}, 9);
@@ -251,13 +255,7 @@ void Form1::buildMonitor()
         legend->setVisible(false);
     }
 
-    m_statusArea = new PanelGroup(this);
-    m_statusArea->setObjectName(QStringLiteral("Frame15"));
-    m_statusArea->setAccessibleName(tr("Status area"));
-    m_statusArea->setGeometry(pixels(QRect(120, 6840, 6105, 492)));
-    m_statusArea->setFrameShape(QFrame::Box);
-    m_statusArea->setFrameShadow(QFrame::Sunken);
-    setBackground(m_statusArea, m_statusArea->palette().color(QPalette::Button));
+    m_statusArea = makeGroup(this, "Frame15", tr("Status area"), {120, 6840, 6105, 492});
     QLabel *statusCaption =
         makeLabel(m_statusArea, "Label26", QStringLiteral("Status"), {120, 150, 840, 255}, 9);
     m_status = makeLine<ReadoutLine>(m_statusArea, "Label25", {1020, 135, 4950, 285}, 10.5, tr("Status line"));
@@ -300,10 +298,12 @@ void Form1::Command33_Click()
 void Form1::Command74_Click()
 {
     setStatusAreaVisible(false);
-    m_exchange->setIntervals(CommandListReplyWindowMs, CommandListMonitorHoldMs);
+    m_exchange->setIntervals(ExchangeIntervals::CommandListOpen);
     // A closed window is on its way out (deleted later): open a new one.
-    if (!m_form3 || !m_form3->isVisible())
+    if (!m_form3 || !m_form3->isVisible()) {
         m_form3 = new Form3(*this);
+        m_form3->setWindowIcon(windowIcon());
+    }
     m_form3->show();
     m_form3->raise();
     m_form3->activateWindow();
@@ -317,6 +317,33 @@ Form3 *Form1::commandList() const
 void Form1::setStatusAreaVisible(bool visible)
 {
     m_statusArea->setVisible(visible);
+}
+
+void Form1::showStatusArea(bool visible)
+{
+    setStatusAreaVisible(visible);
+}
+
+void Form1::setMonitorIntervals(ExchangeIntervals::Row intervals)
+{
+    m_exchange->setIntervals(intervals);
+}
+
+void Form1::transmitCountingFromNow(const QByteArray &frame)
+{
+    // Stopped first, so that both periods count from this transmit.
+    m_exchange->timer2().stop();
+    m_exchange->timer4().stop();
+    Hyouji(frame, Exchange::Transmit, TransmitOrigin::commandList());
+    m_exchange->timer2().start();
+    m_exchange->timer4().start();
+}
+
+void Form1::bringToFront()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -353,6 +380,13 @@ void Form1::Form_KeyDown(int keyCode, int shift)
     if ((shift & 7) != Ctrl || keyCode != KeyH)
         return;
     setFullView(!isFullView());
+}
+
+void Form1::moveEvent(QMoveEvent *event)
+{
+    // The window system moves the window as it puts its frame around it.
+    centreAgainOnceFramed();
+    QWidget::moveEvent(event);
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/commandlisthost.h"
 #include "exchange/transmitorigin.h"
 
 #include <QHash>
@@ -8,6 +9,7 @@
 
 class Exchange;
 class ExchangeLogAccess;
+class FlatFaceStyle;
 class Form2;
 class Form3;
 class HoldRepeat;
@@ -25,7 +27,7 @@ struct Button;
 
 // The main window: the control panel with its groups of command buttons, the
 // communication monitor, the status line, the serial control and the timers.
-class Form1 : public QWidget
+class Form1 : public QWidget, private CommandListHost
 {
     Q_OBJECT
 
@@ -59,6 +61,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void buildGroups();
@@ -73,13 +76,23 @@ private:
     void Command74_Click();
     void Form_QueryUnload();
 
+    // What the command list window may ask of this window.
+    void showStatusArea(bool visible) override;
+    void setMonitorIntervals(ExchangeIntervals::Row intervals) override;
+    void transmitCountingFromNow(const QByteArray &frame) override;
+    void bringToFront() override;
+
     // Start-up's way out when no usable port is stored or it does not open.
     void showPortSettingsDialogAtStartUp();
     void setClientHeight(int twips);
     void placeOnScreen();
+    void centreOnScreen(int outerWidth);
+    void centreAgainOnceFramed();
 
     Module1 &m_module;
     MSComm *const m_MSComm1;
+    // Draws the coloured buttons' faces.
+    FlatFaceStyle *const m_faces;
     QHash<QByteArray, QFrame *> m_groups;
     MonitorLine *m_txd = nullptr;
     MonitorLine *m_rxd = nullptr;
@@ -94,4 +107,6 @@ private:
     QPointer<Form2> m_Form2;
     // Has no owner and deletes itself on close.
     QPointer<Form3> m_form3;
+    // Start-up placed the window before its frame was known.
+    bool m_centredWithoutFrame = false;
 };

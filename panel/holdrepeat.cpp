@@ -43,7 +43,7 @@ void HoldRepeat::press(int repeatCode)
 void HoldRepeat::Cont_M_down()
 {
     m_timer1->setInterval(RepeatMs);
-    m_exchange.setIntervals(HoldReplyWindowMs, HoldMonitorMs);
+    m_exchange.setIntervals(ExchangeIntervals::DuringHold);
     m_exchange.Hyouji(m_module.pendingCommand, Exchange::Transmit, origin(TransmitOrigin::Kind::HoldPress));
     m_timer1->start();
 }
@@ -66,7 +66,7 @@ void HoldRepeat::Cont_M_up()
     m_exchange.timer2().stop();
     m_exchange.timer4().start();
     m_exchange.blankTransmitAndReceiveLines();
-    m_exchange.setIntervals(AfterHoldReplyWindowMs, AfterHoldMonitorMs);
+    m_exchange.setIntervals(ExchangeIntervals::AfterHold);
     m_exchange.emptyReceiveBuffer();
     m_holdFlag = 0;
 }

@@ -16,11 +16,6 @@ class HoldRepeat : public QObject
 
 public:
     static constexpr int RepeatMs = 100;
-    // Reply window and monitor hold during a hold, and after it.
-    static constexpr int HoldReplyWindowMs = 150;
-    static constexpr int HoldMonitorMs = 200;
-    static constexpr int AfterHoldReplyWindowMs = 500;
-    static constexpr int AfterHoldMonitorMs = 1000;
 
     HoldRepeat(Module1 &module, Exchange &exchange, QObject *parent = nullptr);
 

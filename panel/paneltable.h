@@ -4,9 +4,9 @@
 
 #include <span>
 
-// The main window as data: its groups and its 69 buttons, in twips
-// (15 twips = 1 device-independent pixel). Controls inside a group are
-// placed relative to the group's top-left corner.
+// The main window as data: its groups and its 69 buttons, in twips (see
+// look/twips.h). Controls inside a group are placed relative to the group's
+// top-left corner.
 namespace PanelTable {
 
 inline constexpr int ClientWidth = 10185;
@@ -15,13 +15,6 @@ inline constexpr int CompactClientHeight = 5300;
 // Client height at or above which the window counts as the full view (the
 // 7000-twip outer threshold less the 480 twips of title bar and borders).
 inline constexpr int FullViewThreshold = 6520;
-
-[[nodiscard]] constexpr int pixels(int twips) { return (twips * 2 + 15) / 30; }
-[[nodiscard]] constexpr QRect pixels(QRect twips)
-{
-    return QRect(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),
-                 pixels(twips.height()));
-}
 
 enum class Colour { System, Cyan, Yellow, Green, Pink, PaleCyan, Orange };
 // 0xRRGGBB; only meaningful for colours other than System.

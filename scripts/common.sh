@@ -2,7 +2,9 @@
 # shellcheck shell=bash
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev)
+# xcb (with pkg-config to find it) keeps the command list window off the
+# task bar on X11.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev pkg-config libxcb1-dev)
 # What the program needs at run time beyond the libraries: the face its
 # captions are laid out for (Liberation Sans has Arial's metrics; with other
 # faces captions are drawn smaller to fit), and Qt's display plugins.

@@ -3,7 +3,9 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/commandtext.h"
+#include "support/tabledata.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -29,6 +31,39 @@ QString description(const QString &entry)
     const qsizetype marker = entry.indexOf(Catalogue::CrMarker);
     const qsizetype colon = entry.indexOf(u':', marker);
     return colon < 0 ? QString() : entry.sliced(colon + 1);
+}
+
+// The tables the lists were made from (tests/data/catalogue-*.tsv).
+QList<QStringList> table(const char *name)
+{
+    return TableData::read(QStringLiteral(":/tables/catalogue-%1.tsv").arg(QLatin1StringView(name)));
+}
+
+// The expand list's rows from its runs: "CF", the keyword and each value, with
+// the description of the run's first row and of the rows that have their own.
+// Runs whose row numbers in the table do not match the count go to `misnumbered`.
+QList<std::pair<QString, QString>> expandRows(QStringList &misnumbered)
+{
+    QList<std::pair<QString, QString>> rows;
+    for (const QStringList &run : table("expand")) {
+        const QStringList values = run.at(2).split(QLatin1StringView(", "));
+        QHash<QString, QString> described;
+        described.insert(values.first(), TableData::quoted(run.at(3)));  // null for "none"
+        for (const QString &own : run.sliced(4)) {
+            const qsizetype equals = own.indexOf(u'=');
+            described.insert(own.left(equals), TableData::quoted(own.sliced(equals + 1)));
+        }
+        const qsizetype firstRow = rows.size() + 1;
+        for (const QString &value : values)
+            rows.append({QStringLiteral("CF %1 %2").arg(run.at(1), value), described.value(value)});
+        // The run's rows as numbered in the table: a slip in typing shows here.
+        const QString numbered = values.size() == 1
+            ? QString::number(firstRow)
+            : QStringLiteral("%1-%2").arg(firstRow).arg(rows.size());
+        if (run.at(0) != numbered)
+            misnumbered << run.at(1) + u' ' + run.at(0);
+    }
+    return rows;
 }
 
 } // namespace
@@ -383,6 +418,101 @@ private slots:
             if (description(entry).startsWith(QLatin1StringView("GET")))
                 capitals << command(entry);
         QCOMPARE(capitals, QStringList{"CR LOGO"});
+    }
+
+    // --- every row against the tables -------------------------------------
+
+    void everyBasicRowIsItsCodeAndDescription_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("description");
+        const QList<QStringList> rows = table("basic");
+        QCOMPARE(rows.size(), 62);
+        for (int i = 0; i < rows.size(); ++i) {
+            const QString code = TableData::quoted(rows.at(i).at(0));
+            QTest::addRow("%d %s", i + 1, qPrintable(code))
+                << i + 1 << code << TableData::quoted(rows.at(i).at(1));
+        }
+    }
+    void everyBasicRowIsItsCodeAndDescription()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, code);
+        QFETCH(QString, description);
+        // Five spaces between the marker and the description; "C25" has a tab and four.
+        const QString gap = code == u"C25" ? QStringLiteral("\t    ") : QStringLiteral("     ");
+        QCOMPARE(entry(List::Basic, row), code + Catalogue::CrMarker + gap + description);
+    }
+
+    void everyExpandRowIsItsRunsCommandAndDescription_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("description");  // null: the row has none
+        QStringList misnumbered;
+        const QList<std::pair<QString, QString>> rows = expandRows(misnumbered);
+        QCOMPARE(misnumbered, QStringList());
+        QCOMPARE(table("expand").size(), 82);
+        QCOMPARE(rows.size(), 333);
+        int described = 0;
+        for (int i = 0; i < rows.size(); ++i) {
+            QTest::addRow("%d %s", i + 1, qPrintable(rows.at(i).first))
+                << i + 1 << rows.at(i).first << rows.at(i).second;
+            described += !rows.at(i).second.isNull();
+        }
+        QCOMPARE(described, 122);
+    }
+    void everyExpandRowIsItsRunsCommandAndDescription()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, command);
+        QFETCH(QString, description);
+        const QString &stored = entry(List::Expand, row);
+        const QString head = command + Catalogue::CrMarker;
+        QVERIFY2(stored.startsWith(head), qPrintable(stored));
+        if (description.isNull()) {
+            QCOMPARE(stored, head);
+        } else {
+            // A gap of blanks and tabs, then the colon and the description.
+            const QString rest = stored.sliced(head.size());
+            const qsizetype colon = rest.indexOf(u':');
+            QVERIFY2(colon > 0, qPrintable(stored));
+            for (QChar c : rest.first(colon))
+                QVERIFY2(c == u' ' || c == u'\t', qPrintable(stored));
+            QCOMPARE(rest.sliced(colon + 1), description);
+        }
+    }
+
+    void everyReadRowIsItsCommandAndDescription_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("description");  // null: only its form is given
+        const QList<QStringList> rows = table("read");
+        QCOMPARE(rows.size(), 91);
+        for (int i = 0; i < rows.size(); ++i) {
+            const QString command = TableData::quoted(rows.at(i).at(0));
+            const QString description =
+                rows.at(i).size() > 1 ? TableData::quoted(rows.at(i).at(1)) : QString();
+            QTest::addRow("%d %s", i + 1, qPrintable(command)) << i + 1 << command << description;
+        }
+    }
+    void everyReadRowIsItsCommandAndDescription()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, command);
+        QFETCH(QString, description);
+        const QString &stored = entry(List::Read, row);
+        // One blank, then a tab after a command text of at most 10 characters.
+        const QString head = command + Catalogue::CrMarker
+            + (command.size() <= 10 ? QStringLiteral(" \t:") : QStringLiteral(" :"));
+        QVERIFY2(stored.startsWith(head), qPrintable(stored));
+        const QString stated = stored.sliced(head.size());
+        if (description.isNull())
+            QVERIFY2(stated.startsWith(QLatin1StringView("Get ")) && stated.size() > 4, qPrintable(stored));
+        else
+            QCOMPARE(stated, description);
     }
 
     // --- command text and prepared frame ----------------------------------

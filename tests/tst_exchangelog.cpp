@@ -445,7 +445,7 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, action);
         projector().emulateProjector();
-        form().exchange().setIntervals(60000, 60000);
+        form().exchange().setIntervals({60000, 60000});
         m_wired->button("Command44")->click();
         QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral(" 8 0  [CR] "));
         QGuiApplication::clipboard()->clear();
@@ -595,7 +595,7 @@ private:
     QList<LogRow> someExchanges()
     {
         projector().emulateProjector();
-        form().exchange().setIntervals(100, 150);
+        form().exchange().setIntervals({100, 150});
         m_wired->button("Command44")->click();
         if (!QTest::qWaitFor([this] { return m_wired->text("Label25") == u" Stand by"; }))
             return {};

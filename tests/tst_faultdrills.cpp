@@ -12,7 +12,6 @@
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
-#include "panel/holdrepeat.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/ordinaryuser.h"
@@ -270,7 +269,7 @@ private slots:
             break;
         case Vanishing::InTheMiddleOfAReply:
             m_projector->setResponder(nullptr);
-            m_form->exchange().setIntervals(5000, 6000);
+            m_form->exchange().setIntervals({5000, 6000});
             click("Command44");
             QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
             m_projector->send("8");
@@ -284,12 +283,13 @@ private slots:
             m_projector->hangUp();
             QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), TimeoutMs);
             // The repeat goes on against the closed port until the release.
-            QVERIFY(m_form->holdRepeat().isHolding());
+            auto *timer1 = m_form->findChild<QTimer *>(QStringLiteral("Timer1"));
+            QVERIFY(timer1 && timer1->isActive());
             const QByteArray pending = m_module.pendingCommand;
-            QSignalSpy ticks(&m_form->holdRepeat().timer1(), &QTimer::timeout);
+            QSignalSpy ticks(timer1, &QTimer::timeout);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, TimeoutMs);
             WiredForm::sendMouse(brighter, QEvent::MouseButtonRelease, Qt::LeftButton);
-            QVERIFY(!m_form->holdRepeat().isHolding());
+            QVERIFY(!timer1->isActive());
             QCOMPARE(m_module.pendingCommand, pending);
             break;
         }
@@ -308,7 +308,7 @@ private slots:
         QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("%1 of a core").arg(cpuShare)));
 
         // Responsive: the buttons, the monitor and the timers go on as usual.
-        m_form->exchange().setIntervals(300, 5000);
+        m_form->exchange().setIntervals({300, 5000});
         click("Command44");
         QCOMPARE(text("Label11"), QStringLiteral(" C R 0  [CR] "));
         QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), Exchange::NoReplyMark, TimeoutMs);
@@ -338,7 +338,7 @@ private slots:
         QCOMPARE(m_form->MSComm1().CommPort(), 1);
         QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
 
-        m_form->exchange().setIntervals(5000, 6000);
+        m_form->exchange().setIntervals({5000, 6000});
         click("Command17");
         QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
         if (simulated)
@@ -731,7 +731,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         // The reply window stays open: the whole stream lands in one buffer.
-        m_form->exchange().setIntervals(60000, 60000);
+        m_form->exchange().setIntervals({60000, 60000});
 
         // After every receive event the RxD line is the rendering of the buffer.
         const Exchange &exchange = m_form->exchange();

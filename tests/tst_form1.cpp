@@ -3,19 +3,21 @@
 // exchange timers.
 
 #include "app/module1.h"
+#include "app/startupplacement.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorrendering.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
-#include "panel/holdrepeat.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/testsettings.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -64,6 +66,9 @@ private slots:
         QTest::newRow("DATAC") << "DATAC" << 1 << false;
         QTest::newRow("missing") << QString() << 1 << false;
         QTest::newRow("huge") << "1000000000000000000000" << 1 << false;
+        QTest::newRow("an exponent: 1e1 is 10") << "1e1" << 10 << true;
+        QTest::newRow("a fraction with an exponent: 1.45E1 is 14") << "1.45E1" << 14 << true;
+        QTest::newRow("an exponent too large: 1e30") << "1e30" << 1 << false;
     }
     void startUpDecidesFromTheStoredPort()
     {
@@ -123,6 +128,46 @@ private slots:
         QCOMPARE(TestSettings::value(QStringLiteral("StartUP"), QStringLiteral("ComPort")), QStringLiteral("2"));
     }
 
+    // In pixels: 5780 twips of outer height are 385, 1350 twips above the centre 90.
+    void startUpCentresByTheOuterWidth_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<int>("outerWidth");
+        QTest::addColumn<QPoint>("topLeft");
+
+        QTest::newRow("1280 x 1024, no frame") << QRect(0, 0, 1280, 1024) << 679 << QPoint(301, 230);
+        QTest::newRow("borders of 4 pixels count") << QRect(0, 0, 1280, 1024) << 687 << QPoint(297, 230);
+        QTest::newRow("a screen to the right of another") << QRect(1280, 0, 1920, 1080) << 679
+                                                          << QPoint(1280 + 621, 258);
+        // 8480 twips are 565 pixels: the top edge is 0 and stays so.
+        QTest::newRow("8480 twips high: top edge 0") << QRect(0, 0, 800, 565) << 679 << QPoint(61, 0);
+        QTest::newRow("lower still: a negative top edge") << QRect(0, 0, 640, 480) << 679
+                                                         << QPoint(-20, -42);
+    }
+    void startUpCentresByTheOuterWidth()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(int, outerWidth);
+        QFETCH(QPoint, topLeft);
+        QCOMPARE(StartUpPlacement::topLeft(screen, outerWidth, 385, 90), topLeft);
+    }
+
+    void startUpPlacesTheWindowOnTheScreen()
+    {
+        openForm();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const QPoint expected(qRound((screen.width() - 679) / 2.0), qRound((screen.height() - 385) / 2.0) - 90);
+        QCOMPARE(m_form->pos(), screen.topLeft() + expected);
+        // Once shown, the frame's width counts: centred by the outer width.
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        const QRect outer = m_form->frameGeometry();
+        QTRY_COMPARE(m_form->frameGeometry().topLeft(),
+                     StartUpPlacement::topLeft(screen, outer.width(), 385, 90));
+        // The offscreen platform frames its windows too, so this is no repeat of the above.
+        QVERIFY(outer.width() > m_form->width());
+    }
+
     void startsInTheCompactViewWithPowerOnFocused()
     {
         openForm();
@@ -179,7 +224,9 @@ private slots:
         QCOMPARE(m_module.pendingCommand, frame);
         QCOMPARE(line("Label11")->text(), MonitorRendering::render(frame));
         QVERIFY(!line("Label28")->isHidden());
-        QCOMPARE(m_form->exchange().awaitingReply(), quint8(1));
+        // A reply is awaited: the reply window, cut short, ends in the no-reply mark.
+        timer("Timer2")->setInterval(50);
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" X X X X"));
     }
 
     void everyClickSendsAFrame()
@@ -243,22 +290,27 @@ private slots:
         QTRY_COMPARE(m_projector->received(), QByteArray("CR0\r"));
         m_projector->send("0");
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 "));
-        QCOMPARE(m_form->exchange().awaitingReply(), quint8(0));
         m_projector->send("0\r");
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
+        // The reply window, cut short, ends without the no-reply mark.
+        timer("Timer2")->setInterval(50);
+        QTRY_VERIFY(line("Label28")->isHidden());
+        QCOMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
     }
 
     void aReplyKeepsTheRxdLineWhenTheReplyWindowCloses()
     {
         openForm();
-        m_form->exchange().setIntervals(200, 400);
+        m_form->exchange().setIntervals({200, 400});
         click("Command17");
         m_projector->send("\x06");
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
         QTRY_VERIFY(!m_form->exchange().timer2().isActive());
         QCOMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
         QVERIFY(line("Label28")->isHidden());
-        QVERIFY(m_form->exchange().receiveBuffer().isEmpty());
+        // The buffer was emptied: what comes next starts a new RxD line.
+        m_projector->send("0");
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 "));
     }
 
     void noReplyShowsTheMarkThenABlankMonitor()
@@ -283,35 +335,38 @@ private slots:
         openForm();
         m_projector->send("80\r");
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 8 0  [CR] "));
-        QCOMPARE(m_form->exchange().awaitingReply(), quint8(0));
+        // No reply window runs that could end in the mark.
+        QVERIFY(!timer("Timer2")->isActive());
     }
 
     void aSecondTransmitEmptiesTheBuffer()
     {
         openForm();
         m_projector->send("junk");
-        QTRY_COMPARE(m_form->exchange().receiveBuffer(), QByteArray("junk"));
+        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" j u n k "));
         click("Command44");
-        QVERIFY(m_form->exchange().receiveBuffer().isEmpty());
         QCOMPARE(line("Label12")->text(), QString());
+        // The reply alone, without the junk before it.
         m_projector->send("00\r");
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
+        QCOMPARE(line("Label25")->text(), QStringLiteral(" Power ON"));
     }
 
     void theReceiveBufferIsBounded()
     {
         openForm();
-        m_form->exchange().setIntervals(60000, 60000);
+        m_form->exchange().setIntervals({60000, 60000});
         click("Command44");
         QByteArray flood(40000, 'A');
         flood[0] = ' ';
         m_projector->send(flood);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form->exchange().receiveBuffer().size(), 32767, 10000);
+        // The RxD line shows the first 32767 characters, and only those.
+        const QString bounded = MonitorRendering::render(flood.left(32767));
+        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), bounded, 10000);
         // Let anything still in transit arrive and be dropped.
         QTRY_COMPARE(m_projector->terminal().pendingBytes(), 0);
         QTest::qWait(50);
-        QCOMPARE(m_form->exchange().receiveBuffer().size(), 32767);
-        QCOMPARE(line("Label12")->text(), MonitorRendering::render(flood.left(32767)));
+        QCOMPARE(line("Label12")->text(), bounded);
         QVERIFY(!line("Label27")->isHidden());
     }
 
@@ -326,7 +381,7 @@ private slots:
         QCOMPARE(lost.count(), 1);
 
         // Sending now writes nothing and shows the exchange as usual.
-        m_form->exchange().setIntervals(100, 5000);
+        m_form->exchange().setIntervals({100, 5000});
         click("Command17");
         QCOMPARE(line("Label11")->text(), QStringLiteral(" C 0 0  [CR] "));
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" X X X X"));
@@ -370,6 +425,10 @@ private:
     QLabel *line(const char *name) const
     {
         return m_form->findChild<QLabel *>(QLatin1StringView(name));
+    }
+    QTimer *timer(const char *name) const
+    {
+        return m_form->findChild<QTimer *>(QLatin1StringView(name));
     }
     void click(const char *name) { button(name)->click(); }
     static void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button)

@@ -6,8 +6,8 @@
 #include "exchange/exchange.h"
 #include "link/form2.h"
 #include "link/mscomm.h"
+#include "look/twips.h"
 #include "panel/form1.h"
-#include "panel/paneltable.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/testsettings.h"
@@ -99,7 +99,7 @@ private slots:
         QWidget *control = dialog->findChild<QWidget *>(name);
         QVERIFY(control);
         QCOMPARE(control->parentWidget()->objectName(), container);
-        QCOMPARE(control->geometry(), PanelTable::pixels(twips));
+        QCOMPARE(control->geometry(), Twips::pixels(twips));
         const char *captionProperty = qobject_cast<QGroupBox *>(control) ? "title" : "text";
         QCOMPARE(control->property(captionProperty).toString(), caption);
     }
@@ -110,7 +110,7 @@ private slots:
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("  COM PORT"));
-        QCOMPARE(dialog->size(), QSize(PanelTable::pixels(3105), PanelTable::pixels(4005)));
+        QCOMPARE(dialog->size(), QSize(Twips::pixels(3105), Twips::pixels(4005)));
         QVERIFY(!dialog->isModal());
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         auto *text1 = control<QLineEdit>(dialog, "Text1");
@@ -292,8 +292,9 @@ private slots:
         QTest::newRow("empty") << "" << 3 << "0";
         QTest::newRow("letters") << "COM4" << 3 << "0";
         QTest::newRow("negative") << "-5" << 3 << "0";
-        QTest::newRow("plus sign") << "+5" << 3 << "0";
-        QTest::newRow("exponent") << "1e1" << 3 << "0";
+        QTest::newRow("plus sign") << "+5" << 5 << "+5";
+        QTest::newRow("exponent") << "1e1" << 10 << "1e1";
+        QTest::newRow("exponent beyond 15") << "2e1" << 3 << "0";
     }
     void theOtherFieldTakesOnlyNumbersFrom1To15()
     {

@@ -2,12 +2,73 @@
 // pseudo-terminal.
 
 #include "exchange/exchange.h"
-#include "panel/holdrepeat.h"
 #include "support/wiredform.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// The intervals of a hold, in milliseconds: the repeat, then the reply window
+// (Timer2) and the monitor hold (Timer4) during a hold and after it.
+constexpr int RepeatInterval = 100;
+constexpr int HoldReplyWindow = 150;
+constexpr int HoldMonitorHold = 200;
+constexpr int AfterHoldReplyWindow = 500;
+constexpr int AfterHoldMonitorHold = 1000;
+
+// What the operator sees of an exchange at one moment.
+struct Monitor {
+    QString txd;
+    QString rxd;
+    QString status;
+    bool crLegend = false;
+
+    friend bool operator==(const Monitor &, const Monitor &) = default;
+};
+
+char *toString(const Monitor &m)
+{
+    return QTest::toString(QStringLiteral("TxD \"%1\" RxD \"%2\" status \"%3\" CR legend %4")
+                               .arg(m.txd, m.rxd, m.status, m.crLegend ? u"shown" : u"hidden"));
+}
+
+// Moments to look at the monitor: a tenth of an interval before and after it.
+QList<int> around(int interval) { return {interval - interval / 10, interval + interval / 10}; }
+
+// Looks at the monitor at given moments from now. The looks are taken by
+// precise timers on the window's own event loop, which runs due timers in the
+// order they fall due: a busy machine delays them together with the window's
+// timers but cannot put one before the other.
+class MonitorLooks : public QObject
+{
+public:
+    MonitorLooks(std::function<Monitor()> look, const QList<int> &moments)
+        : m_seen(moments.size())
+    {
+        for (qsizetype i = 0; i < moments.size(); ++i) {
+            QTimer::singleShot(moments.at(i), Qt::PreciseTimer, this, [this, i, look] {
+                m_seen[i] = look();
+                ++m_taken;
+            });
+        }
+    }
+
+    [[nodiscard]] bool wait()
+    {
+        return QTest::qWaitFor([this] { return m_taken == m_seen.size(); }, 10000);
+    }
+    [[nodiscard]] const Monitor &at(qsizetype i) const { return m_seen.at(i); }
+
+private:
+    QList<Monitor> m_seen;
+    qsizetype m_taken = 0;
+};
+
+} // namespace
 
 class HoldRepeatTest : public QObject
 {
@@ -25,32 +86,36 @@ private slots:
     }
     void cleanup() { m_wired.reset(); }
 
-    void eachArrowSendsItsFrameAtThePress_data()
+    void eachArrowSendsItsFrameAtThePressAndRepeatsIt_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QByteArray>("frame");
-        QTest::addColumn<int>("repeatCode");
-        const QList<std::tuple<const char *, const char *, int>> table{
-            {"Command1", "C09", 1}, {"Command2", "C0A", 2}, {"Command5", "C3C", 3},
-            {"Command7", "C3D", 4}, {"Command38", "C3B", 5}, {"Command8", "C3A", 6},
-            {"Command30", "C20", 7}, {"Command42", "C21", 8}, {"Command48", "C30", 9},
-            {"Command49", "C31", 10}, {"Command10", "C8E", 11}, {"Command35", "C8F", 12},
+        const QList<std::pair<const char *, const char *>> table{
+            {"Command1", "C09"}, {"Command2", "C0A"}, {"Command5", "C3C"},
+            {"Command7", "C3D"}, {"Command38", "C3B"}, {"Command8", "C3A"},
+            {"Command30", "C20"}, {"Command42", "C21"}, {"Command48", "C30"},
+            {"Command49", "C31"}, {"Command10", "C8E"}, {"Command35", "C8F"},
         };
-        for (const auto &[name, text, code] : table)
-            QTest::newRow(name) << QString::fromLatin1(name) << QByteArray(text) + '\r' << code;
+        for (const auto &[name, text] : table)
+            QTest::newRow(name) << QString::fromLatin1(name) << QByteArray(text) + '\r';
     }
-    void eachArrowSendsItsFrameAtThePress()
+    void eachArrowSendsItsFrameAtThePressAndRepeatsIt()
     {
         QFETCH(QString, button);
         QFETCH(QByteArray, frame);
-        QFETCH(int, repeatCode);
         QPushButton *arrow = m_wired->button(button.toLatin1().constData());
         WiredForm::sendMouse(arrow, QEvent::MouseButtonPress, Qt::LeftButton);
-        QCOMPARE(int(form().holdRepeat().repeatCode()), repeatCode);
         QCOMPARE(m_wired->module().pendingCommand, frame);
         QTRY_COMPARE(projector().received().left(frame.size()), frame);
+        // The repeated frames come from the held button's row of the repeat
+        // table, not from the first frame.
+        QTRY_VERIFY(projector().frames().size() >= 3);
         WiredForm::sendMouse(arrow, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QCOMPARE(int(form().holdRepeat().repeatCode()), 0);
+        QVERIFY(!timer("Timer1")->isActive());
+        const QList<QByteArray> frames = sentBeforeMarker();
+        QVERIFY(frames.size() >= 3);
+        for (const QByteArray &sent : frames)
+            QCOMPARE(sent, frame);
     }
 
     void aShortPressSendsOneFrame()
@@ -58,8 +123,30 @@ private slots:
         QPushButton *up = m_wired->button("Command1");
         WiredForm::sendMouse(up, QEvent::MouseButtonPress, Qt::LeftButton);
         WiredForm::sendMouse(up, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QVERIFY(!form().holdRepeat().timer1().isActive());
-        expectWireAfterMarker("C09\r");
+        QVERIFY(!timer("Timer1")->isActive());
+        expectWireBeforeMarker("C09\r");
+    }
+
+    void aHoldRunsOnItsOwnIntervals()
+    {
+        QPushButton *volume = m_wired->button("Command2");
+        WiredForm::sendMouse(volume, QEvent::MouseButtonPress, Qt::LeftButton);
+        QVERIFY(timer("Timer1")->isActive());
+        QCOMPARE(timer("Timer1")->interval(), RepeatInterval);
+        QCOMPARE(timer("Timer2")->interval(), HoldReplyWindow);
+        QCOMPARE(timer("Timer4")->interval(), HoldMonitorHold);
+
+        WiredForm::sendMouse(volume, QEvent::MouseButtonRelease, Qt::LeftButton);
+        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer("Timer2")->isActive());
+        QVERIFY(timer("Timer4")->isActive());
+        QCOMPARE(timer("Timer2")->interval(), AfterHoldReplyWindow);
+        QCOMPARE(timer("Timer4")->interval(), AfterHoldMonitorHold);
+
+        // Later frames, one-shot ones included, keep the after-hold intervals.
+        m_wired->button("Command44")->click();
+        QCOMPARE(timer("Timer2")->interval(), AfterHoldReplyWindow);
+        QCOMPARE(timer("Timer4")->interval(), AfterHoldMonitorHold);
     }
 
     void aHoldRepeatsEvery100ms_data()
@@ -77,14 +164,12 @@ private slots:
         QElapsedTimer held;
         held.start();
         WiredForm::sendMouse(bright, QEvent::MouseButtonPress, button);
-        QCOMPARE(form().exchange().timer2().interval(), HoldRepeat::HoldReplyWindowMs);
-        QCOMPARE(form().exchange().timer4().interval(), HoldRepeat::HoldMonitorMs);
         QTRY_VERIFY_WITH_TIMEOUT(projector().frames().size() >= 10, 10000);
         WiredForm::sendMouse(bright, QEvent::MouseButtonRelease, button);
         const qint64 ms = held.elapsed();
 
-        const QList<QByteArray> frames = sentAfterMarker();
-        const qsizetype expected = 1 + ms / HoldRepeat::RepeatMs;
+        const QList<QByteArray> frames = sentBeforeMarker();
+        const qsizetype expected = 1 + ms / RepeatInterval;
         QVERIFY2(frames.size() >= expected - 2 && frames.size() <= expected + 1,
                  qPrintable(QStringLiteral("%1 frames in %2 ms").arg(frames.size()).arg(ms)));
         for (const QByteArray &frame : frames)
@@ -100,13 +185,29 @@ private slots:
         QTRY_COMPARE(projector().frames().size(), 1);
         // Releasing either button ends the hold.
         WiredForm::sendMouse(down, QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton);
-        QVERIFY(!form().holdRepeat().isHolding());
-        QVERIFY(!form().holdRepeat().timer1().isActive());
+        QVERIFY(!timer("Timer1")->isActive());
         // The other release runs the release steps once more.
         m_wired->label("Label11")->setText(QStringLiteral("x"));
         WiredForm::sendMouse(down, QEvent::MouseButtonRelease, Qt::LeftButton);
         QCOMPARE(m_wired->text("Label11"), QString());
-        expectWireAfterMarker("C0A\r");
+        expectWireBeforeMarker("C0A\r");
+        expectANewHoldStarts();
+    }
+
+    void aPressOnAnotherArrowDuringAHoldSendsNothing()
+    {
+        QPushButton *zoomIn = m_wired->button("Command48");
+        QPushButton *zoomOut = m_wired->button("Command49");
+        WiredForm::sendMouse(zoomIn, QEvent::MouseButtonPress, Qt::LeftButton);
+        WiredForm::sendMouse(zoomOut, QEvent::MouseButtonPress, Qt::LeftButton);
+        WiredForm::sendMouse(zoomOut, QEvent::MouseButtonRelease, Qt::LeftButton);
+        // The release of either ends the hold; only the first press was sent.
+        QVERIFY(!timer("Timer1")->isActive());
+        WiredForm::sendMouse(zoomIn, QEvent::MouseButtonRelease, Qt::LeftButton);
+        const QList<QByteArray> frames = sentBeforeMarker();
+        QVERIFY(!frames.isEmpty());
+        for (const QByteArray &frame : frames)
+            QCOMPARE(frame, QByteArray("C30\r"));
     }
 
     void theSpaceBarOnAnArrowSendsNothing()
@@ -115,11 +216,12 @@ private slots:
         QPushButton *left = m_wired->button("Command38");
         left->setFocus();
         QTest::keyClick(left, Qt::Key_Space);
-        QVERIFY(!form().holdRepeat().isHolding());
-        expectWireAfterMarker("");
+        QVERIFY(!timer("Timer1")->isActive());
+        expectWireBeforeMarker("");
+        expectANewHoldStarts();
     }
 
-    void theReleaseBlanksTheMonitorAndSetsTheAfterHoldIntervals()
+    void theReleaseBlanksTheMonitorLinesAndKeepsTheCrLegend()
     {
         QPushButton *zoom = m_wired->button("Command48");
         WiredForm::sendMouse(zoom, QEvent::MouseButtonPress, Qt::LeftButton);
@@ -127,35 +229,63 @@ private slots:
         QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral("  [ACK] "));
         WiredForm::sendMouse(zoom, QEvent::MouseButtonRelease, Qt::LeftButton);
 
-        QCOMPARE(m_wired->text("Label11"), QString());
-        QCOMPARE(m_wired->text("Label12"), QString());
-        Exchange &exchange = form().exchange();
-        QVERIFY(exchange.receiveBuffer().isEmpty());
-        QVERIFY(!exchange.timer2().isActive());
-        QVERIFY(exchange.timer4().isActive());
-        QCOMPARE(exchange.timer2().interval(), HoldRepeat::AfterHoldReplyWindowMs);
-        QCOMPARE(exchange.timer4().interval(), HoldRepeat::AfterHoldMonitorMs);
-        // The CR legend shown by the hold's frames stays until the next reply window ends.
-        QVERIFY(!m_wired->label("Label28")->isHidden());
+        QCOMPARE(monitor(), (Monitor{QString(), QString(), QString(), true}));
         QCOMPARE(m_wired->module().pendingCommand, QByteArray("C30\r"));
+        // The buffer went with the lines: what comes next starts a new RxD line.
+        projector().send("0");
+        QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral(" 0 "));
+    }
 
-        // Later frames, one-shot ones included, keep the after-hold intervals.
+    void theMonitorBlanksAtTheMonitorHoldAfterTheRelease()
+    {
+        // A status text from before the hold.
         m_wired->button("Command44")->click();
-        QCOMPARE(exchange.timer2().interval(), HoldRepeat::AfterHoldReplyWindowMs);
-        QCOMPARE(exchange.timer4().interval(), HoldRepeat::AfterHoldMonitorMs);
-        QTRY_COMPARE(m_wired->text("Label12"), Exchange::NoReplyMark);
-        QVERIFY(m_wired->label("Label28")->isHidden());
+        projector().send("00\r");
+        QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Power ON"));
+
+        QPushButton *keystone = m_wired->button("Command10");
+        WiredForm::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
+        QTRY_VERIFY(projector().received().endsWith("C8E\r"));
+        WiredForm::sendMouse(keystone, QEvent::MouseButtonRelease, Qt::LeftButton);
+        MonitorLooks seen([this] { return monitor(); }, around(AfterHoldMonitorHold));
+        // A reply that comes after the release shows until the monitor hold ends.
+        projector().send("\x06");
+        QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral("  [ACK] "));
+
+        QVERIFY(seen.wait());
+        QCOMPARE(seen.at(0), (Monitor{QString(), QStringLiteral("  [ACK] "), QStringLiteral(" Power ON"), true}));
+        // Blanked; the legend waits for the end of the next reply window.
+        QCOMPARE(seen.at(1), (Monitor{QString(), QString(), QString(), true}));
+    }
+
+    void anUnansweredFrameAfterAHoldShowsTheMarkAfterTheShorterWindow()
+    {
+        QPushButton *right = m_wired->button("Command8");
+        WiredForm::sendMouse(right, QEvent::MouseButtonPress, Qt::LeftButton);
+        WiredForm::sendMouse(right, QEvent::MouseButtonRelease, Qt::LeftButton);
+
+        m_wired->button("Command17")->click();
+        const QString sent = QStringLiteral(" C 0 0  [CR] ");
+        MonitorLooks seen([this] { return monitor(); },
+                          around(AfterHoldReplyWindow) + around(AfterHoldMonitorHold));
+        QVERIFY(seen.wait());
+        QCOMPARE(seen.at(0), (Monitor{sent, QString(), QString(), true}));
+        QCOMPARE(seen.at(1), (Monitor{sent, Exchange::NoReplyMark, QString(), false}));
+        QCOMPARE(seen.at(2), (Monitor{sent, Exchange::NoReplyMark, QString(), false}));
+        QCOMPARE(seen.at(3), (Monitor{QString(), QString(), QString(), false}));
+        QTRY_COMPARE(projector().received(), QByteArray("C3A\rC00\r"));
     }
 
     void aHoldEndsWhenTheButtonIsHidden()
     {
         QPushButton *keystone = m_wired->button("Command10");
         WiredForm::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(form().holdRepeat().isHolding());
+        QVERIFY(timer("Timer1")->isActive());
         form().setFullView(false);
         form().hide();
-        QVERIFY(!form().holdRepeat().isHolding());
-        QVERIFY(!form().holdRepeat().timer1().isActive());
+        QVERIFY(!timer("Timer1")->isActive());
+        form().show();
+        expectANewHoldStarts();
     }
 
     void aHoldEndsWhenTheWindowIsDeactivated()
@@ -163,34 +293,54 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         QPushButton *keystone = m_wired->button("Command35");
         WiredForm::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(form().holdRepeat().isHolding());
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QTRY_VERIFY(!form().holdRepeat().isHolding());
-        QVERIFY(!form().holdRepeat().timer1().isActive());
+        QVERIFY(timer("Timer1")->isActive());
+        {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QTRY_VERIFY(!timer("Timer1")->isActive());
+        }
+        expectANewHoldStarts();
     }
 
 private:
     Form1 &form() { return m_wired->form(); }
     FakeProjector &projector() { return m_wired->projector(); }
+    QTimer *timer(const char *name) { return form().findChild<QTimer *>(QLatin1StringView(name)); }
 
-    // Sends a marker frame and returns the frames that came before it, so no
-    // wait is needed to know that nothing else was sent.
-    QList<QByteArray> sentAfterMarker()
+    Monitor monitor() const
+    {
+        return {m_wired->text("Label11"), m_wired->text("Label12"), m_wired->text("Label25"),
+                !m_wired->label("Label28")->isHidden()};
+    }
+
+    // Sends a marker frame and returns the frames that came before it: the
+    // pseudo-terminal keeps the order, so anything sent earlier is in by then.
+    QList<QByteArray> sentBeforeMarker()
     {
         const QByteArray marker("C1E\r");
+        const qsizetype markersBefore = projector().received().count(marker);
         form().Hyouji(marker, Exchange::Transmit);
-        if (!QTest::qWaitFor([this, &marker] { return projector().received().endsWith(marker); }))
+        if (!QTest::qWaitFor([&] { return projector().received().count(marker) > markersBefore; }))
             return {};
         QList<QByteArray> frames = projector().frames();
         frames.removeLast();
         return frames;
     }
-    void expectWireAfterMarker(const QByteArray &before)
+    void expectWireBeforeMarker(const QByteArray &before)
     {
-        const QList<QByteArray> frames = sentAfterMarker();
+        const QList<QByteArray> frames = sentBeforeMarker();
         QCOMPARE(frames.join(), before);
+    }
+    // No hold is left in progress: a press on another arrow starts one.
+    void expectANewHoldStarts()
+    {
+        (void)sentBeforeMarker();  // whatever was on its way is in
+        projector().clearReceived();
+        QPushButton *menuUp = m_wired->button("Command5");
+        WiredForm::sendMouse(menuUp, QEvent::MouseButtonPress, Qt::LeftButton);
+        WiredForm::sendMouse(menuUp, QEvent::MouseButtonRelease, Qt::LeftButton);
+        expectWireBeforeMarker("C3C\r");
     }
 
     std::unique_ptr<WiredForm> m_wired;

@@ -1,16 +1,16 @@
 // The three windows on a screen at the scale that QT_SCALE_FACTOR gives (CTest
 // runs this test at 1 and 2, each with the machine's fonts and with DejaVu
 // alone): every caption fits its control, no control overlaps another or
-// sticks out of its frame, the arrow pictures are drawn from the pixmaps of
-// their scale with hard edges, and the window icon has a 2x picture.
+// sticks out of its frame, the arrow pictures have their shapes, drawn from
+// the pixmaps of their scale with hard edges, and the window icon has a 2x
+// picture.
 // RM740_FONTS names the face the captions must come out in.
 
 #include "app/appidentity.h"
 #include "catalogue/form3.h"
 #include "link/form2.h"
 #include "look/captionfont.h"
-#include "panel/arrowpicture.h"
-#include "panel/paneltable.h"
+#include "support/tabledata.h"
 #include "support/wiredform.h"
 
 #include <QAbstractButton>
@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -86,6 +87,39 @@ QString describe(const QWidget *widget)
     QString text;
     QDebug(&text).nospace() << widget->objectName() << ' ' << widget->geometry();
     return text;
+}
+
+QString describe(QPoint point)
+{
+    QString text;
+    QDebug(&text).nospace() << point;
+    return text;
+}
+
+// The hold buttons' pictures: a black triangle on a yellow field.
+constexpr QRgb ArrowField = qRgb(255, 255, 0);
+constexpr QRgb ArrowInk = qRgb(0, 0, 0);
+
+// An arrow's 17 x 9 picture, a row a string, "#" for black. The up arrow has
+// 1, 3, ... 17 black pixels in its rows, centred, and the down arrow is the
+// same upside down; the right arrow's rows have 5, 9, 12, 15, 17, 15, 12, 9, 5
+// black pixels from the left edge, and the left arrow is its mirror image.
+QStringList arrowRows(const QString &arrow)
+{
+    const auto row = [](int from, int count) {
+        return QString(from, u'.') + QString(count, u'#') + QString(17 - from - count, u'.');
+    };
+    QStringList rows;
+    if (arrow == u"up" || arrow == u"down") {
+        for (int count = 1; count <= 17; count += 2)
+            rows << row((17 - count) / 2, count);
+        if (arrow == u"down")
+            std::reverse(rows.begin(), rows.end());
+    } else {
+        for (int count : {5, 9, 12, 15, 17, 15, 12, 9, 5})
+            rows << row(arrow == u"right" ? 0 : 17 - count, count);
+    }
+    return rows;
 }
 
 } // namespace
@@ -195,21 +229,25 @@ private slots:
         }
     }
 
-    // Drawn from the pixmap of its scale, an arrow at scale 2 is 34 x 18 device
-    // pixels of pure yellow and black; an enlarged 1x pixmap would have blurred edges.
-    void arrowPicturesAreSharp_data()
+    // Each hold button shows its arrow, drawn from the pixmap of its scale: at
+    // scale 2 every picture pixel is a 2 x 2 block of pure yellow or black,
+    // where an enlarged 1x pixmap would have blurred edges.
+    void arrowPicturesHaveTheirShape_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("arrow");
-        for (const PanelTable::Button &entry : PanelTable::buttons()) {
-            if (entry.arrow != PanelTable::Arrow::None)
-                QTest::newRow(entry.name) << QString::fromLatin1(entry.name) << int(entry.arrow);
-        }
+        QTest::addColumn<QString>("arrow");
+        const QList<std::pair<const char *, const char *>> table{
+            {"Command5", "up"}, {"Command38", "left"}, {"Command8", "right"}, {"Command7", "down"},
+            {"Command1", "up"}, {"Command2", "down"}, {"Command30", "up"}, {"Command42", "down"},
+            {"Command48", "up"}, {"Command49", "down"}, {"Command10", "up"}, {"Command35", "down"},
+        };
+        for (const auto &[name, arrow] : table)
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(arrow);
     }
-    void arrowPicturesAreSharp()
+    void arrowPicturesHaveTheirShape()
     {
         QFETCH(QString, button);
-        QFETCH(int, arrow);
+        QFETCH(QString, arrow);
         QWidget *widget = m_wired->form().findChild<QWidget *>(button);
         QVERIFY(widget);
         QImage drawn = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -221,16 +259,115 @@ private slots:
         for (int y = 0; y < drawn.height(); ++y) {
             for (int x = 0; x < drawn.width(); ++x) {
                 const QRgb pixel = drawn.pixel(x, y);
-                if (pixel == qRgb(255, 255, 0) || pixel == qRgb(0, 0, 0))
+                if (pixel == ArrowField || pixel == ArrowInk)
                     field |= QRect(x, y, 1, 1);
             }
         }
-        QCOMPARE(field.size(), QSize(ArrowPicture::Width, ArrowPicture::Height) * Scale);
+        const int scale = qRound(Scale);
+        QCOMPARE(field.size(), QSize(17, 9) * scale);
+        // Centred on the face, to the pixel that an odd size leaves over.
+        const QPoint offCentre = field.center() - drawn.rect().center();
+        QVERIFY2(qAbs(offCentre.x()) <= scale && qAbs(offCentre.y()) <= scale,
+                 qPrintable(QStringLiteral("%1 off the centre").arg(describe(offCentre))));
 
-        const QImage expected = ArrowPicture::image(PanelTable::Arrow(arrow))
-                                    .scaled(field.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                                    .convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(drawn.copy(field), expected);
+        const QStringList rows = arrowRows(arrow);
+        for (int y = 0; y < field.height(); ++y) {
+            for (int x = 0; x < field.width(); ++x) {
+                const bool black = rows.at(y / scale).at(x / scale) == u'#';
+                const QRgb pixel = drawn.pixel(field.topLeft() + QPoint(x, y));
+                QVERIFY2(pixel == (black ? ArrowInk : ArrowField),
+                         qPrintable(QStringLiteral("picture pixel (%1, %2) is #%3")
+                                        .arg(x / scale).arg(y / scale)
+                                        .arg(pixel & 0xffffff, 6, 16, QLatin1Char('0'))));
+            }
+        }
+    }
+
+    // The colour key of the panel's button table: a coloured face is filled
+    // flat with exactly its colour, away from its caption and border.
+    void everyColouredFaceHasExactlyItsColour_data()
+    {
+        const QHash<QString, QRgb> key{
+            {QStringLiteral("cyan"), qRgb(0, 192, 192)},
+            {QStringLiteral("yellow"), qRgb(255, 255, 128)},
+            {QStringLiteral("green"), qRgb(128, 255, 128)},
+            {QStringLiteral("pink"), qRgb(255, 128, 128)},
+            {QStringLiteral("pale cyan"), qRgb(192, 255, 255)},
+            {QStringLiteral("orange"), qRgb(255, 192, 128)},
+        };
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QRgb>("colour");
+        int coloured = 0;
+        for (const QStringList &row : TableData::read(QStringLiteral(":/tables/panel-buttons.tsv"))) {
+            const QString colour = row.value(8);
+            if (colour == QLatin1String("system"))
+                continue;
+            QVERIFY2(key.contains(colour), qPrintable(row.join(u' ')));
+            QTest::newRow(qPrintable(row.at(0))) << row.at(0) << key.value(colour);
+            ++coloured;
+        }
+        QCOMPARE(coloured, 66);
+    }
+    void everyColouredFaceHasExactlyItsColour()
+    {
+        QFETCH(QString, button);
+        QFETCH(QRgb, colour);
+        QWidget *widget = m_wired->form().findChild<QWidget *>(button);
+        QVERIFY(widget);
+        const QImage face = devicePixels(widget);
+        // Inside the thin border: the left and right ends at mid-height, where
+        // no caption reaches, and the four corners.
+        const int inset = qRound(3 * Scale);
+        const int w = face.width(), h = face.height();
+        for (const QPoint at : {QPoint(inset, h / 2), QPoint(w - 1 - inset, h / 2), QPoint(inset, inset),
+                                QPoint(w - 1 - inset, inset), QPoint(inset, h - 1 - inset),
+                                QPoint(w - 1 - inset, h - 1 - inset)}) {
+            QVERIFY2(face.pixel(at) == colour,
+                     qPrintable(QStringLiteral("%1 at (%2, %3): %4 instead of %5")
+                                    .arg(button).arg(at.x()).arg(at.y())
+                                    .arg(QColor(face.pixel(at)).name(), QColor(colour).name())));
+        }
+    }
+
+    // A pressed face looks pressed: it is no longer its colour.
+    void aPressedFaceLooksPressed()
+    {
+        auto *button = qobject_cast<QAbstractButton *>(m_wired->form().findChild<QWidget *>("Command17"));
+        QVERIFY(button);
+        const QPoint at(qRound(3 * Scale), qRound(button->height() / 2 * Scale));
+        QCOMPARE(devicePixels(button).pixel(at), qRgb(128, 255, 128));
+        button->setDown(true);
+        const QRgb pressed = devicePixels(button).pixel(at);
+        button->setDown(false);
+        QVERIFY(pressed != qRgb(128, 255, 128));
+        QCOMPARE(devicePixels(button).pixel(at), qRgb(128, 255, 128));
+    }
+
+    void theWindowAndThePowerGroupHaveTheirColours()
+    {
+        Form1 &form = m_wired->form();
+        // Left of the first group, below nothing: the window itself.
+        QCOMPARE(devicePixels(&form).pixel(qRound(3 * Scale), qRound(50 * Scale)), qRgb(192, 192, 192));
+        // The Power group's ground (the inactive caption text colour) below its buttons.
+        QWidget *power = form.findChild<QWidget *>("Frame1");
+        QVERIFY(power);
+        const QImage group = devicePixels(power);
+        QCOMPARE(group.pixel(group.width() / 2, group.height() - 1 - qRound(4 * Scale)), qRgb(212, 208, 200));
+        // Its title: dark red letters on that ground.
+        const QImage title = devicePixels(form.findChild<QWidget *>("Label1"));
+        QSet<QRgb> inks;
+        for (int y = 0; y < title.height(); ++y)
+            for (int x = 0; x < title.width(); ++x)
+                inks.insert(title.pixel(x, y));
+        QVERIFY(inks.contains(qRgb(192, 0, 0)));
+        QVERIFY(inks.contains(qRgb(212, 208, 200)));
+        // A group is drawn with one plain line: its edge and the pixel inside differ,
+        // and the second pixel inside is the ground again.
+        const QImage computer1 = devicePixels(form.findChild<QWidget *>("Frame2"));
+        const int y = computer1.height() - 1 - qRound(4 * Scale);
+        const QRgb ground = computer1.pixel(computer1.width() / 2, y);
+        QVERIFY(computer1.pixel(0, y) != ground);
+        QCOMPARE(computer1.pixel(qCeil(Scale) + 1, y), ground);
     }
 
     void windowIconHasAPictureForScaledScreens()
@@ -252,6 +389,14 @@ private slots:
     }
 
 private:
+    // What `widget` draws, pixel for pixel of the screen.
+    static QImage devicePixels(QWidget *widget)
+    {
+        QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        image.setDevicePixelRatio(1);
+        return image;
+    }
+
     QWidget *topLevel(const QString &name) const
     {
         if (name == QLatin1String("Form1"))

@@ -36,6 +36,20 @@ private slots:
         QTest::newRow("sign alone") << "-" << 0.0;
         QTest::newRow("huge") << "1000000000000000000000000000000" << 1e30;
         QTest::newRow("letters first") << "x15" << 0.0;
+        QTest::newRow("exponent") << "1e1" << 10.0;
+        QTest::newRow("capital exponent") << "2E1" << 20.0;
+        QTest::newRow("D exponent") << "3D1" << 30.0;
+        QTest::newRow("exponent with plus") << "1e+1" << 10.0;
+        QTest::newRow("negative exponent") << "150e-1" << 15.0;
+        QTest::newRow("fraction and exponent, rounded") << "1.45e1" << 14.0;
+        QTest::newRow("fraction and exponent, half to even") << "1.25e1" << 12.0;
+        QTest::newRow("exponent without digits") << "1e" << 1.0;
+        QTest::newRow("exponent sign without digits") << "1e+" << 1.0;
+        QTest::newRow("exponent mark alone") << "e1" << 0.0;
+        QTest::newRow("dot and exponent") << ".5e1" << 5.0;
+        QTest::newRow("huge exponent") << "1e30" << 1e30;
+        QTest::newRow("exponent out of range") << "1e400" << 0.0;
+        QTest::newRow("exponent, then text") << "1e1x" << 10.0;
     }
     void readsTheLeadingNumber()
     {
@@ -55,7 +69,9 @@ private slots:
         QTest::newRow("9600 does not fit a baud code") << "9600" << 9600 << 0;
         QTest::newRow("too large for a port number") << "40000" << 0 << 0;
         QTest::newRow("10^30 written out") << "1000000000000000000000000000000" << 0 << 0;
-        QTest::newRow("no exponents") << "1e30" << 1 << 1;
+        QTest::newRow("an exponent counts") << "1e1" << 10 << 10;
+        QTest::newRow("a fraction with an exponent") << "1.5e1" << 15 << 15;
+        QTest::newRow("an exponent too large") << "1e30" << 0 << 0;
         QTest::newRow("negative baud") << "-96" << -96 << 0;
         QTest::newRow("default") << "DATAb" << 0 << 0;
     }
@@ -164,6 +180,14 @@ private slots:
         QTest::newRow("sign") << "-1" << -1;
         QTest::newRow("fraction rounds to even") << "2.5" << 2;
         QTest::newRow("huge") << "99999999999999999999" << -1;
+        QTest::newRow("plus sign") << "+5" << 5;
+        QTest::newRow("plus sign and blanks") << " +12 " << 12;
+        QTest::newRow("plus sign alone") << "+" << -1;
+        QTest::newRow("two signs") << "++5" << -1;
+        QTest::newRow("exponent") << "1e1" << 10;
+        QTest::newRow("plus and exponent") << "+1.5E1" << 15;
+        QTest::newRow("exponent beyond 255") << "3e2" << -1;
+        QTest::newRow("unfinished exponent") << "1e" << -1;
     }
     void readsTheOtherFieldAsAWholeNumber()
     {

@@ -1,4 +1,4 @@
-#include "panel/accessibleroles.h"
+#include "look/accessibleroles.h"
 
 #include <QAccessibleWidget>
 
