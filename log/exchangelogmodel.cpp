@@ -55,6 +55,7 @@ bool served(int role)
 ExchangeLogModel::ExchangeLogModel(const ExchangeRecorder &recorder, QObject *parent)
     : QAbstractItemModel(parent)
     , m_ring(recorder.ring())
+    , m_fixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {
     m_syncTimer.setSingleShot(true);
     m_syncTimer.setInterval(SyncDelayMs);
@@ -294,8 +295,7 @@ QVariant ExchangeLogModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::FontRole) {
         // The rendering lines up column by column, as on the monitor.
-        return index.column() == TextColumn ? QVariant(QFontDatabase::systemFont(QFontDatabase::FixedFont))
-                                            : QVariant();
+        return index.column() == TextColumn ? QVariant(m_fixedFont) : QVariant();
     }
     if (isGroup(index))
         return groupData(m_nodes[index.row()], index.column(), role);

@@ -3,6 +3,7 @@
 #include "log/logrow.h"
 
 #include <QAbstractItemModel>
+#include <QFont>
 #include <QList>
 #include <QTimer>
 
@@ -76,6 +77,7 @@ private:
     [[nodiscard]] QVariant groupData(const Node &node, int column, int role) const;
 
     const ExchangeRing &m_ring;
+    const QFont m_fixedFont;
     QTimer m_syncTimer;
     QList<Node> m_nodes;
     quint64 m_nextId = 1;
