@@ -121,18 +121,11 @@ int main(int argc, char **argv)
     const int rounds = Bench::roundsFrom(argc, argv, 3);
     constexpr size_t Modes = std::size(Bench::LogModes);
 
-    // One window a mode, all open at once, so the rounds can take turns.
-    std::vector<std::unique_ptr<Bench::BenchWindow>> windows;
-    for (Bench::LogMode mode : Bench::LogModes) {
-        auto window = std::make_unique<Bench::BenchWindow>();
-        if (!window->start()) {
-            std::fprintf(stderr, "could not open the pseudo-terminal\n");
-            return 1;
-        }
-        window->setLogMode(mode);
+    const Bench::WindowPerMode windows = Bench::startWindowPerMode();
+    if (windows.empty())
+        return 1;
+    for (const auto &window : windows)
         window->button("Command44")->click();
-        windows.push_back(std::move(window));
-    }
 
     struct Figures {
         QList<double> cpu[2], stall[2], memory[2];

@@ -15,19 +15,13 @@ int main(int argc, char **argv)
     const int rounds = Bench::roundsFrom(argc, argv, 3);
     constexpr int Exchanges = 500;
 
-    // One window a mode, all open at once, so the rounds can take turns.
-    std::vector<std::unique_ptr<Bench::BenchWindow>> windows;
-    for (Bench::LogMode mode : Bench::LogModes) {
-        auto window = std::make_unique<Bench::BenchWindow>();
-        if (!window->start()) {
-            std::fprintf(stderr, "could not open the pseudo-terminal\n");
-            return 1;
-        }
-        window->setLogMode(mode);
+    const Bench::WindowPerMode windows = Bench::startWindowPerMode();
+    if (windows.empty())
+        return 1;
+    for (const auto &window : windows) {
         window->device.setResponder([](const QByteArray &frame) {
             return frame == "CR0\r" ? QByteArray("00\r") : QByteArray();
         });
-        windows.push_back(std::move(window));
     }
     const QString decoded = QStringLiteral(" Power ON");
 

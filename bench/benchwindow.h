@@ -14,6 +14,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdio>
+#include <memory>
+#include <vector>
+
 namespace Bench {
 
 // How much of the exchange log runs beside the exchange.
@@ -70,6 +74,24 @@ struct BenchWindow {
             log.showWindow();
     }
 };
+
+// One started window a log mode, in the order of LogModes, all open at once
+// so that the rounds can take turns; empty if one does not start.
+using WindowPerMode = std::vector<std::unique_ptr<BenchWindow>>;
+[[nodiscard]] inline WindowPerMode startWindowPerMode()
+{
+    WindowPerMode windows;
+    for (LogMode mode : LogModes) {
+        auto window = std::make_unique<BenchWindow>();
+        if (!window->start()) {
+            std::fprintf(stderr, "could not open the pseudo-terminal\n");
+            return {};
+        }
+        window->setLogMode(mode);
+        windows.push_back(std::move(window));
+    }
+    return windows;
+}
 
 inline void runEventLoopFor(int ms)
 {
