@@ -34,13 +34,16 @@ QVariant display(const LogRow &row, int column)
     return {};
 }
 
-// The time with its date, and the raw bytes, for whoever points at a cell.
+// The time with its date, the raw bytes and the whole details, for whoever
+// points at a cell.
 QVariant explanation(const LogRow &row, int column)
 {
     if (column == ExchangeLogModel::TimeColumn)
         return LogFile::timeStamp(row.atMs);
     if (column == ExchangeLogModel::TextColumn && !row.bytes.isEmpty())
         return hex(row.bytes);
+    if (column == ExchangeLogModel::DetailsColumn && !row.details.isEmpty())
+        return row.details;
     return {};
 }
 
@@ -311,13 +314,12 @@ QVariant ExchangeLogModel::groupData(const Node &node, int column, int role) con
     const ExchangeRecord *last = m_ring.bySequence(node.children.last().sequence);
     if (!first || !last)
         return {};
+    if (column == DetailsColumn) {
+        const auto frames = qsizetype(last->sequence - first->sequence + 1);
+        return HoldGrouping::summary(m_ring.origin(*first), frames, first->sentAtMs, last->sentAtMs);
+    }
     const LogRow firstFrame = LogRows::row(m_ring, *first, 0);
-    if (role != Qt::DisplayRole)
-        return explanation(firstFrame, column);
-    if (column != DetailsColumn)
-        return display(firstFrame, column);
-    const auto frames = qsizetype(last->sequence - first->sequence + 1);
-    return HoldGrouping::summary(m_ring.origin(*first), frames, first->sentAtMs, last->sentAtMs);
+    return role == Qt::DisplayRole ? display(firstFrame, column) : explanation(firstFrame, column);
 }
 
 QVariant ExchangeLogModel::headerData(int section, Qt::Orientation orientation, int role) const

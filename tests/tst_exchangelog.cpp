@@ -215,6 +215,8 @@ private slots:
         QVERIFY2(summary.startsWith(QStringLiteral("hold of Brightness up (Command30): %1 frames, ").arg(frames)),
                  qPrintable(summary));
         QCOMPARE(cell(model, 0, ExchangeLogModel::TextColumn), QStringLiteral(" C 2 0  [CR] "));
+        // A cut-off summary can be read whole where the pointer rests.
+        QCOMPARE(model.data(model.index(0, ExchangeLogModel::DetailsColumn), Qt::ToolTipRole).toString(), summary);
 
         // A one-shot afterwards stands on its own again.
         m_wired->button("Command44")->click();
