@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # ./bench.sh [ROUNDS]: builds an optimised tree and runs every benchmark
-# against the real program code on pseudo-terminals; start-up is measured on
+# against the real program code on pseudo-terminals (and through ser2net on
+# loopback for the network ports); start-up is measured on
 # an Xvfb server, beside Debian's cutecom. Prints median and worst per figure.
 # Not part of ./test.sh: nothing here passes or fails.
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 rounds="${1:-5}"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" xvfb xauth pkg-config libxcb1-dev cutecom
+ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${NETWORK_TEST_PACKAGES[@]}" \
+    xvfb xauth pkg-config libxcb1-dev cutecom
 build="$ROOT/build-bench"
 build_tree "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 
@@ -16,7 +18,7 @@ echo
 echo "| figure | median | worst | unit | target |"
 echo "|---|---|---|---|---|"
 export QT_QPA_PLATFORM=offscreen
-for bench in bench_holdcadence bench_replylatency bench_flood bench_logmemory; do
+for bench in bench_holdcadence bench_replylatency bench_networklatency bench_flood bench_logmemory; do
     "$build/bench/$bench" "$rounds" 2>/dev/null | grep '^|'
 done
 

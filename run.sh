@@ -2,6 +2,8 @@
 # Installs what is missing, builds, and starts the control panel wired to the
 # projector simulator, so it can be tried without a projector. Arguments go to
 # the simulator (./run.sh --split --delay 200; see build/sim/rm740-sim --help).
+# With --tcp [PORT] or --rfc2217 [PORT] the simulator listens on a loopback
+# port (4001 or 2217 unless given) and the panel reaches it over the network.
 # With no display it runs a scripted session under Xvfb instead, saves a
 # screenshot of the full view and prints the exchange log.
 set -euo pipefail
@@ -42,19 +44,50 @@ wait_for() {
 }
 
 # --- the simulated projector -------------------------------------------------
+# The simulator's arguments; --tcp and --rfc2217 get a port when none follows.
+SIM_ARGS=()
+NETWORK=""
+while [ $# -gt 0 ]; do
+    SIM_ARGS+=("$1")
+    case "$1" in
+    --tcp | --rfc2217)
+        NETWORK="$1"
+        if [[ "${2:-}" =~ ^([0-9.]+:|\[[0-9A-Fa-f:.]+\]:)?[0-9]+$ ]]; then
+            SIM_ARGS+=("$2")
+            shift
+        elif [ "$1" = --tcp ]; then
+            SIM_ARGS+=(4001)
+        else
+            SIM_ARGS+=(2217)
+        fi
+        ;;
+    esac
+    shift
+done
+# On a network port there is no device to link to: COM1 is its URL.
+[ -n "$NETWORK" ] || SIM_ARGS=(--link "$LINK" "${SIM_ARGS[@]}")
+
 start_simulator() {  # start_simulator [LOG]: the exchange log goes to LOG, or to standard error
     if [ -n "${1:-}" ]; then
-        "$BUILD/sim/rm740-sim" --link "$LINK" "${SIM_ARGS[@]}" >"$WORK/device" 2>"$1" &
+        "$BUILD/sim/rm740-sim" "${SIM_ARGS[@]}" >"$WORK/device" 2>"$1" &
     else
-        "$BUILD/sim/rm740-sim" --link "$LINK" "${SIM_ARGS[@]}" >"$WORK/device" &
+        "$BUILD/sim/rm740-sim" "${SIM_ARGS[@]}" >"$WORK/device" &
     fi
     SIM_PID=$!
-    if ! wait_for 10 test -L "$LINK"; then
+    if ! wait_for 10 test -s "$WORK/device"; then
         echo "The simulator did not start." >&2
         [ -z "${1:-}" ] || cat "$1" >&2
         exit 1
     fi
-    echo "Simulated projector on $(cat "$WORK/device"), linked as $LINK"
+    local where
+    where="$(head -n1 "$WORK/device")"
+    if [ -n "$NETWORK" ]; then
+        echo "Simulated projector listening on $where"
+        write_simulator_settings "$WORK" "$where"
+    else
+        echo "Simulated projector on $where, linked as $LINK"
+        write_simulator_settings "$WORK" "$LINK"
+    fi
 }
 
 start_program() {  # start_program [LOG]: in the background, its output to LOG or here
@@ -66,9 +99,8 @@ start_program() {  # start_program [LOG]: in the background, its output to LOG o
     APP_PID=$!
 }
 
-SIM_ARGS=("$@")
-# XDG_CONFIG_HOME for the program only: the user's store is not touched.
-write_simulator_settings "$WORK" "$LINK"
+# XDG_CONFIG_HOME for the program only: the user's store is not touched; the
+# simulator writes it once it knows where it is (start_simulator).
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     # The exchange log goes to this terminal as the session runs.

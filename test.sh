@@ -8,8 +8,10 @@ source "$(dirname "$0")/scripts/common.sh"
 # DejaVu is the face the layout test uses with Liberation hidden (a fresh
 # machine that gets Liberation may have no other face); desktop-file-utils and
 # appstream validate the install; cpack needs dpkg-dev (dpkg-shlibdeps) and
-# file to make the package.
+# file to make the package; ser2net is the device server the network ports
+# are tested against.
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
+    "${NETWORK_TEST_PACKAGES[@]}" \
     fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 

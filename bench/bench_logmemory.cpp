@@ -10,7 +10,6 @@
 #include "log/exchangelogmodel.h"
 #include "log/exchangelogwindow.h"
 
-#include <QLabel>
 #include <QProcess>
 #include <QTreeView>
 
@@ -22,14 +21,7 @@ constexpr int Exchanges = 10000;
 
 void runExchanges(Bench::BenchWindow &window, int count)
 {
-    QPushButton *status = window.button("Command44");
-    QLabel *statusLine = window.form->findChild<QLabel *>(QStringLiteral("Label25"));
-    for (int i = 0; i < count; ++i) {
-        statusLine->setText(QString());
-        status->click();
-        while (statusLine->text() != u" Power ON")
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    (void)Bench::statusReplyLatencies(*window.form, window.device, count);
 }
 
 // Prints the growth of resident memory in KiB: by the exchanges, and by the

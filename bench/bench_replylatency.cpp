@@ -3,8 +3,6 @@
 // exchange log, with it recording, and with its window open on the rows.
 #include "benchwindow.h"
 
-#include <QLabel>
-
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -23,25 +21,13 @@ int main(int argc, char **argv)
             return frame == "CR0\r" ? QByteArray("00\r") : QByteArray();
         });
     }
-    const QString decoded = QStringLiteral(" Power ON");
-
     QList<double> medians[3], p99s[3];
     for (int round = 0; round < rounds; ++round) {
         // Each round starts with another mode, so no mode always runs first.
         for (size_t turn = 0; turn < windows.size(); ++turn) {
             const size_t m = (turn + size_t(round)) % windows.size();
             Bench::BenchWindow &window = *windows[m];
-            QPushButton *status = window.button("Command44");
-            QLabel *statusLine = window.form->findChild<QLabel *>(QStringLiteral("Label25"));
-            QList<double> latencies;
-            for (int i = 0; i < Exchanges; ++i) {
-                statusLine->setText(QString());
-                status->click();
-                while (statusLine->text() != decoded)
-                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-                const auto shown = Bench::Clock::now();
-                latencies.append(Bench::millisecondsBetween(window.device.lastReplyWritten(), shown));
-            }
+            const QList<double> latencies = Bench::statusReplyLatencies(*window.form, window.device, Exchanges);
             medians[m].append(Bench::percentile(latencies, 50));
             p99s[m].append(Bench::percentile(latencies, 99));
         }

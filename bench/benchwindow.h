@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -48,11 +49,12 @@ struct BenchWindow {
     Module1 module;
     std::unique_ptr<Form1> form;
 
-    bool start()
+    // COM1 is the device, or `entry` (a network port that leads to it).
+    bool start(const QString &entry = {})
     {
         if (!device.isOpen())
             return false;
-        useTemporarySettings(device.devicePath());
+        useTemporarySettings(entry.isEmpty() ? device.devicePath() : entry);
         form = std::make_unique<Form1>(module);
         form->Form_Load();
         form->setFullView(true);
@@ -91,6 +93,26 @@ using WindowPerMode = std::vector<std::unique_ptr<BenchWindow>>;
         windows.push_back(std::move(window));
     }
     return windows;
+}
+
+// Milliseconds from the last reply byte written by the device to the status
+// line showing the decoded text, for each of `exchanges` "Status" clicks. The
+// device must answer "CR0" with "00".
+inline QList<double> statusReplyLatencies(Form1 &form, const WireDevice &device, int exchanges)
+{
+    QPushButton *status = form.findChild<QPushButton *>(QStringLiteral("Command44"));
+    QLabel *statusLine = form.findChild<QLabel *>(QStringLiteral("Label25"));
+    const QString decoded = QStringLiteral(" Power ON");
+    QList<double> latencies;
+    for (int i = 0; i < exchanges; ++i) {
+        statusLine->setText(QString());
+        status->click();
+        while (statusLine->text() != decoded)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const auto shown = Clock::now();
+        latencies.append(millisecondsBetween(device.lastReplyWritten(), shown));
+    }
+    return latencies;
 }
 
 inline void runEventLoopFor(int ms)

@@ -1,50 +1,25 @@
 #include "link/mscomm.h"
 
 #include "link/linksettings.h"
+#include "link/localdevicetransport.h"
 #include "link/portnames.h"
+#include "link/rawtcptransport.h"
+#include "link/rfc2217transport.h"
 #include "link/serialparameters.h"
 
-#include <QFileInfo>
 #include <QSettings>
 
 namespace {
 
-// Receive and transmit buffers of the serial control, in characters.
-constexpr qint64 InBufferSize = 1024;
-
-QSerialPort::Parity toQt(SerialParameters::Parity parity)
+PortTransport *makeTransport(const PortTarget &target, QObject *parent)
 {
-    switch (parity) {
-    case SerialParameters::Parity::None: return QSerialPort::NoParity;
-    case SerialParameters::Parity::Even: return QSerialPort::EvenParity;
-    case SerialParameters::Parity::Odd: return QSerialPort::OddParity;
-    case SerialParameters::Parity::Mark: return QSerialPort::MarkParity;
-    case SerialParameters::Parity::Space: return QSerialPort::SpaceParity;
+    switch (target.kind) {
+    case PortTarget::Kind::Device: return new LocalDeviceTransport(target.device, parent);
+    case PortTarget::Kind::RawTcp: return new RawTcpTransport(target, parent);
+    case PortTarget::Kind::Rfc2217: return new Rfc2217Transport(target, parent);
+    case PortTarget::Kind::Invalid: break;
     }
-    return QSerialPort::NoParity;
-}
-
-QSerialPort::StopBits toQt(SerialParameters::StopBits stopBits)
-{
-    switch (stopBits) {
-    case SerialParameters::StopBits::One: return QSerialPort::OneStop;
-    case SerialParameters::StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
-    case SerialParameters::StopBits::Two: return QSerialPort::TwoStop;
-    }
-    return QSerialPort::OneStop;
-}
-
-// Serial locks go by the name a port is opened with. A device reached through
-// a link is opened by its own name, so that every way to it meets the same lock
-// and a port that another program holds is not opened a second time.
-QString ownName(const QString &device)
-{
-#ifdef Q_OS_WIN
-    return device;
-#else
-    const QString canonical = QFileInfo(device).canonicalFilePath();
-    return canonical.isEmpty() ? device : canonical;
-#endif
+    return nullptr;
 }
 
 } // namespace
@@ -52,15 +27,12 @@ QString ownName(const QString &device)
 MSComm::MSComm(QObject *parent)
     : QObject(parent)
 {
-    m_port.setReadBufferSize(InBufferSize);
-    connect(&m_port, &QSerialPort::readyRead, this, &MSComm::readyToRead);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &MSComm::handleError);
 }
 
 MSComm::~MSComm()
 {
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_transport)
+        m_transport->close();
 }
 
 bool MSComm::setSettings(const QString &settings)
@@ -73,7 +45,7 @@ bool MSComm::setSettings(const QString &settings)
 
 bool MSComm::PortOpen() const
 {
-    return m_port.isOpen();
+    return m_transport && m_transport->isOpen();
 }
 
 QString MSComm::deviceName() const
@@ -85,26 +57,32 @@ QString MSComm::deviceName() const
 bool MSComm::setPortOpen(bool open)
 {
     if (!open) {
-        if (m_port.isOpen())
-            m_port.close();
+        if (m_transport)
+            m_transport->close();
         return true;
     }
-    if (m_port.isOpen()) {
+    if (PortOpen()) {
         m_lastError = tr("Port already open");
         return false;
     }
 
+    const PortTarget target = [this] {
+        const auto store = LinkSettings::openStore();
+        return PortNames::targetFor(m_commPort, *store);
+    }();
+    dropTransport();
+    m_transport = makeTransport(target, this);
+    if (!m_transport) {
+        m_lastError = target.problem;
+        return false;
+    }
+    connect(m_transport, &PortTransport::readyRead, this, &MSComm::readyToRead);
+    connect(m_transport, &PortTransport::lost, this, &MSComm::transportLost);
+
     const auto parameters = SerialParameters::parse(m_settings).value_or(SerialParameters{});
-    m_port.setPortName(ownName(deviceName()));
-    m_port.setBaudRate(parameters.baudRate);
-    m_port.setParity(toQt(parameters.parity));
-    m_port.setDataBits(static_cast<QSerialPort::DataBits>(parameters.dataBits));
-    m_port.setStopBits(toQt(parameters.stopBits));
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
-    // DTR and RTS are left exactly as the driver has them.
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        m_lastError = m_port.errorString();
-        m_port.clearError();
+    if (!m_transport->open(parameters)) {
+        m_lastError = m_transport->errorString();
+        dropTransport();
         return false;
     }
     m_commEvent = 0;
@@ -114,16 +92,14 @@ bool MSComm::setPortOpen(bool open)
 
 void MSComm::Output(const QByteArray &bytes)
 {
-    if (!m_port.isOpen() || bytes.isEmpty())
+    if (!PortOpen() || bytes.isEmpty())
         return;
-    m_port.write(bytes);
-    // Put the frame on the wire now rather than at the next turn of the event loop.
-    m_port.flush();
+    m_transport->write(bytes);
 }
 
 QByteArray MSComm::Input()
 {
-    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+    return PortOpen() ? m_transport->readAll() : QByteArray();
 }
 
 void MSComm::readyToRead()
@@ -132,26 +108,20 @@ void MSComm::readyToRead()
     emit OnComm();
 }
 
-void MSComm::handleError(QSerialPort::SerialPortError error)
+void MSComm::transportLost()
 {
-    switch (error) {
-    case QSerialPort::NoError:
+    m_lastError = m_transport ? m_transport->errorString() : QString();
+    emit deviceLost();
+}
+
+// The transport may be in the middle of one of its own signals: it goes
+// once control is back in the event loop.
+void MSComm::dropTransport()
+{
+    if (!m_transport)
         return;
-    case QSerialPort::ResourceError:
-    case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
-        // The device went away (an adapter pulled out, the far end of a
-        // pseudo-terminal closed). The port would report this in a tight loop
-        // until closed, so close it now.
-        if (m_port.isOpen()) {
-            m_lastError = m_port.errorString();
-            m_port.close();
-            emit deviceLost();
-        }
-        return;
-    default:
-        // Errors of opening are reported by setPortOpen; the rest are ignored,
-        // as communication errors are.
-        return;
-    }
+    m_transport->disconnect(this);
+    m_transport->close();
+    m_transport->deleteLater();
+    m_transport = nullptr;
 }

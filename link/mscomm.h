@@ -2,15 +2,18 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
+#include <QPointer>
 #include <QString>
+
+class PortTransport;
 
 // The serial control of the main window. It offers exactly what the program
 // uses of a serial port: the port number, the "9600,N,8,1" style settings,
 // opening and closing, writing, reading everything waiting, and a receive
-// notification. It alone knows device names and what a port error means.
-// Bytes and characters map one to one (Latin-1): a reply's length in
-// characters is its length in bytes.
+// notification. It alone knows device names, network ports and what a port
+// error means; behind it a transport reaches the line (a local device, raw
+// TCP or RFC 2217). Bytes and characters map one to one (Latin-1): a reply's
+// length in characters is its length in bytes.
 class MSComm : public QObject
 {
     Q_OBJECT
@@ -31,8 +34,11 @@ public:
 
     [[nodiscard]] bool PortOpen() const;
     // Opening reports failure (no such port, held by another program, not
-    // permitted) by returning false; closing always succeeds.
+    // permitted, a network port that refuses or does not answer) by returning
+    // false; closing always succeeds. Opening a network port returns once it
+    // is connected and set up, within a few seconds.
     [[nodiscard]] bool setPortOpen(bool open);
+    // Why the last opening failed, or why the port was lost, in plain words.
     [[nodiscard]] QString errorString() const { return m_lastError; }
 
     // Every byte goes out as it is, in order, with nothing added. Writes
@@ -42,19 +48,20 @@ public:
     [[nodiscard]] QByteArray Input();
     [[nodiscard]] qint16 CommEvent() const { return m_commEvent; }
 
-    // The device the current CommPort opens.
+    // The device or network port (its "Ports" entry) the current CommPort opens.
     [[nodiscard]] QString deviceName() const;
 
 signals:
     void OnComm();
-    // The port was closed because its device went away.
+    // The port was closed because its device or connection went away.
     void deviceLost();
 
 private:
     void readyToRead();
-    void handleError(QSerialPort::SerialPortError error);
+    void transportLost();
+    void dropTransport();
 
-    QSerialPort m_port;
+    QPointer<PortTransport> m_transport;
     int m_commPort = 1;
     QString m_settings = QStringLiteral("9600,N,8,1");
     qint16 m_commEvent = 0;

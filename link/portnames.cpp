@@ -20,16 +20,37 @@ QString defaultDevice(int portNumber)
 #endif
 }
 
+namespace {
+QString mappedEntry(int portNumber, QSettings &store)
+{
+    store.beginGroup(QLatin1StringView(LinkSettings::PortsGroup));
+    const QString mapped = store.value(comName(portNumber)).toString().trimmed();
+    store.endGroup();
+    return mapped;
+}
+} // namespace
+
 QString deviceFor(int portNumber, QSettings &store)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(store);
     return comName(portNumber);
 #else
-    store.beginGroup(QLatin1StringView(LinkSettings::PortsGroup));
-    const QString mapped = store.value(comName(portNumber)).toString().trimmed();
-    store.endGroup();
+    const QString mapped = mappedEntry(portNumber, store);
     return mapped.isEmpty() ? defaultDevice(portNumber) : mapped;
+#endif
+}
+
+PortTarget targetFor(int portNumber, QSettings &store)
+{
+    const PortTarget mapped = PortTarget::fromEntry(mappedEntry(portNumber, store));
+#ifdef Q_OS_WIN
+    // Windows has its own names for devices; only network ports are mapped.
+    return mapped.kind == PortTarget::Kind::Device ? PortTarget::fromDevice(comName(portNumber)) : mapped;
+#else
+    return mapped.kind == PortTarget::Kind::Device && mapped.device.isEmpty()
+        ? PortTarget::fromDevice(defaultDevice(portNumber))
+        : mapped;
 #endif
 }
 

@@ -12,6 +12,8 @@ RUNTIME_PACKAGES=(fonts-liberation2 qt6-qpa-plugins)
 # What the AT-SPI test needs: an assistive-technology client (pyatspi), the
 # accessibility bus, a D-Bus session and an X server.
 ATSPI_TEST_PACKAGES=(python3-pyatspi at-spi2-core dbus-daemon xvfb xauth)
+# What the network port test needs: a real serial device server.
+NETWORK_TEST_PACKAGES=(ser2net)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -54,8 +56,9 @@ build_tree() {
 }
 
 # write_simulator_settings DIR LINK: a settings store of its own in DIR (give
-# the program XDG_CONFIG_HOME=DIR) in which COM1 is the device at LINK, at
-# 19200 baud. The user's own store is not touched.
+# the program XDG_CONFIG_HOME=DIR) in which COM1 is the device at LINK (or the
+# network port LINK names, socket://... or rfc2217://...), at 19200 baud. The
+# user's own store is not touched.
 write_simulator_settings() {
     cat >"$1/ORVA.conf" <<CONF
 [Ports]

@@ -44,7 +44,7 @@ done
 depends="$(dpkg-deb -f "$deb" Depends)"
 # The display plugins and the caption face are loaded at run time, so no
 # library dependency brings them.
-for package in qt6-qpa-plugins fonts-liberation2 libqt6serialport6 libqt6widgets6; do
+for package in qt6-qpa-plugins fonts-liberation2 libqt6serialport6 libqt6network6 libqt6widgets6; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "the package does not depend on $package (Depends: $depends)"
 done
 

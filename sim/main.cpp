@@ -1,5 +1,6 @@
-// rm740-sim: a projector on a pseudo-terminal, for trying the control panel,
-// the end-to-end tests and the benchmarks without the real device.
+// rm740-sim: a projector on a pseudo-terminal (or on a network port, as a
+// device server offers it), for trying the control panel, the end-to-end
+// tests and the benchmarks without the real device.
 
 #include "sim/projectorsimulator.h"
 #include "sim/simulatoroptions.h"
@@ -100,7 +101,10 @@ int main(int argc, char *argv[])
     QuitOnSignals quitOnSignals;
     ProjectorSimulator simulator(line.options);
     if (!simulator.open()) {
-        std::fprintf(stderr, "rm740-sim: no pseudo-terminal: %s\n", qPrintable(simulator.errorString()));
+        if (line.options.listening == SimulatorOptions::Listening::None)
+            std::fprintf(stderr, "rm740-sim: no pseudo-terminal: %s\n", qPrintable(simulator.errorString()));
+        else
+            std::fprintf(stderr, "rm740-sim: %s\n", qPrintable(simulator.errorString()));
         return 1;
     }
     DeviceLink link;

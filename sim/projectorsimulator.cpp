@@ -1,6 +1,8 @@
 #include "sim/projectorsimulator.h"
 
 #include "sim/exchangelog.h"
+#include "sim/networkline.h"
+#include "sim/pseudoterminal.h"
 
 #include <QTime>
 
@@ -13,11 +15,27 @@ constexpr int FloodIntervalMs = 10;
 // Lets the program read the last reply before its device goes away.
 constexpr ProjectorModel::Duration HangUpGrace{100};
 
+std::unique_ptr<SimulatorLine> makeLine(const SimulatorOptions &options)
+{
+    switch (options.listening) {
+    case SimulatorOptions::Listening::None:
+        break;
+    case SimulatorOptions::Listening::RawTcp:
+        return std::make_unique<NetworkLine>(NetworkLine::Protocol::RawTcp,
+                                             QHostAddress(options.listenAddress), options.listenPort);
+    case SimulatorOptions::Listening::Rfc2217:
+        return std::make_unique<NetworkLine>(NetworkLine::Protocol::Rfc2217,
+                                             QHostAddress(options.listenAddress), options.listenPort);
+    }
+    return std::make_unique<PseudoTerminal>();
+}
+
 } // namespace
 
 ProjectorSimulator::ProjectorSimulator(const SimulatorOptions &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
+    , m_line(makeLine(options))
     , m_model(options.timing)
     , m_behaviour(options)
     , m_log([](const QString &line) {
@@ -30,15 +48,16 @@ ProjectorSimulator::ProjectorSimulator(const SimulatorOptions &options, QObject 
     connect(&m_sendTimer, &QTimer::timeout, this, &ProjectorSimulator::sendDue);
     m_floodTimer.setInterval(FloodIntervalMs);
     connect(&m_floodTimer, &QTimer::timeout, this, &ProjectorSimulator::sendFlood);
-    connect(&m_terminal, &PseudoTerminal::received, this, &ProjectorSimulator::take);
+    connect(m_line.get(), &SimulatorLine::received, this, &ProjectorSimulator::take);
+    connect(m_line.get(), &SimulatorLine::note, this, &ProjectorSimulator::logEvent);
 }
 
 bool ProjectorSimulator::open()
 {
-    if (!m_terminal.open())
+    if (!m_line->open())
         return false;
     if (m_options.flood) {
-        log(ExchangeLog::eventLine(QTime::currentTime(), QStringLiteral("flooding the line")));
+        logEvent(QStringLiteral("flooding the line"));
         m_floodTimer.start();
     }
     return true;
@@ -51,12 +70,24 @@ ProjectorModel::Duration ProjectorSimulator::now() const
 
 void ProjectorSimulator::take(const QByteArray &bytes)
 {
+    logLineSpeed();
     for (const QByteArray &frame : m_splitter.take(bytes)) {
         // An unplugged device hears nothing more.
-        if (m_behaviour.hungUp() || !m_terminal.isOpen())
+        if (m_behaviour.hungUp() || !m_line->isOpen())
             return;
         answer(frame);
     }
+}
+
+// Logged when the program's bytes arrive, as a line set in between cannot be
+// seen on a pseudo-terminal.
+void ProjectorSimulator::logLineSpeed()
+{
+    const std::optional<qint32> speed = m_line->lineSpeed();
+    if (!speed || speed == m_loggedSpeed)
+        return;
+    m_loggedSpeed = speed;
+    logEvent(QStringLiteral("line at %1 baud").arg(*speed));
 }
 
 void ProjectorSimulator::answer(const QByteArray &frameText)
@@ -121,7 +152,7 @@ void ProjectorSimulator::sendDue()
             hangUp();
             return;
         }
-        m_terminal.write(p.bytes);
+        m_line->write(p.bytes);
     }
     if (!m_pending.isEmpty())
         m_sendTimer.start(int((m_pending.first().due - t).count()));
@@ -131,8 +162,8 @@ void ProjectorSimulator::sendDue()
 // pile up here.
 void ProjectorSimulator::sendFlood()
 {
-    if (m_terminal.isOpen() && m_terminal.pendingBytes() == 0)
-        m_terminal.write(m_behaviour.floodChunk());
+    if (m_line->isOpen() && m_line->pendingBytes() == 0)
+        m_line->write(m_behaviour.floodChunk());
 }
 
 void ProjectorSimulator::hangUp()
@@ -140,9 +171,8 @@ void ProjectorSimulator::hangUp()
     m_pending.clear();
     m_sendTimer.stop();
     m_floodTimer.stop();
-    m_terminal.close();
-    log(ExchangeLog::eventLine(QTime::currentTime(),
-                               QStringLiteral("hung up after %1 frames").arg(m_behaviour.frames())));
+    m_line->close();
+    logEvent(QStringLiteral("hung up after %1 frames").arg(m_behaviour.frames()));
     emit hungUp();
 }
 
@@ -150,4 +180,9 @@ void ProjectorSimulator::log(const QString &line) const
 {
     if (m_log)
         m_log(line);
+}
+
+void ProjectorSimulator::logEvent(const QString &event) const
+{
+    log(ExchangeLog::eventLine(QTime::currentTime(), event));
 }

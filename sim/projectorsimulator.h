@@ -3,7 +3,7 @@
 #include "sim/framesplitter.h"
 #include "sim/linebehaviour.h"
 #include "sim/projectormodel.h"
-#include "sim/pseudoterminal.h"
+#include "sim/simulatorline.h"
 #include "sim/simulatoroptions.h"
 
 #include <QElapsedTimer>
@@ -11,9 +11,13 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
-// A projector on the device end of a pseudo-terminal: frames in, the model's
-// replies out, shaped by the line behaviour, and every exchange logged.
+// A projector on the device end of a pseudo-terminal, or on a network port
+// as a device server offers it: frames in, the model's replies out, shaped
+// by the line behaviour, and every exchange logged, with the line's speed
+// whenever the program has set it anew.
 class ProjectorSimulator : public QObject
 {
     Q_OBJECT
@@ -24,9 +28,10 @@ public:
     explicit ProjectorSimulator(const SimulatorOptions &options, QObject *parent = nullptr);
 
     [[nodiscard]] bool open();
-    [[nodiscard]] QString devicePath() const { return m_terminal.devicePath(); }
-    [[nodiscard]] QString errorString() const { return m_terminal.errorString(); }
-    [[nodiscard]] bool isOpen() const { return m_terminal.isOpen(); }
+    // The pseudo-terminal's device, or the network port's URL.
+    [[nodiscard]] QString devicePath() const { return m_line->address(); }
+    [[nodiscard]] QString errorString() const { return m_line->errorString(); }
+    [[nodiscard]] bool isOpen() const { return m_line->isOpen(); }
 
     // Standard error unless set otherwise.
     void setLogSink(LogSink sink) { m_log = std::move(sink); }
@@ -52,11 +57,14 @@ private:
     void sendFlood();
     void hangUp();
     void log(const QString &line) const;
+    void logEvent(const QString &event) const;
+    void logLineSpeed();
     [[nodiscard]] static QString describe(const QList<LineBehaviour::Delivery> &deliveries,
                                           const SimulatorOptions &options);
 
     SimulatorOptions m_options;
-    PseudoTerminal m_terminal;
+    std::unique_ptr<SimulatorLine> m_line;
+    std::optional<qint32> m_loggedSpeed;
     FrameSplitter m_splitter;
     ProjectorModel m_model;
     LineBehaviour m_behaviour;

@@ -9,8 +9,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+
 PseudoTerminal::PseudoTerminal(QObject *parent)
-    : QObject(parent)
+    : SimulatorLine(parent)
 {
 }
 
@@ -87,6 +89,24 @@ void PseudoTerminal::flushOutgoing()
     m_writeNotifier->setEnabled(!done);
     if (done)
         emit drained();
+}
+
+std::optional<qint32> PseudoTerminal::lineSpeed() const
+{
+    termios settings{};
+    if (!isOpen() || ::tcgetattr(m_slave, &settings) != 0)
+        return std::nullopt;
+    static constexpr std::pair<speed_t, qint32> Speeds[] = {
+        {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},       {B150, 150},
+        {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},     {B1800, 1800},
+        {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+        {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+    };
+    const speed_t speed = ::cfgetospeed(&settings);
+    for (const auto &[code, baud] : Speeds)
+        if (code == speed)
+            return baud;
+    return std::nullopt;
 }
 
 void PseudoTerminal::readAvailable()

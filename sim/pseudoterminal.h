@@ -1,7 +1,8 @@
 #pragma once
 
+#include "sim/simulatorline.h"
+
 #include <QByteArray>
-#include <QObject>
 #include <QString>
 
 class QSocketNotifier;
@@ -10,7 +11,7 @@ class QSocketNotifier;
 // side (devicePath) as if it were a serial port; everything it writes arrives
 // here, and what is written here arrives there. Closing it is what an
 // unplugged adapter does to the program.
-class PseudoTerminal : public QObject
+class PseudoTerminal : public SimulatorLine
 {
     Q_OBJECT
 
@@ -18,22 +19,22 @@ public:
     explicit PseudoTerminal(QObject *parent = nullptr);
     ~PseudoTerminal() override;
 
-    [[nodiscard]] bool open();
-    [[nodiscard]] bool isOpen() const { return m_master >= 0; }
+    [[nodiscard]] bool open() override;
+    [[nodiscard]] bool isOpen() const override { return m_master >= 0; }
     [[nodiscard]] QString devicePath() const { return m_devicePath; }
-    [[nodiscard]] QString errorString() const { return m_error; }
+    [[nodiscard]] QString address() const override { return m_devicePath; }
+    [[nodiscard]] QString errorString() const override { return m_error; }
 
     // Queued and written as fast as the other side takes it.
-    void write(QByteArrayView bytes);
-    [[nodiscard]] qsizetype pendingBytes() const { return m_outgoing.size() - m_sent; }
+    void write(QByteArrayView bytes) override;
+    [[nodiscard]] qsizetype pendingBytes() const override { return m_outgoing.size() - m_sent; }
 
     // Hangs up: the program's side sees its device go away.
-    void close();
+    void close() override;
 
-signals:
-    void received(const QByteArray &bytes);
-    // Everything queued has been handed to the pseudo-terminal.
-    void drained();
+    // The speed whoever opened the device end set (a serial port, a device
+    // server such as ser2net); nullopt before anyone set one.
+    [[nodiscard]] std::optional<qint32> lineSpeed() const override;
 
 private:
     void readAvailable();

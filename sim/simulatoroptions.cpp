@@ -1,8 +1,12 @@
 #include "sim/simulatoroptions.h"
 
+#include "link/porttarget.h"
+
 #include <QCommandLineParser>
+#include <QHostAddress>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -25,14 +29,27 @@ std::optional<int> wholeNumber(const QString &text, int minimum)
     return n;
 }
 
+// "PORT" on the loopback address, or "ADDRESS:PORT" ("0.0.0.0:4001", "[::1]:4001").
+bool readListenAddress(const QString &text, SimulatorOptions &options)
+{
+    const QString entry = text.contains(u':') ? text : QStringLiteral("127.0.0.1:") + text;
+    const PortTarget target = PortTarget::fromEntry(QStringLiteral("socket://") + entry);
+    if (target.kind != PortTarget::Kind::RawTcp || QHostAddress(target.host).isNull())
+        return false;
+    options.listenAddress = target.host;
+    options.listenPort = target.port;
+    return true;
+}
+
 } // namespace
 
 SimulatorCommandLine parseSimulatorCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Plays a projector on the device end of a pseudo-terminal: prints the device path and "
-        "answers command frames, logging each exchange on standard error."));
+        "Plays a projector on the device end of a pseudo-terminal, or on a network port with "
+        "--tcp or --rfc2217: prints the device path or the port's URL and answers command frames, "
+        "logging each exchange on standard error."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help."));
     const QCommandLineOption link(QStringLiteral("link"),
@@ -60,8 +77,18 @@ SimulatorCommandLine parseSimulatorCommandLine(const QStringList &arguments)
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the random bytes (default: new each run)."),
                                   QStringLiteral("n"));
+    const QCommandLineOption tcp(
+        QStringLiteral("tcp"),
+        QStringLiteral("Listens for raw TCP on [<address>:]<port> (127.0.0.1 unless an address is "
+                       "given) instead of a pseudo-terminal: socket://127.0.0.1:<port>."),
+        QStringLiteral("port"));
+    const QCommandLineOption rfc2217(
+        QStringLiteral("rfc2217"),
+        QStringLiteral("Listens for RFC 2217 (telnet, line set by the client) on [<address>:]<port>: "
+                       "rfc2217://127.0.0.1:<port>."),
+        QStringLiteral("port"));
     parser.addOptions({help, link, warmUp, coolDown, delay, split, silent, noise, flood, dropAfter,
-                       seed});
+                       seed, tcp, rfc2217});
 
     SimulatorCommandLine result;
     result.helpText = parser.helpText();
@@ -111,6 +138,23 @@ SimulatorCommandLine parseSimulatorCommandLine(const QStringList &arguments)
         if (!n)
             return invalid(dropAfter, "a number of frames, 1 or more");
         o.dropAfter = *n;
+    }
+    if (parser.isSet(tcp) && parser.isSet(rfc2217)) {
+        result.error = QStringLiteral("--tcp and --rfc2217 exclude each other");
+        return result;
+    }
+    for (const auto &[option, listening] : {std::pair{&tcp, SimulatorOptions::Listening::RawTcp},
+                                            std::pair{&rfc2217, SimulatorOptions::Listening::Rfc2217}}) {
+        if (!parser.isSet(*option))
+            continue;
+        if (!readListenAddress(parser.value(*option), o))
+            return invalid(*option, "[address:]port, a port from 1 to 65535");
+        if (!o.link.isEmpty()) {
+            result.error = QStringLiteral("--link is for the pseudo-terminal, not for --%1")
+                               .arg(option->names().constLast());
+            return result;
+        }
+        o.listening = listening;
     }
     if (parser.isSet(seed)) {
         bool ok = false;

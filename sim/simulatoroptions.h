@@ -10,7 +10,14 @@
 // How the simulator is started: where its device appears, how long the lamp
 // takes, and which awkward device it plays.
 struct SimulatorOptions {
+    // Where the line is: a pseudo-terminal, or a network port as a device
+    // server offers it (raw TCP or RFC 2217).
+    enum class Listening { None, RawTcp, Rfc2217 };
+
     QString link;  // a symbolic link to the device made here; empty: none
+    Listening listening = Listening::None;
+    QString listenAddress = QStringLiteral("127.0.0.1");  // only this machine, unless told
+    quint16 listenPort = 0;
     ProjectorModel::Timing timing;
     std::chrono::milliseconds delay{0};  // before each reply
     bool split = false;   // replies dribble out one byte at a time

@@ -12,6 +12,7 @@
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
+#include "support/cpushare.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/ordinaryuser.h"
@@ -20,7 +21,6 @@
 #include "support/wiredform.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -41,7 +41,6 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <time.h>
 
 namespace {
 
@@ -83,25 +82,6 @@ enum class Blocker {
     Fifo,
     NullDevice,
 };
-
-// CPU time of this process, all threads, in nanoseconds.
-qint64 processCpuNs()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// The share of one core that this process used while its event loop ran for
-// `ms`: an idle program sleeps in the loop, a busy loop keeps it near 1.
-double cpuShareWhileTheEventLoopRuns(int ms)
-{
-    QElapsedTimer wall;
-    wall.start();
-    const qint64 cpuBefore = processCpuNs();
-    QTest::qWait(ms);
-    return double(processCpuNs() - cpuBefore) / double(wall.nsecsElapsed());
-}
 
 // Resident memory of this process in kB.
 qint64 residentKb()
@@ -304,7 +284,7 @@ private slots:
         QVERIFY(m_watcher->messageBoxes().isEmpty());
 
         // Idle afterwards: a port left polling a dead device would spin here.
-        const double cpuShare = cpuShareWhileTheEventLoopRuns(500);
+        const double cpuShare = CpuShare::whileTheEventLoopRuns(500);
         QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("%1 of a core").arg(cpuShare)));
 
         // Responsive: the buttons, the monitor and the timers go on as usual.

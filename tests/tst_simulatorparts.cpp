@@ -13,6 +13,7 @@ using namespace std::chrono_literals;
 using Delivery = LineBehaviour::Delivery;
 
 Q_DECLARE_METATYPE(QList<Delivery>)
+Q_DECLARE_METATYPE(SimulatorOptions::Listening)
 
 namespace QTest {
 template <>
@@ -121,6 +122,39 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--loud"};
         QTest::newRow("missing value") << QStringList{"--link"};
         QTest::newRow("stray argument") << QStringList{"COM1"};
+        QTest::newRow("port 0") << QStringList{"--tcp", "0"};
+        QTest::newRow("port too big") << QStringList{"--rfc2217", "65536"};
+        QTest::newRow("a host name, not an address") << QStringList{"--tcp", "localhost:4001"};
+        QTest::newRow("IPv6 without brackets") << QStringList{"--tcp", "::1:4001"};
+        QTest::newRow("both network ports") << QStringList{"--tcp", "4001", "--rfc2217", "2217"};
+        QTest::newRow("a link to a network port") << QStringList{"--link", "/tmp/p", "--tcp", "4001"};
+    }
+
+    void listensOnTheNetworkWhenAsked_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<SimulatorOptions::Listening>("listening");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("port");
+        QTest::newRow("not at all") << QStringList{} << SimulatorOptions::Listening::None << "127.0.0.1" << 0;
+        QTest::newRow("raw TCP on loopback")
+            << QStringList{"--tcp", "4001"} << SimulatorOptions::Listening::RawTcp << "127.0.0.1" << 4001;
+        QTest::newRow("RFC 2217 on every address")
+            << QStringList{"--rfc2217", "0.0.0.0:2217"} << SimulatorOptions::Listening::Rfc2217 << "0.0.0.0" << 2217;
+        QTest::newRow("IPv6 loopback")
+            << QStringList{"--tcp", "[::1]:4001"} << SimulatorOptions::Listening::RawTcp << "::1" << 4001;
+    }
+    void listensOnTheNetworkWhenAsked()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(SimulatorOptions::Listening, listening);
+        QFETCH(QString, address);
+        QFETCH(int, port);
+        const SimulatorCommandLine line = parseSimulatorCommandLine(QStringList{"rm740-sim"} + arguments);
+        QCOMPARE(line.error, QString());
+        QCOMPARE(line.options.listening, listening);
+        QCOMPARE(line.options.listenAddress, address);
+        QCOMPARE(int(line.options.listenPort), port);
     }
     void rejectsWhatItCannotUse()
     {

@@ -1,5 +1,7 @@
 #include "support/simulatorprocess.h"
 
+#include "support/childprocess.h"
+
 #include <QFileInfo>
 #include <QTest>
 
@@ -11,18 +13,8 @@ QString SimulatorProcess::program()
 bool SimulatorProcess::start(const QString &link, const QStringList &options)
 {
     m_link = link;
-    m_devicePath.clear();
-    m_log.clear();
-    m_process.start(program(), QStringList{QStringLiteral("--link"), link} + options);
-    if (!m_process.waitForStarted(StartTimeoutMs))
-        return fail(QStringLiteral("rm740-sim did not start: %1").arg(m_process.errorString()));
-    // The device path is printed once the link is in place.
-    if (!QTest::qWaitFor([this] { return m_process.canReadLine()
-                                      || m_process.state() == QProcess::NotRunning; },
-                         StartTimeoutMs)
-        || !m_process.canReadLine())
-        return fail(QStringLiteral("rm740-sim printed no device: %1").arg(QString::fromLocal8Bit(log())));
-    m_devicePath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    if (!launch(QStringList{QStringLiteral("--link"), link} + options))
+        return false;
     if (!m_devicePath.startsWith(QLatin1StringView("/dev/")))
         return fail(QStringLiteral("rm740-sim printed %1").arg(m_devicePath));
     if (QFileInfo(m_link).symLinkTarget() != m_devicePath)
@@ -30,15 +22,36 @@ bool SimulatorProcess::start(const QString &link, const QStringList &options)
     return true;
 }
 
+bool SimulatorProcess::startListening(const QStringList &options)
+{
+    m_link.clear();
+    if (!launch(options))
+        return false;
+    if (!m_devicePath.contains(QLatin1StringView("://127.0.0.1:")) && !m_devicePath.contains(QLatin1StringView("://[::1]:")))
+        return fail(QStringLiteral("rm740-sim printed %1").arg(m_devicePath));
+    return true;
+}
+
+bool SimulatorProcess::launch(const QStringList &arguments)
+{
+    m_devicePath.clear();
+    m_log.clear();
+    m_process.start(program(), arguments);
+    if (!m_process.waitForStarted(StartTimeoutMs))
+        return fail(QStringLiteral("rm740-sim did not start: %1").arg(m_process.errorString()));
+    // The device path is printed once the device is in place.
+    if (!QTest::qWaitFor([this] { return m_process.canReadLine()
+                                      || m_process.state() == QProcess::NotRunning; },
+                         StartTimeoutMs)
+        || !m_process.canReadLine())
+        return fail(QStringLiteral("rm740-sim printed no device: %1").arg(QString::fromLocal8Bit(log())));
+    m_devicePath = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    return true;
+}
+
 void SimulatorProcess::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    ChildProcess::end(m_process);
 }
 
 QByteArray SimulatorProcess::log()

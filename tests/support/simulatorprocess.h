@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // The rm740-sim process, its device reached through a symbolic link that the
-// simulator makes and removes again when it stops or hangs up.
+// simulator makes and removes again when it stops or hangs up, or its
+// network port (--tcp, --rfc2217).
 class SimulatorProcess
 {
 public:
@@ -22,11 +23,14 @@ public:
     // Starts the simulator with its device behind `link` and waits until the
     // link is in place. False, with errorString(), when it does not come up.
     [[nodiscard]] bool start(const QString &link, const QStringList &options);
+    // Starts it on a network port (`options` hold --tcp or --rfc2217) and
+    // waits until it listens; devicePath() is then the port's URL.
+    [[nodiscard]] bool startListening(const QStringList &options);
     // Ends it as a signal would (the link goes), or kills it if it hangs.
     void stop();
 
     [[nodiscard]] QString link() const { return m_link; }
-    // The pseudo-terminal the link points to.
+    // The pseudo-terminal the link points to, or the URL of the network port.
     [[nodiscard]] QString devicePath() const { return m_devicePath; }
     [[nodiscard]] QString errorString() const { return m_error; }
     // Everything it has logged so far.
@@ -35,6 +39,8 @@ public:
 
 private:
     bool fail(const QString &error);
+    // Starts the process and reads the first line it prints.
+    bool launch(const QStringList &arguments);
 
     QProcess m_process;
     QString m_link;
