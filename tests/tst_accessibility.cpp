@@ -7,6 +7,8 @@
 #include "exchange/monitorline.h"
 #include "exchange/readoutline.h"
 #include "link/form2.h"
+#include "log/exchangelogaccess.h"
+#include "log/exchangelogwindow.h"
 #include "panel/form1.h"
 #include "support/wiredform.h"
 
@@ -148,6 +150,11 @@ private slots:
                                   << "Replace each %, if any, by a digit from 0 to 9";
         QTest::newRow("basic list") << "command list" << "Combo1" << "Basic command list" << "";
         QTest::newRow("read list") << "command list" << "Combo3" << "Read command list" << "";
+        QTest::newRow("log table") << "exchange log" << "LogView" << "Exchange log"
+                                   << "Frames sent and what came back, newest last; a hold's frames open from one row";
+        QTest::newRow("Save...") << "exchange log" << "Save" << "Save the log"
+                                 << "Writes the whole log to a text or CSV file";
+        QTest::newRow("Clear") << "exchange log" << "Clear" << "Clear the log" << "Empties the log";
     }
     void controlsAreNamedForTheEar()
     {
@@ -180,6 +187,8 @@ private slots:
         QTest::newRow("RxD line") << "main window" << "Label12" << int(QAccessible::StaticText) << true;
         QTest::newRow("status line") << "main window" << "Label25" << int(QAccessible::StaticText) << true;
         QTest::newRow("command list") << "command list" << "" << int(QAccessible::Window) << false;
+        QTest::newRow("exchange log") << "exchange log" << "" << int(QAccessible::Window) << false;
+        QTest::newRow("exchange log table") << "exchange log" << "LogView" << int(QAccessible::Tree) << false;
     }
     void rolesAreTheOnesScreenReadersExpect()
     {
@@ -386,6 +395,10 @@ private:
         if (window == QLatin1StringView("command list")) {
             m_wired->button("Command74")->click();
             return form.commandList();
+        }
+        if (window == QLatin1StringView("exchange log")) {
+            form.exchangeLog().showWindow();
+            return form.exchangeLog().window();
         }
         return &form;
     }
