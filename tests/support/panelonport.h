@@ -26,6 +26,11 @@ public:
     {
         TestSettings::mapPort(ComPort, entry);
         TestSettings::storeLink(QString::number(ComPort), QString::number(baudCode));
+        startFromTheStore();
+    }
+    // Starts the window from whatever the store holds.
+    void startFromTheStore()
+    {
         m_form = std::make_unique<Form1>(m_module);
         m_form->Form_Load();
         m_form->setFullView(true);
