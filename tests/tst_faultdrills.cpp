@@ -240,6 +240,12 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QSignalSpy lost(&m_form->MSComm1(), &MSComm::deviceLost);
+        // Pulled out as an adapter is: the device and its link go together
+        // (a link left behind could come to lead to another program's pty).
+        const auto unplug = [&] {
+            m_projector->hangUp();
+            QFile::remove(link);
+        };
 
         switch (vanishing) {
         case Vanishing::SimulatorHangsUpAfterItsReply:
@@ -255,13 +261,13 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
             m_projector->send("8");
             QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral(" 8 "), TimeoutMs);
-            m_projector->hangUp();
+            unplug();
             break;
         case Vanishing::DuringAPressAndHold: {
             QPushButton *brighter = button("Command30");
             WiredForm::sendMouse(brighter, QEvent::MouseButtonPress, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(m_projector->frames().size() >= 2, TimeoutMs);
-            m_projector->hangUp();
+            unplug();
             QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), TimeoutMs);
             // The repeat goes on against the closed port until the release.
             auto *timer1 = m_form->findChild<QTimer *>(QStringLiteral("Timer1"));
@@ -276,7 +282,7 @@ private slots:
         }
         case Vanishing::JustBeforeAFrameIsWritten:
             // No turn of the event loop between the hang-up and the write.
-            m_projector->hangUp();
+            unplug();
             click("Command44");
             break;
         }
