@@ -50,6 +50,8 @@ bool MSComm::PortOpen() const
 
 QString MSComm::deviceName() const
 {
+    if (!m_portEntry.isEmpty())
+        return m_portEntry;
     const auto store = LinkSettings::openStore();
     return PortNames::deviceFor(m_commPort, *store);
 }
@@ -67,6 +69,8 @@ bool MSComm::setPortOpen(bool open)
     }
 
     const PortTarget target = [this] {
+        if (!m_portEntry.isEmpty())
+            return PortTarget::fromEntry(m_portEntry);
         const auto store = LinkSettings::openStore();
         return PortNames::targetFor(m_commPort, *store);
     }();
