@@ -25,6 +25,8 @@ struct Simulator {
 
     bool start(int delayMs)
     {
+        // Its log is not read here; a pipe would fill and stop it.
+        process.setStandardErrorFile(QProcess::nullDevice());
         process.start(QStringLiteral(RM740_SIM_PATH), {"--delay", QString::number(delayMs)});
         if (!process.waitForStarted(10000) || !process.waitForReadyRead(10000))
             return false;
@@ -51,8 +53,10 @@ double timedCall(const QStringList &ports)
     QElapsedTimer clock;
     clock.start();
     ctl.start(QStringLiteral(RM740CTL_PATH), arguments);
-    if (!ctl.waitForFinished(30000) || ctl.exitStatus() != QProcess::NormalExit || ctl.exitCode() != 0)
+    if (!ctl.waitForFinished(30000) || ctl.exitStatus() != QProcess::NormalExit || ctl.exitCode() != 0) {
+        std::fprintf(stderr, "rm740ctl exit %d: %s", ctl.exitCode(), ctl.readAllStandardError().constData());
         return -1;
+    }
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
