@@ -102,8 +102,8 @@ void PortSession::finish(ExitStatus::Code status)
         return;
     m_status = ExitStatus::worse(m_status, status);
     m_replyWindow.stop();
-    if (m_comm.PortOpen())
-        (void)m_comm.setPortOpen(false);
+    // Also after a loss: closing ends any wait for the device to come back.
+    (void)m_comm.setPortOpen(false);
     m_finished = true;
     emit finished();
 }
