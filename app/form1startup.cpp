@@ -8,6 +8,7 @@
 #include "link/form2.h"
 #include "link/linksettings.h"
 #include "link/mscomm.h"
+#include "link/serialdevices.h"
 #include "look/twips.h"
 #include "panel/holdrepeat.h"
 #include "panel/paneltable.h"
@@ -22,6 +23,9 @@ void Form1::Form_Load()
     setFullView(false);
 
     const auto store = LinkSettings::openStore();
+    // An adapter plugged in for the first time gets its own COM number now,
+    // so that a stored number can lead to it.
+    (void)SerialDevices::numberNewAdapters(*store);
     m_module.portNumber = LinkSettings::readPortNumber(*store);
     if (!LinkSettings::isUsablePort(m_module.portNumber)) {
         showPortSettingsDialogAtStartUp();
@@ -81,6 +85,6 @@ void Form1::showPortSettingsDialogAtStartUp()
 
 void Form1::Form_QueryUnload()
 {
-    if (m_MSComm1->PortOpen())
+    if (m_MSComm1->PortOpen() || m_MSComm1->isWaitingForDevice())
         (void)m_MSComm1->setPortOpen(false);
 }

@@ -1,7 +1,9 @@
 // A device that streams 1 MiB as fast as the pseudo-terminal carries it, in
 // 1-byte and in 4-KiB writes: CPU time of the program's thread per KiB, the
 // longest stall of its event loop, memory growth; and the cost of one receive
-// event with a full buffer against an empty one.
+// event with a full buffer against an empty one, and what the log's listening
+// adds to a receive event. Each without the exchange log, with it recording,
+// and with its window open on the rows.
 #include "benchwindow.h"
 
 #include "exchange/exchange.h"
@@ -9,6 +11,9 @@
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <iterator>
+#include <memory>
+#include <vector>
 #include <cstdio>
 #include <ctime>
 #include <thread>
@@ -95,43 +100,70 @@ double receiveEventMicroseconds(Bench::BenchWindow &window, qsizetype from)
     return (threadCpuMs() - before) * 1e3 / Events;
 }
 
+// Mean CPU time in microseconds that listening to one receive event costs:
+// the exchange's report of it, and whatever the log does with it.
+double reportMicroseconds(Bench::BenchWindow &window)
+{
+    constexpr int Reports = 200000;
+    Exchange &exchange = window.form->exchange();
+    const QByteArray bytes("7");
+    const double before = threadCpuMs();
+    for (int i = 0; i < Reports; ++i)
+        emit exchange.bytesReceived(bytes);
+    return (threadCpuMs() - before) * 1e3 / Reports;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const int rounds = Bench::roundsFrom(argc, argv, 3);
+    constexpr size_t Modes = std::size(Bench::LogModes);
 
-    Bench::BenchWindow window;
-    if (!window.start()) {
-        std::fprintf(stderr, "could not open the pseudo-terminal\n");
+    const Bench::WindowPerMode windows = Bench::startWindowPerMode();
+    if (windows.empty())
         return 1;
-    }
-    window.button("Command44")->click();
+    for (const auto &window : windows)
+        window->button("Command44")->click();
 
-    std::printf("Flood, %d rounds of 1 MiB per write size\n", rounds);
-    for (qsizetype chunk : {qsizetype(1), qsizetype(4096)}) {
-        QList<double> cpu, stall, memory;
-        for (int round = 0; round < rounds; ++round) {
-            const FloodResult r = flood(window, chunk);
-            cpu.append(r.cpuMsPerKiB);
-            stall.append(r.longestStallMs);
-            memory.append(r.memoryGrowthMB);
-        }
-        const QString label = chunk == 1 ? QStringLiteral("1-byte writes") : QStringLiteral("4-KiB writes");
-        Bench::report(QStringLiteral("CPU per KiB received, ") + label, Bench::summarise(cpu), QStringLiteral("ms"), QStringLiteral(""));
-        Bench::report(QStringLiteral("longest event-loop stall, ") + label, Bench::summarise(stall), QStringLiteral("ms"), QStringLiteral("<= 20"));
-        Bench::report(QStringLiteral("memory growth, ") + label, Bench::summarise(memory), QStringLiteral("MB"), QStringLiteral("<= 5"));
-    }
-
-    QList<double> empty, full, ratio;
+    struct Figures {
+        QList<double> cpu[2], stall[2], memory[2];
+        QList<double> empty, full, ratio, report;
+    } figures[Modes];
+    const qsizetype chunks[2] = {1, 4096};
     for (int round = 0; round < rounds; ++round) {
-        empty.append(receiveEventMicroseconds(window, 0));
-        full.append(receiveEventMicroseconds(window, 32767 - 2000));
-        ratio.append(full.last() / empty.last());
+        // Each round starts with another mode, so no mode always runs first.
+        for (size_t turn = 0; turn < Modes; ++turn) {
+            const size_t m = (turn + size_t(round)) % Modes;
+            Figures &f = figures[m];
+            for (int c = 0; c < 2; ++c) {
+                const FloodResult r = flood(*windows[m], chunks[c]);
+                f.cpu[c].append(r.cpuMsPerKiB);
+                f.stall[c].append(r.longestStallMs);
+                f.memory[c].append(r.memoryGrowthMB);
+            }
+            f.empty.append(receiveEventMicroseconds(*windows[m], 0));
+            f.full.append(receiveEventMicroseconds(*windows[m], 32767 - 2000));
+            f.ratio.append(f.full.last() / f.empty.last());
+            f.report.append(reportMicroseconds(*windows[m]));
+        }
     }
-    Bench::report(QStringLiteral("receive event, empty buffer"), Bench::summarise(empty), QStringLiteral("us"), QStringLiteral(""));
-    Bench::report(QStringLiteral("receive event, full buffer"), Bench::summarise(full), QStringLiteral("us"), QStringLiteral(""));
-    Bench::report(QStringLiteral("full / empty"), Bench::summarise(ratio), QStringLiteral("x"), QStringLiteral("<= 2"));
+
+    std::printf("Flood, %d rounds of 1 MiB per write size and mode\n", rounds);
+    for (size_t m = 0; m < Modes; ++m) {
+        const Figures &f = figures[m];
+        const QString suffix = QStringLiteral(", ") + QString::fromLatin1(Bench::logModeName(Bench::LogModes[m]));
+        for (int c = 0; c < 2; ++c) {
+            const QString label = (c == 0 ? QStringLiteral("1-byte writes") : QStringLiteral("4-KiB writes")) + suffix;
+            Bench::report(QStringLiteral("CPU per KiB received, ") + label, Bench::summarise(f.cpu[c]), QStringLiteral("ms"), QStringLiteral(""));
+            Bench::report(QStringLiteral("longest event-loop stall, ") + label, Bench::summarise(f.stall[c]), QStringLiteral("ms"), QStringLiteral("<= 20"));
+            Bench::report(QStringLiteral("memory growth, ") + label, Bench::summarise(f.memory[c]), QStringLiteral("MB"), QStringLiteral("<= 5"));
+        }
+        Bench::report(QStringLiteral("receive event, empty buffer") + suffix, Bench::summarise(f.empty), QStringLiteral("us"), QStringLiteral(""));
+        Bench::report(QStringLiteral("receive event, full buffer") + suffix, Bench::summarise(f.full), QStringLiteral("us"), QStringLiteral(""));
+        Bench::report(QStringLiteral("full / empty") + suffix, Bench::summarise(f.ratio), QStringLiteral("x"), QStringLiteral("<= 2"));
+        Bench::report(QStringLiteral("listening to one receive event") + suffix, Bench::summarise(f.report), QStringLiteral("us"), QStringLiteral(""));
+    }
     return 0;
 }

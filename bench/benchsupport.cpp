@@ -170,7 +170,7 @@ qint64 residentKiB(qint64 pid)
 
 void report(const QString &figure, const Summary &summary, const QString &unit, const QString &target)
 {
-    std::printf("| %-52s | %10.3f | %10.3f | %-4s | %-12s |\n", qPrintable(figure), summary.median,
+    std::printf("| %-66s | %10.3f | %10.3f | %-4s | %-12s |\n", qPrintable(figure), summary.median,
                 summary.worst, qPrintable(unit), qPrintable(target));
     std::fflush(stdout);
 }

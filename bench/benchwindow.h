@@ -2,7 +2,10 @@
 
 #include "app/module1.h"
 #include "benchsupport.h"
+#include "exchange/exchange.h"
 #include "link/mscomm.h"
+#include "log/exchangelogaccess.h"
+#include "log/exchangerecorder.h"
 #include "panel/form1.h"
 
 #include <QApplication>
@@ -12,7 +15,33 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdio>
+#include <memory>
+#include <vector>
+
 namespace Bench {
+
+// How much of the exchange log runs beside the exchange.
+enum class LogMode {
+    Without,     // nothing listens: the exchange as it was before the log
+    Recording,   // the log keeps every exchange, its window closed (the normal case)
+    WindowOpen,  // and its window shows the rows as they come
+};
+
+[[nodiscard]] inline const char *logModeName(LogMode mode)
+{
+    switch (mode) {
+    case LogMode::Without:
+        return "without the log";
+    case LogMode::Recording:
+        return "log recording";
+    case LogMode::WindowOpen:
+        return "log window open";
+    }
+    return "";
+}
+
+inline constexpr LogMode LogModes[] = {LogMode::Without, LogMode::Recording, LogMode::WindowOpen};
 
 // The real main window, started against a WireDevice on COM1, in full view.
 struct BenchWindow {
@@ -37,7 +66,34 @@ struct BenchWindow {
     {
         return form->findChild<QPushButton *>(QLatin1StringView(name));
     }
+
+    void setLogMode(LogMode mode)
+    {
+        ExchangeLogAccess &log = form->exchangeLog();
+        if (mode == LogMode::Without)
+            QObject::disconnect(&form->exchange(), nullptr, &log.recorder(), nullptr);
+        if (mode == LogMode::WindowOpen)
+            log.showWindow();
+    }
 };
+
+// One started window a log mode, in the order of LogModes, all open at once
+// so that the rounds can take turns; empty if one does not start.
+using WindowPerMode = std::vector<std::unique_ptr<BenchWindow>>;
+[[nodiscard]] inline WindowPerMode startWindowPerMode()
+{
+    WindowPerMode windows;
+    for (LogMode mode : LogModes) {
+        auto window = std::make_unique<BenchWindow>();
+        if (!window->start()) {
+            std::fprintf(stderr, "could not open the pseudo-terminal\n");
+            return {};
+        }
+        window->setLogMode(mode);
+        windows.push_back(std::move(window));
+    }
+    return windows;
+}
 
 // Milliseconds from the last reply byte written by the device to the status
 // line showing the decoded text, for each of `exchanges` "Status" clicks. The

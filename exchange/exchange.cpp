@@ -32,9 +32,10 @@ Exchange::Exchange(MSComm &comm, const MonitorControls &controls, QObject *paren
     connect(&m_comm, &MSComm::OnComm, this, &Exchange::MSComm1_OnComm);
 }
 
-void Exchange::Hyouji(const QByteArray &text, quint8 mode)
+void Exchange::Hyouji(const QByteArray &text, quint8 mode, const TransmitOrigin &origin)
 {
     if (mode == Transmit) {
+        const bool written = m_comm.PortOpen() && !text.isEmpty();
         m_comm.Output(text);
         m_controls.rxd->blank();
         m_receiveBuffer.clear();
@@ -46,6 +47,7 @@ void Exchange::Hyouji(const QByteArray &text, quint8 mode)
         m_awaitingReply = 1;
         m_timer4->start();
         m_interpretationKey = text;
+        emit frameTransmitted(text, origin, written);
         return;
     }
     // The receive buffer only grows between two emptyings, so its rendering
@@ -64,6 +66,7 @@ void Exchange::MSComm1_OnComm()
     if (m_comm.CommEvent() != MSComm::comEvReceive)
         return;
     const QByteArray arrived = m_comm.Input();
+    emit bytesReceived(arrived);
     m_receiveBuffer.append(arrived);
     m_awaitingReply = 0;
     Hyouji(m_receiveBuffer.bytes(), Receive);
@@ -71,6 +74,7 @@ void Exchange::MSComm1_OnComm()
 
 void Exchange::Timer2_Timer()
 {
+    const bool replied = m_awaitingReply != 1;
     if (m_awaitingReply == 1)
         m_controls.rxd->showMark(NoReplyMark);
     m_timer2->stop();
@@ -78,6 +82,7 @@ void Exchange::Timer2_Timer()
     m_controls.carriageReturnLegend->setVisible(false);
     m_receiveBuffer.clear();
     m_awaitingReply = 0;
+    emit replyWindowClosed(replied);
 }
 
 void Exchange::Timer4_Timer()
@@ -110,8 +115,10 @@ void Exchange::interpretReply(qsizetype bufferLength)
 {
     const auto status =
         ReplyInterpretation::statusFor(m_interpretationKey, m_controls.rxd->text(), bufferLength);
-    if (status)
-        m_controls.status->showText(*status);
+    if (!status)
+        return;
+    m_controls.status->showText(*status);
+    emit statusWritten(*status);
 }
 
 void Exchange::showLegends(bool carriageReturn, bool space)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "exchange/exchangeintervals.h"
+#include "exchange/monitorrendering.h"
 #include "exchange/receivebuffer.h"
+#include "exchange/transmitorigin.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -34,13 +36,14 @@ public:
     static constexpr quint8 Receive = 2;
 
     // Shown on the RxD line when a reply window closes with nothing received.
-    static inline const QString NoReplyMark = QStringLiteral(" X X X X");
+    static inline const QString NoReplyMark = MonitorRendering::NoReplyMark;
 
     Exchange(MSComm &comm, const MonitorControls &controls, QObject *parent = nullptr);
 
     // Mode 1 writes `text` to the port and shows it on the TxD line; any other
     // mode shows `text` (the receive buffer) on the RxD line and interprets it.
-    void Hyouji(const QByteArray &text, quint8 mode);
+    // `origin` tells the log where a transmitted frame came from.
+    void Hyouji(const QByteArray &text, quint8 mode, const TransmitOrigin &origin = {});
 
     void MSComm1_OnComm();
     void Timer2_Timer();
@@ -59,6 +62,13 @@ public:
     [[nodiscard]] quint8 awaitingReply() const { return m_awaitingReply; }
     // The frame that replies are interpreted against: the last one transmitted.
     [[nodiscard]] const QByteArray &interpretationKey() const { return m_interpretationKey; }
+
+signals:
+    // What happened, for the exchange log; nothing of the exchange listens.
+    void frameTransmitted(const QByteArray &frame, const TransmitOrigin &origin, bool written);
+    void bytesReceived(const QByteArray &bytes);
+    void statusWritten(const QString &text);
+    void replyWindowClosed(bool replied);
 
 private:
     void interpretReply(qsizetype bufferLength);

@@ -15,6 +15,9 @@ inline constexpr char Ack = 0x06;
 inline constexpr char Lf = 0x0A;
 inline constexpr char Cr = 0x0D;
 
+// What the RxD line shows when a reply window closes with nothing received.
+inline constexpr QLatin1StringView NoReplyMark(" X X X X");
+
 // Which legends the rendering calls for.
 struct Legends {
     bool carriageReturn = false;

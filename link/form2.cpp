@@ -4,6 +4,8 @@
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "link/numericprefix.h"
+#include "link/portdescription.h"
+#include "link/serialdevices.h"
 #include "look/captionfont.h"
 #include "look/twips.h"
 
@@ -171,11 +173,31 @@ void Form2::buildControls()
 
 void Form2::Form_Load()
 {
+    describePorts();
     showPortOption(m_module.portNumber);
     applyBaudCode();
     // The first digit typed replaces the "0".
     m_Text1->setFocus();
     m_Text1->setSelection(0, 1);
+}
+
+void Form2::describePorts()
+{
+    // Adapters plugged in for the first time get their numbers before the
+    // operator chooses one.
+    const auto store = LinkSettings::openStore();
+    (void)SerialDevices::numberNewAdapters(*store);
+    const SerialDevices::DeviceList devices = SerialDevices::listed();
+    for (QAbstractButton *option : m_portOptions->buttons()) {
+        const QString text =
+            PortDescription::describe(SerialDevices::port(m_portOptions->id(option), *store, devices));
+        option->setToolTip(text);
+        option->setAccessibleDescription(text);
+    }
+    QList<PortDescription::Port> others;
+    for (int number = 6; number <= LinkSettings::LastPort; ++number)
+        others.append(SerialDevices::port(number, *store, devices));
+    m_Text1->setToolTip(PortDescription::otherPorts(others));
 }
 
 void Form2::Option1_Click() { m_module.baudCode = LinkSettings::Baud9600; }
@@ -211,7 +233,7 @@ void Form2::Command1_Click()
     }
     m_MSComm1.setCommPort(m_module.portNumber);
     if (!m_MSComm1.setPortOpen(true)) {
-        showRetryComport();
+        showRetryComport(m_MSComm1.errorString());
         return;
     }
     m_Text1->setText(QStringLiteral("0"));
@@ -233,6 +255,8 @@ void Form2::Command2_Click()
             m_mainWindow.show();
             return;
         }
+        showRetryComport(m_MSComm1.errorString());
+        return;
     } else if (m_MSComm1.PortOpen()) {
         (void)m_MSComm1.setPortOpen(false);
         unload();
@@ -267,11 +291,14 @@ void Form2::unload()
     close();  // deletes the dialog once its handlers have returned
 }
 
-void Form2::showRetryComport()
+void Form2::showRetryComport(const QString &reason)
 {
     QWidget *owner = isVisible() ? static_cast<QWidget *>(this) : &m_mainWindow;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), QStringLiteral("Retry Comport"),
                     QMessageBox::Ok, owner);
+    // Why the port did not open, and what to do about it, below the prompt.
+    if (!reason.isEmpty())
+        box.setDetailedText(reason);
     box.exec();
 }
 

@@ -28,6 +28,8 @@ private:
     void buildControls();
 
     void Form_Load();
+    // Each port option and the "OTHER" field say what is behind their numbers.
+    void describePorts();
     void Option1_Click();
     void Option2_Click();
     void Option3_Click();
@@ -44,7 +46,8 @@ private:
     // Settings and speed option from the baud code; any code but 96 becomes 192.
     void applyBaudCode();
     void unload();
-    void showRetryComport();
+    // `reason`: why the port did not open, where it was tried.
+    void showRetryComport(const QString &reason = {});
 
     Module1 &m_module;
     MSComm &m_MSComm1;

@@ -1,5 +1,8 @@
 #include "link/localdevicetransport.h"
 
+#include "link/openfailure.h"
+#include "link/serialdevices.h"
+
 #include <QFileInfo>
 
 namespace {
@@ -65,7 +68,8 @@ bool LocalDeviceTransport::open(const SerialParameters &parameters)
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     // DTR and RTS are left exactly as the driver has them.
     if (!m_port.open(QIODevice::ReadWrite)) {
-        setErrorString(m_port.errorString());
+        setErrorString(OpenFailure::explain(
+            SerialDevices::whyNotOpened(m_port.error(), m_device, m_port.errorString())));
         m_port.clearError();
         return false;
     }

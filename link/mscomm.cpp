@@ -7,9 +7,14 @@
 #include "link/rfc2217transport.h"
 #include "link/serialparameters.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
+
+// How often to look whether a lost device is back: quick enough to feel
+// immediate, rare enough to cost nothing.
+constexpr int ReturnWatchMs = 250;
 
 PortTransport *makeTransport(const PortTarget &target, QObject *parent)
 {
@@ -27,6 +32,8 @@ PortTransport *makeTransport(const PortTarget &target, QObject *parent)
 MSComm::MSComm(QObject *parent)
     : QObject(parent)
 {
+    m_returnWatch.setInterval(ReturnWatchMs);
+    connect(&m_returnWatch, &QTimer::timeout, this, &MSComm::lookForLostDevice);
 }
 
 MSComm::~MSComm()
@@ -58,6 +65,7 @@ QString MSComm::deviceName() const
 
 bool MSComm::setPortOpen(bool open)
 {
+    m_returnWatch.stop();
     if (!open) {
         if (m_transport)
             m_transport->close();
@@ -68,12 +76,15 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
 
-    const PortTarget target = [this] {
-        if (!m_portEntry.isEmpty())
-            return PortTarget::fromEntry(m_portEntry);
-        const auto store = LinkSettings::openStore();
-        return PortNames::targetFor(m_commPort, *store);
-    }();
+    if (!m_portEntry.isEmpty())
+        return openTarget(PortTarget::fromEntry(m_portEntry));
+    const auto store = LinkSettings::openStore();
+    return openTarget(PortNames::targetFor(m_commPort, *store));
+}
+
+bool MSComm::openTarget(const PortTarget &target)
+{
+    m_target = target;
     dropTransport();
     m_transport = makeTransport(target, this);
     if (!m_transport) {
@@ -115,7 +126,26 @@ void MSComm::readyToRead()
 void MSComm::transportLost()
 {
     m_lastError = m_transport ? m_transport->errorString() : QString();
+    // A device that was unplugged is opened again when it is back, as it was
+    // (the same name: its link or its path). A network port is not redialled.
+    if (m_target.kind == PortTarget::Kind::Device)
+        m_returnWatch.start();
     emit deviceLost();
+}
+
+void MSComm::lookForLostDevice()
+{
+    // A link that leads nowhere does not exist; nor does an unplugged device.
+    if (!QFileInfo::exists(m_target.device))
+        return;
+    const QString whyLost = m_lastError;
+    if (!openTarget(m_target)) {
+        // Not ready yet (its permissions may still be on their way): look again.
+        m_lastError = whyLost;
+        return;
+    }
+    m_returnWatch.stop();
+    emit deviceReturned();
 }
 
 // The transport may be in the middle of one of its own signals: it goes

@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
+
+#include "link/porttarget.h"
 
 class PortTransport;
 
@@ -41,8 +44,11 @@ public:
     // Opening reports failure (no such port, held by another program, not
     // permitted, a network port that refuses or does not answer) by returning
     // false; closing always succeeds. Opening a network port returns once it
-    // is connected and set up, within a few seconds.
+    // is connected and set up, within a few seconds. Either ends the wait
+    // for a lost device to come back.
     [[nodiscard]] bool setPortOpen(bool open);
+    // A local device that went away is reopened when it comes back.
+    [[nodiscard]] bool isWaitingForDevice() const { return m_returnWatch.isActive(); }
     // Why the last opening failed, or why the port was lost, in plain words.
     [[nodiscard]] QString errorString() const { return m_lastError; }
 
@@ -60,13 +66,21 @@ signals:
     void OnComm();
     // The port was closed because its device or connection went away.
     void deviceLost();
+    // The device that went away is back and open again.
+    void deviceReturned();
 
 private:
     void readyToRead();
     void transportLost();
     void dropTransport();
+    [[nodiscard]] bool openTarget(const PortTarget &target);
+    void lookForLostDevice();
 
     QPointer<PortTransport> m_transport;
+    // What the port was last opened to, for reopening a device that comes back.
+    PortTarget m_target;
+    // A few looks a second while a lost device is away.
+    QTimer m_returnWatch;
     int m_commPort = 1;
     QString m_portEntry;
     QString m_settings = QStringLiteral("9600,N,8,1");

@@ -12,7 +12,8 @@ QAccessibleInterface *createFor(const QString &className, QObject *object)
     auto *widget = static_cast<QWidget *>(object);
     if (className == QLatin1StringView("PanelGroup"))
         return new QAccessibleWidget(widget, QAccessible::Grouping);
-    if (className == QLatin1StringView("Form1") || className == QLatin1StringView("Form3"))
+    if (className == QLatin1StringView("Form1") || className == QLatin1StringView("Form3")
+        || className == QLatin1StringView("ExchangeLogWindow"))
         return new QAccessibleWidget(widget, QAccessible::Window);
     return nullptr;
 }

@@ -18,7 +18,8 @@ public:
 // "filler"), while screen readers announce a window when it is one.
 namespace AccessibleRoles {
 
-// Makes PanelGroup, Form1 and Form3 report their roles; safe to call repeatedly.
+// Makes PanelGroup, Form1, Form3 and the exchange log window report their
+// roles; safe to call repeatedly.
 void install();
 
 } // namespace AccessibleRoles

@@ -6,6 +6,7 @@
 #include "exchange/monitorline.h"
 #include "exchange/readoutline.h"
 #include "link/form2.h"
+#include "log/exchangelogaccess.h"
 #include "link/mscomm.h"
 #include "look/accessibleroles.h"
 #include "look/captionfont.h"
@@ -132,6 +133,7 @@ Form1::Form1(Module1 &module, QWidget *parent)
     m_exchange = new Exchange(*m_MSComm1, {m_txd, m_rxd, m_status, m_spaceLegend, m_crLegend}, this);
     m_exchange->setObjectName(QStringLiteral("Exchange"));
     m_holdRepeat = new HoldRepeat(m_module, *m_exchange, this);
+    m_exchangeLog = new ExchangeLogAccess(*m_exchange, {m_txd, m_rxd}, this);
     // The hold buttons report to the hold repeat itself rather than to this
     // window: a held button that is hidden while the window is torn down
     // reports its release, and that must not reach a half-destroyed Form1.
@@ -264,12 +266,12 @@ void Form1::buildMonitor()
 void Form1::oneShotClick(const PanelTable::Button &entry)
 {
     m_module.pendingCommand = QByteArray(entry.sends) + '\r';
-    Hyouji(m_module.pendingCommand, Exchange::Transmit);
+    Hyouji(m_module.pendingCommand, Exchange::Transmit, TransmitOrigin::button(entry.caption, entry.name));
 }
 
-void Form1::Hyouji(const QByteArray &text, quint8 mode)
+void Form1::Hyouji(const QByteArray &text, quint8 mode, const TransmitOrigin &origin)
 {
-    m_exchange->Hyouji(text, mode);
+    m_exchange->Hyouji(text, mode, origin);
 }
 
 void Form1::Command16_Click()
@@ -279,7 +281,8 @@ void Form1::Command16_Click()
 
 void Form1::Command33_Click()
 {
-    if (m_MSComm1->PortOpen())
+    // Closed on purpose: a device that went away is no longer waited for.
+    if (m_MSComm1->PortOpen() || m_MSComm1->isWaitingForDevice())
         (void)m_MSComm1->setPortOpen(false);
     m_module.previousBaudCode = m_module.baudCode;
     m_module.previousPortNumber = m_module.portNumber;
@@ -332,7 +335,7 @@ void Form1::transmitCountingFromNow(const QByteArray &frame)
     // Stopped first, so that both periods count from this transmit.
     m_exchange->timer2().stop();
     m_exchange->timer4().stop();
-    Hyouji(frame, Exchange::Transmit);
+    Hyouji(frame, Exchange::Transmit, TransmitOrigin::commandList());
     m_exchange->timer2().start();
     m_exchange->timer4().start();
 }
@@ -351,6 +354,7 @@ void Form1::closeEvent(QCloseEvent *event)
         m_form3->unloadWithMainWindow();
     if (m_Form2)
         m_Form2->close();
+    m_exchangeLog->closeWindow();
     Form_QueryUnload();
     event->accept();
 }
@@ -392,5 +396,8 @@ void Form1::keyPressEvent(QKeyEvent *event)
     const int shift = (modifiers & Qt::ShiftModifier ? 1 : 0)
         | (modifiers & Qt::ControlModifier ? 2 : 0) | (modifiers & Qt::AltModifier ? 4 : 0);
     Form_KeyDown(event->key(), shift);
+    // The exchange log's key, beside the view switch.
+    if (shift == 2 && event->key() == Qt::Key_L)
+        m_exchangeLog->showWindow();
     QWidget::keyPressEvent(event);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "catalogue/commandlisthost.h"
+#include "exchange/transmitorigin.h"
 
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
 
 class Exchange;
+class ExchangeLogAccess;
 class FlatFaceStyle;
 class Form2;
 class Form3;
@@ -37,7 +39,7 @@ public:
     void Form_Load();
 
     // The single transmit (mode 1) and receive path.
-    void Hyouji(const QByteArray &text, quint8 mode);
+    void Hyouji(const QByteArray &text, quint8 mode, const TransmitOrigin &origin = {});
 
     // Shift state bits: 1 Shift, 2 Ctrl, 4 Alt.
     void Form_KeyDown(int keyCode, int shift);
@@ -54,6 +56,7 @@ public:
     [[nodiscard]] MSComm &MSComm1() const { return *m_MSComm1; }
     [[nodiscard]] Exchange &exchange() const { return *m_exchange; }
     [[nodiscard]] HoldRepeat &holdRepeat() const { return *m_holdRepeat; }
+    [[nodiscard]] ExchangeLogAccess &exchangeLog() const { return *m_exchangeLog; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -99,6 +102,7 @@ private:
     QFrame *m_statusArea = nullptr;
     Exchange *m_exchange = nullptr;
     HoldRepeat *m_holdRepeat = nullptr;
+    ExchangeLogAccess *m_exchangeLog = nullptr;
     // The port settings dialog while it is loaded; it deletes itself on closing.
     QPointer<Form2> m_Form2;
     // Has no owner and deletes itself on close.

@@ -24,6 +24,12 @@ QByteArray HoldRepeat::repeatText(int repeatCode)
     return button ? QByteArray(button->sends) : QByteArray();
 }
 
+TransmitOrigin HoldRepeat::origin(TransmitOrigin::Kind pressOrRepeat) const
+{
+    const PanelTable::Button *button = PanelTable::buttonByRepeatCode(m_repeatCode);
+    return button ? TransmitOrigin::hold(pressOrRepeat, button->accessibleName, button->name) : TransmitOrigin{};
+}
+
 void HoldRepeat::press(int repeatCode)
 {
     if (m_holdFlag != 0)
@@ -38,7 +44,7 @@ void HoldRepeat::Cont_M_down()
 {
     m_timer1->setInterval(RepeatMs);
     m_exchange.setIntervals(ExchangeIntervals::DuringHold);
-    m_exchange.Hyouji(m_module.pendingCommand, Exchange::Transmit);
+    m_exchange.Hyouji(m_module.pendingCommand, Exchange::Transmit, origin(TransmitOrigin::Kind::HoldPress));
     m_timer1->start();
 }
 
@@ -47,7 +53,7 @@ void HoldRepeat::Timer1_Timer()
     if (m_repeatCode == 0)
         return;
     m_module.pendingCommand = repeatText(m_repeatCode) + '\r';
-    m_exchange.Hyouji(m_module.pendingCommand, Exchange::Transmit);
+    m_exchange.Hyouji(m_module.pendingCommand, Exchange::Transmit, origin(TransmitOrigin::Kind::HoldRepeat));
     // Timer1 keeps running on its own schedule; restarting it here would add
     // this handler's time to every period.
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/transmitorigin.h"
+
 #include <QObject>
 
 class Exchange;
@@ -32,6 +34,9 @@ public:
     [[nodiscard]] static QByteArray repeatText(int repeatCode);
 
 private:
+    // For the log: which hold button sent, at its press or on a repeat.
+    [[nodiscard]] TransmitOrigin origin(TransmitOrigin::Kind pressOrRepeat) const;
+
     Module1 &m_module;
     Exchange &m_exchange;
     QTimer *const m_timer1;

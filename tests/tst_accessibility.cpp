@@ -7,6 +7,8 @@
 #include "exchange/monitorline.h"
 #include "exchange/readoutline.h"
 #include "link/form2.h"
+#include "log/exchangelogaccess.h"
+#include "log/exchangelogwindow.h"
 #include "panel/form1.h"
 #include "support/wiredform.h"
 
@@ -14,6 +16,7 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QFileInfo>
 #include <QTest>
 
 #include <memory>
@@ -130,8 +133,9 @@ private slots:
         QTest::newRow("status line") << "main window" << "Label25" << "Status line" << "";
         QTest::newRow("9600") << "port settings" << "Option1" << "Baud rate 9600" << "";
         QTest::newRow("19200") << "port settings" << "Option2" << "Baud rate 19200" << "";
-        QTest::newRow("COM1") << "port settings" << "Option3" << "Port COM1" << "";
-        QTest::newRow("COM5") << "port settings" << "Option7" << "Port COM5" << "";
+        // COM1 is the fake projector (%1); the built-in port behind COM5 answers no one here.
+        QTest::newRow("COM1") << "port settings" << "Option3" << "Port COM1" << "COM1: %1";
+        QTest::newRow("COM5") << "port settings" << "Option7" << "Port COM5" << "COM5: /dev/ttyS4, not present";
         QTest::newRow("OTHER") << "port settings" << "Text1" << "Other port number"
                                << "COM port 1 to 15; anything else becomes 0";
         QTest::newRow("OK") << "port settings" << "Command1" << "OK"
@@ -146,6 +150,11 @@ private slots:
                                   << "Replace each %, if any, by a digit from 0 to 9";
         QTest::newRow("basic list") << "command list" << "Combo1" << "Basic command list" << "";
         QTest::newRow("read list") << "command list" << "Combo3" << "Read command list" << "";
+        QTest::newRow("log table") << "exchange log" << "LogView" << "Exchange log"
+                                   << "Frames sent and what came back, newest last; a hold's frames open from one row";
+        QTest::newRow("Save...") << "exchange log" << "Save" << "Save the log"
+                                 << "Writes the whole log to a text or CSV file";
+        QTest::newRow("Clear") << "exchange log" << "Clear" << "Clear the log" << "Empties the log";
     }
     void controlsAreNamedForTheEar()
     {
@@ -159,7 +168,10 @@ private slots:
         QVERIFY(widget);
         QCOMPARE(spokenName(widget), name);
         // An empty line shows nothing, so it describes nothing either.
-        QCOMPARE(accessibleText(widget, QAccessible::Description), description);
+        QCOMPARE(accessibleText(widget, QAccessible::Description),
+                 description.contains(QLatin1String("%1"))
+                     ? description.arg(QFileInfo(m_wired->projector().devicePath()).canonicalFilePath())
+                     : description);
     }
 
     void rolesAreTheOnesScreenReadersExpect_data()
@@ -175,6 +187,8 @@ private slots:
         QTest::newRow("RxD line") << "main window" << "Label12" << int(QAccessible::StaticText) << true;
         QTest::newRow("status line") << "main window" << "Label25" << int(QAccessible::StaticText) << true;
         QTest::newRow("command list") << "command list" << "" << int(QAccessible::Window) << false;
+        QTest::newRow("exchange log") << "exchange log" << "" << int(QAccessible::Window) << false;
+        QTest::newRow("exchange log table") << "exchange log" << "LogView" << int(QAccessible::Tree) << false;
     }
     void rolesAreTheOnesScreenReadersExpect()
     {
@@ -381,6 +395,10 @@ private:
         if (window == QLatin1StringView("command list")) {
             m_wired->button("Command74")->click();
             return form.commandList();
+        }
+        if (window == QLatin1StringView("exchange log")) {
+            form.exchangeLog().showWindow();
+            return form.exchangeLog().window();
         }
         return &form;
     }

@@ -15,6 +15,7 @@
 #include "support/cpushare.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
+#include "support/panelonport.h"
 #include "support/ordinaryuser.h"
 #include "support/simulatorprocess.h"
 #include "support/testsettings.h"
@@ -845,10 +846,7 @@ private:
     }
     [[nodiscard]] Form2 *openDialog() const
     {
-        for (Form2 *dialog : m_form->findChildren<Form2 *>())
-            if (dialog->isVisible())
-                return dialog;
-        return nullptr;
+        return openPortDialog(*m_form);
     }
     // "OK" or "Cancel".
     static void press(QWidget *dialog, const QString &which)

@@ -10,6 +10,7 @@
 #include "panel/form1.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
+#include "support/panelonport.h"
 #include "support/testsettings.h"
 
 #include <QGroupBox>
@@ -545,10 +546,7 @@ private:
     }
     [[nodiscard]] Form2 *openDialog() const
     {
-        for (Form2 *dialog : m_form->findChildren<Form2 *>())
-            if (dialog->isVisible())
-                return dialog;
-        return nullptr;
+        return openPortDialog(*m_form);
     }
     template <typename T>
     static T *control(QWidget *dialog, const char *name)

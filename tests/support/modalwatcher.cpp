@@ -39,7 +39,7 @@ void ModalWatcher::poll()
 void ModalWatcher::answerMessageBox(QMessageBox *box)
 {
     m_messageBoxes.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                           box->isModal()});
+                           box->isModal(), box->detailedText()});
     const QList<QAbstractButton *> buttons = box->buttons();
     if (buttons.isEmpty())
         box->close();
@@ -62,6 +62,9 @@ char *toString(const ModalWatcher::MessageBox &box)
     QString text;
     QDebug(&text).nospace() << "MessageBox(" << box.title << ", " << box.text << ", icon "
                             << box.icon << ", buttons " << box.buttons
-                            << (box.modal ? ", modal" : ", modeless") << ')';
+                            << (box.modal ? ", modal" : ", modeless");
+    if (!box.detail.isEmpty())
+        QDebug(&text).nospace() << ", detail " << box.detail;
+    QDebug(&text).nospace() << ')';
     return qstrdup(text.toUtf8().constData());
 }

@@ -25,8 +25,14 @@ public:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons buttons;
         bool modal = false;
+        // The box's detail text. Not compared: tests that care look at it alone.
+        QString detail = {};
 
-        friend bool operator==(const MessageBox &, const MessageBox &) = default;
+        friend bool operator==(const MessageBox &a, const MessageBox &b)
+        {
+            return a.title == b.title && a.text == b.text && a.icon == b.icon
+                && a.buttons == b.buttons && a.modal == b.modal;
+        }
         // For QCOMPARE's failure messages.
         friend char *toString(const MessageBox &box);
     };

@@ -12,6 +12,16 @@
 
 #include <memory>
 
+// The port dialog that `mainWindow` has open, if any (a closed one is on its
+// way out).
+[[nodiscard]] inline Form2 *openPortDialog(const QWidget &mainWindow)
+{
+    for (Form2 *dialog : mainWindow.findChildren<Form2 *>())
+        if (dialog->isVisible())
+            return dialog;
+    return nullptr;
+}
+
 // The real main window started from a stored link whose COM port is a
 // "Ports" entry of the test's choosing (a device or a network port), and the
 // port dialog reached through its "COM" button.
@@ -26,6 +36,11 @@ public:
     {
         TestSettings::mapPort(ComPort, entry);
         TestSettings::storeLink(QString::number(ComPort), QString::number(baudCode));
+        startFromTheStore();
+    }
+    // Starts the window from whatever the store holds.
+    void startFromTheStore()
+    {
         m_form = std::make_unique<Form1>(m_module);
         m_form->Form_Load();
         m_form->setFullView(true);
@@ -54,10 +69,7 @@ public:
     }
     [[nodiscard]] Form2 *openDialog() const
     {
-        for (Form2 *dialog : m_form->findChildren<Form2 *>())
-            if (dialog->isVisible())
-                return dialog;
-        return nullptr;
+        return openPortDialog(*m_form);
     }
     // "COM", then OK with the dialog's choice as it stands: the port opens again.
     [[nodiscard]] bool reopenThroughTheDialog()

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "log/logfile.h"
+
+#include <QPersistentModelIndex>
+#include <QWidget>
+
+#include <optional>
+
+class ExchangeLogModel;
+class ExchangeRecorder;
+class QLabel;
+class QPushButton;
+class QTreeView;
+
+// "Exchange Log": every frame sent and what came back, newest last, a hold's
+// frames as one group. It follows new rows while scrolled to the bottom and
+// holds still while the operator looks further back. Modeless; it changes
+// nothing of the exchange. Nothing goes to disk unless the operator saves.
+class ExchangeLogWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ExchangeLogWindow(ExchangeRecorder &recorder, QWidget *parent = nullptr);
+
+    // Writes every row of the log to `path` as `format`; the reason when it could not.
+    [[nodiscard]] std::optional<QString> saveTo(const QString &path, LogFile::Format format) const;
+    [[nodiscard]] std::optional<QString> saveTo(const QString &path) const
+    {
+        return saveTo(path, LogFile::formatFor(path));
+    }
+
+    [[nodiscard]] ExchangeLogModel &model() const { return *m_model; }
+    [[nodiscard]] QTreeView &view() const { return *m_view; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void save();
+    void clear();
+    void noteWhetherFollowing();
+    void rememberTopRow();
+    void followOrHoldStill();
+    void showSummary();
+
+    ExchangeRecorder &m_recorder;
+    ExchangeLogModel *const m_model;
+    QTreeView *const m_view;
+    QLabel *const m_summary;
+    QPushButton *const m_save;
+    QPushButton *const m_clear;
+    // Whether the view was at its last row when rows came or went.
+    bool m_following = true;
+    // The row at the top of the view.
+    QPersistentModelIndex m_topRow;
+};
