@@ -9,9 +9,9 @@ source "$(dirname "$0")/scripts/common.sh"
 # machine that gets Liberation may have no other face); desktop-file-utils and
 # appstream validate the install; cpack needs dpkg-dev (dpkg-shlibdeps) and
 # file to make the package; ser2net is the device server the network ports
-# are tested against.
+# are tested against; bash-completion runs rm740ctl's completion.
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
-    "${NETWORK_TEST_PACKAGES[@]}" \
+    "${NETWORK_TEST_PACKAGES[@]}" "${CTL_TEST_PACKAGES[@]}" \
     fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 

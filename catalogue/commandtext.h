@@ -10,6 +10,8 @@ namespace Catalogue {
 
 // Stands for the carriage return that ends every frame.
 inline constexpr QLatin1StringView CrMarker{"[CR]"};
+// Stands for a digit that is filled in before the command is sent.
+inline constexpr QChar Placeholder{u'%'};
 
 // Everything before the first "[" (all of `text` when it has none).
 [[nodiscard]] QStringView commandText(QStringView text);

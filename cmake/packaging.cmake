@@ -8,7 +8,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "A control panel for a data projector on a serial line: command buttons,\n"
     "arrows that repeat while held, a monitor of every exchange, replies to\n"
     "read commands in plain English and the projector's whole command set in\n"
-    "a list. Also holds rm740-sim, a simulated projector on a pseudo-terminal.")
+    "a list. Also holds rm740ctl, the same commands from a shell (for scripts,\n"
+    "schedules and many projectors at once), and rm740-sim, a simulated\n"
+    "projector on a pseudo-terminal.")
 set(CPACK_PACKAGE_CONTACT "rm740-control maintainers <rm740-control@maintainers.invalid>")
 set(CPACK_STRIP_FILES ON)
 

@@ -57,6 +57,8 @@ bool MSComm::PortOpen() const
 
 QString MSComm::deviceName() const
 {
+    if (!m_portEntry.isEmpty())
+        return m_portEntry;
     const auto store = LinkSettings::openStore();
     return PortNames::deviceFor(m_commPort, *store);
 }
@@ -74,6 +76,8 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
 
+    if (!m_portEntry.isEmpty())
+        return openTarget(PortTarget::fromEntry(m_portEntry));
     const auto store = LinkSettings::openStore();
     return openTarget(PortNames::targetFor(m_commPort, *store));
 }

@@ -31,6 +31,11 @@ public:
     [[nodiscard]] int CommPort() const { return m_commPort; }
     void setCommPort(int portNumber) { m_commPort = portNumber; }
 
+    // Opens this "Ports"-style entry (a device, socket://host:port or
+    // rfc2217://host:port) instead of what the store maps CommPort to; an
+    // empty entry goes back to the store's mapping.
+    void setPortEntry(const QString &entry) { m_portEntry = entry; }
+
     [[nodiscard]] QString Settings() const { return m_settings; }
     // False (and nothing changed) for a text that is not "baud,parity,data,stop".
     bool setSettings(const QString &settings);
@@ -77,6 +82,7 @@ private:
     // A few looks a second while a lost device is away.
     QTimer m_returnWatch;
     int m_commPort = 1;
+    QString m_portEntry;
     QString m_settings = QStringLiteral("9600,N,8,1");
     qint16 m_commEvent = 0;
     QString m_lastError;

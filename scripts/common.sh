@@ -14,6 +14,8 @@ RUNTIME_PACKAGES=(fonts-liberation2 qt6-qpa-plugins)
 ATSPI_TEST_PACKAGES=(python3-pyatspi at-spi2-core dbus-daemon xvfb xauth)
 # What the network port test needs: a real serial device server.
 NETWORK_TEST_PACKAGES=(ser2net)
+# What rm740ctl's completion test needs: bash's completion framework.
+CTL_TEST_PACKAGES=(bash-completion)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # install-check.sh [BUILD]: installs a build into a temporary prefix and checks
-# what a desktop finds there: both programs, the desktop entry and AppStream
-# metainfo (through their validators) and the icons the entry names. Then
+# what a desktop finds there: the programs, the desktop entry and AppStream
+# metainfo (through their validators) and the icons the entry names; and
+# what a shell finds: rm740ctl with its manual page and bash completion. Then
 # makes the Debian package with cpack and checks its contents and dependencies.
 set -euo pipefail
 BUILD="${1:-$(cd "$(dirname "$0")/.." && pwd)/build}"
@@ -14,9 +15,19 @@ fail() { echo "install check: FAILED: $*" >&2; exit 1; }
 cmake --install "$BUILD" --prefix "$PREFIX" >"$PREFIX.log" 2>&1 || { cat "$PREFIX.log" >&2; rm -f "$PREFIX.log"; fail "cmake --install"; }
 rm -f "$PREFIX.log"
 
-for program in rm740-control rm740-sim; do
+for program in rm740-control rm740-sim rm740ctl; do
     [ -x "$PREFIX/bin/$program" ] || fail "bin/$program is missing"
 done
+
+# rm740ctl runs from where it was put, and its manual page is of its version.
+MANUAL=share/man/man1/rm740ctl.1.gz
+COMPLETION=share/bash-completion/completions/rm740ctl
+[ -f "$PREFIX/$MANUAL" ] || fail "$MANUAL is missing"
+[ -f "$PREFIX/$COMPLETION" ] || fail "$COMPLETION is missing"
+version="$("$PREFIX/bin/rm740ctl" --version)" || fail "rm740ctl --version"
+gzip -dc "$PREFIX/$MANUAL" | grep -q "^\.TH RM740CTL 1 .*\"rm740-control ${version#rm740ctl }\"" \
+    || fail "the manual page is not of $version"
+grep -q "complete -F _rm740ctl rm740ctl" "$PREFIX/$COMPLETION" || fail "$COMPLETION completes no rm740ctl"
 
 entry="$PREFIX/share/applications/$ID.desktop"
 [ -f "$entry" ] || fail "the desktop entry is missing"
@@ -38,7 +49,8 @@ OUT="$PREFIX/package"
 deb="$(ls "$OUT"/rm740-control_*.deb 2>/dev/null | head -n1)"
 [ -n "$deb" ] || fail "cpack made no package"
 contents="$(dpkg-deb -c "$deb")"
-for file in usr/bin/rm740-control usr/bin/rm740-sim usr/share/applications/$ID.desktop; do
+for file in usr/bin/rm740-control usr/bin/rm740-sim usr/bin/rm740ctl usr/$MANUAL usr/$COMPLETION \
+    usr/share/applications/$ID.desktop; do
     grep -q " \./$file\$" <<<"$contents" || fail "the package lacks $file"
 done
 depends="$(dpkg-deb -f "$deb" Depends)"

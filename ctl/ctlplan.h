@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ctl/cataloguelisting.h"
+#include "ctl/portchoice.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What one call of rm740ctl is to do, read from its arguments.
+struct CtlPlan {
+    enum class Action {
+        Exchange,  // send the commands to every port
+        List,      // print catalogue entries
+        Help,
+        Version,
+        Refuse,    // the arguments were not understood: `error` says why
+    };
+
+    struct Command {
+        QString name;      // as typed: "status", "power on", "send CF BRIGHT 050"
+        QByteArray frame;  // command text and CR
+        friend bool operator==(const Command &, const Command &) = default;
+    };
+
+    Action action = Action::Refuse;
+    QString error;
+    QList<PortChoice> ports;          // none: the store's port, as the panel's start-up reads it
+    std::optional<quint8> baudCode;   // none: the store's, as the panel's start-up reads it
+    int timeoutMs = 0;
+    bool json = false;
+    QList<Command> commands;
+    CatalogueListing::Query query;
+};
+
+namespace CtlArguments {
+
+inline constexpr int LongestTimeoutMs = 3600 * 1000;
+
+// Reads the arguments, program name first. Options come before the first
+// command, so a text to send may start with "-".
+[[nodiscard]] CtlPlan parse(const QStringList &arguments);
+
+[[nodiscard]] QString usageLine();
+[[nodiscard]] QString helpText();
+
+} // namespace CtlArguments

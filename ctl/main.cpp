@@ -1,0 +1,81 @@
+// rm740ctl: the projector's commands from a shell, for scripts, schedules and
+// many projectors at once, on the same rules as the control panel.
+
+#include "ctl/cataloguelisting.h"
+#include "ctl/ctlplan.h"
+#include "ctl/fanout.h"
+#include "ctl/resultprinter.h"
+#include "link/linksettings.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+namespace {
+
+void say(std::FILE *stream, const QString &text)
+{
+    ResultPrinter::writeLine(stream, text.toLocal8Bit());
+}
+
+int refuse(const QString &error)
+{
+    say(stderr, QStringLiteral("rm740ctl: %1").arg(error));
+    say(stderr, CtlArguments::usageLine());
+    say(stderr, QStringLiteral("Try 'rm740ctl --help' for more."));
+    return ExitStatus::BadArguments;
+}
+
+int list(const CtlPlan &plan)
+{
+    for (const CatalogueListing::Row &row : CatalogueListing::rows(plan.query))
+        ResultPrinter::writeLine(stdout, plan.json ? CatalogueListing::json(row) : row.entry.toLocal8Bit());
+    return ExitStatus::Success;
+}
+
+int exchange(const CtlPlan &plan)
+{
+    // The store is only read, by the rules of the panel's start-up.
+    const auto store = LinkSettings::openStore();
+    QList<PortChoice> ports = plan.ports;
+    if (ports.isEmpty()) {
+        const qint16 stored = LinkSettings::readPortNumber(*store);
+        if (!LinkSettings::isUsablePort(stored)) {
+            say(stderr, QStringLiteral("rm740ctl: no port is stored (%1 in %2): give --port, or choose "
+                                       "one with the panel's \"COM\" button")
+                            .arg(QLatin1StringView(LinkSettings::ComPortKey), store->fileName()));
+            return ExitStatus::PortFailed;
+        }
+        ports.append(PortChoice::comPort(stored));
+    }
+    const quint8 baudCode = plan.baudCode.value_or(LinkSettings::readBaudCode(*store));
+
+    ResultPrinter printer(plan.json, ports.size() > 1);
+    FanOut fanOut(plan, ports, LinkSettings::serialParameters(baudCode), printer);
+    return fanOut.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("rm740ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+
+    const CtlPlan plan = CtlArguments::parse(QCoreApplication::arguments());
+    switch (plan.action) {
+    case CtlPlan::Action::Help:
+        std::fputs(qPrintable(CtlArguments::helpText()), stdout);
+        return ExitStatus::Success;
+    case CtlPlan::Action::Version:
+        say(stdout, QStringLiteral("rm740ctl %1").arg(QCoreApplication::applicationVersion()));
+        return ExitStatus::Success;
+    case CtlPlan::Action::Refuse:
+        return refuse(plan.error);
+    case CtlPlan::Action::List:
+        return list(plan);
+    case CtlPlan::Action::Exchange:
+        return exchange(plan);
+    }
+    return ExitStatus::BadArguments;
+}

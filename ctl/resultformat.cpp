@@ -1,0 +1,46 @@
+#include "ctl/resultformat.h"
+
+#include "exchange/monitorrendering.h"
+#include "exchange/replyinterpretation.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+
+std::optional<QString> ExchangeResult::status() const
+{
+    return ReplyInterpretation::statusFor(sent, MonitorRendering::render(reply), reply.size());
+}
+
+namespace ResultFormat {
+
+QString line(const ExchangeResult &result, bool withPort)
+{
+    QStringList fields;
+    if (withPort)
+        fields.append(result.port);
+    fields.append(MonitorRendering::render(result.sent));
+    // Nothing received renders as nothing, not as the lone leading space.
+    fields.append(result.reply.isEmpty() ? QString() : MonitorRendering::render(result.reply));
+    fields.append(result.status().value_or(QString()));
+    return fields.join(u'\t');
+}
+
+QByteArray json(const ExchangeResult &result)
+{
+    const std::optional<QString> status = result.status();
+    const QJsonObject object{
+        {QStringLiteral("port"), result.port},
+        {QStringLiteral("command"), result.command},
+        {QStringLiteral("sent"), QString::fromLatin1(result.sent)},
+        {QStringLiteral("reply"), QString::fromLatin1(result.reply)},
+        {QStringLiteral("complete"), result.complete},
+        {QStringLiteral("status"), status ? QJsonValue(*status) : QJsonValue(QJsonValue::Null)},
+        // Microseconds are as fine as the clock is worth here.
+        {QStringLiteral("elapsed_ms"), std::round(result.elapsedMs * 1000) / 1000},
+    };
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+} // namespace ResultFormat

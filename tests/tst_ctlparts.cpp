@@ -1,0 +1,355 @@
+// rm740ctl's pure parts: its arguments read into a plan, the ports it is
+// given, when a reply is over, the worst exit status, and its output lines.
+
+#include "ctl/cataloguelisting.h"
+#include "ctl/ctlplan.h"
+#include "ctl/exitstatus.h"
+#include "ctl/namedcommands.h"
+#include "ctl/replycompletion.h"
+#include "ctl/resultformat.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryFile>
+#include <QTest>
+
+namespace {
+
+CtlPlan planFor(const QStringList &arguments)
+{
+    return CtlArguments::parse(QStringList{"rm740ctl"} + arguments);
+}
+
+} // namespace
+
+class CtlPartsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void namedCommandSendsItsButtonsFrame_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("power on") << "power on" << QByteArray("C00\r");
+        QTest::newRow("power off") << "power off" << QByteArray("C01\r");
+        QTest::newRow("status") << "status" << QByteArray("CR0\r");
+        QTest::newRow("input") << "input" << QByteArray("CR1\r");
+        QTest::newRow("lamp-time") << "lamp-time" << QByteArray("CR3\r");
+        QTest::newRow("temperatures") << "temperatures" << QByteArray("CR6\r");
+        QTest::newRow("lamp-status") << "lamp-status" << QByteArray("CR LAMPSTS\r");
+        QTest::newRow("lamp-mode") << "lamp-mode" << QByteArray("CR7\r");
+        QTest::newRow("setting") << "setting" << QByteArray("CR4\r");
+    }
+    void namedCommandSendsItsButtonsFrame()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, frame);
+        const NamedCommands::Named *named = NamedCommands::byName(name);
+        QVERIFY(named);
+        QCOMPARE(NamedCommands::frameOf(*named), frame);
+        const CtlPlan plan = planFor(name.split(u' '));
+        QCOMPARE(plan.action, CtlPlan::Action::Exchange);
+        QCOMPARE(plan.commands, (QList<CtlPlan::Command>{{name, frame}}));
+    }
+
+    void everyNamedCommandIsOffered()
+    {
+        // The table above is the whole set: nothing named is left untested.
+        QCOMPARE(NamedCommands::all().size(), std::size_t(9));
+        QVERIFY(!NamedCommands::byName(QStringLiteral("power")));
+        QVERIFY(!NamedCommands::byName(QStringLiteral("Status")));
+    }
+
+    void argumentsBecomeAPlan_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<QByteArray>>("frames");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<int>("baudCode");  // 0: the store's
+        QTest::addColumn<bool>("json");
+
+        QTest::newRow("defaults") << QStringList{"status"} << QStringList{"status"}
+                                  << QList<QByteArray>{"CR0\r"} << 1000 << 0 << false;
+        QTest::newRow("every option") << QStringList{"--baud", "9600", "--timeout", "250", "--json", "power", "off"}
+                                      << QStringList{"power off"} << QList<QByteArray>{"C01\r"} << 250 << 96 << true;
+        QTest::newRow("19200") << QStringList{"--baud", "19200", "input"} << QStringList{"input"}
+                               << QList<QByteArray>{"CR1\r"} << 1000 << 192 << false;
+        QTest::newRow("several, in order") << QStringList{"power", "on", "send", "CF MIC ON", "lamp-mode"}
+                                           << QStringList{"power on", "send CF MIC ON", "lamp-mode"}
+                                           << QList<QByteArray>{"C00\r", "CF MIC ON\r", "CR7\r"} << 1000 << 0 << false;
+        QTest::newRow("send cut at its [") << QStringList{"send", "C0B[CR]  mute"} << QStringList{"send C0B[CR]  mute"}
+                                           << QList<QByteArray>{"C0B\r"} << 1000 << 0 << false;
+        QTest::newRow("a text like an option") << QStringList{"send", "--json"} << QStringList{"send --json"}
+                                               << QList<QByteArray>{"--json\r"} << 1000 << 0 << false;
+        QTest::newRow("a % after the [ counts not") << QStringList{"send", "CF GAMMA 1[CR] :% = 0-9"}
+                                                     << QStringList{"send CF GAMMA 1[CR] :% = 0-9"}
+                                                     << QList<QByteArray>{"CF GAMMA 1\r"} << 1000 << 0 << false;
+        QTest::newRow("--raw lets control characters through")
+            << QStringList{"--raw", "send", "C00\rC01"} << QStringList{"send C00\rC01"}
+            << QList<QByteArray>{"C00\rC01\r"} << 1000 << 0 << false;
+        QTest::newRow("Latin-1 with --raw") << QStringList{"--raw", "send", QStringLiteral("\u00e9")}
+                                            << QStringList{QStringLiteral("send \u00e9")}
+                                            << QList<QByteArray>{"\xe9\r"} << 1000 << 0 << false;
+        QTest::newRow("longest timeout") << QStringList{"--timeout", "3600000", "status"} << QStringList{"status"}
+                                         << QList<QByteArray>{"CR0\r"} << 3600000 << 0 << false;
+    }
+    void argumentsBecomeAPlan()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, names);
+        QFETCH(QList<QByteArray>, frames);
+        QFETCH(int, timeoutMs);
+        QFETCH(int, baudCode);
+        QFETCH(bool, json);
+        const CtlPlan plan = planFor(arguments);
+        QCOMPARE(plan.error, QString());
+        QCOMPARE(plan.action, CtlPlan::Action::Exchange);
+        QStringList seenNames;
+        QList<QByteArray> seenFrames;
+        for (const CtlPlan::Command &c : plan.commands) {
+            seenNames.append(c.name);
+            seenFrames.append(c.frame);
+        }
+        QCOMPARE(seenNames, names);
+        QCOMPARE(seenFrames, frames);
+        QCOMPARE(plan.timeoutMs, timeoutMs);
+        QCOMPARE(plan.baudCode.value_or(0), baudCode);
+        QCOMPARE(plan.json, json);
+        QVERIFY(plan.ports.isEmpty());
+    }
+
+    void refusalsSayWhy_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("nothing") << QStringList() << "no command given";
+        QTest::newRow("placeholder") << QStringList{"send", "CF BRIGHT 0%%"}
+                                     << "\"CF BRIGHT 0%%\" still has a \"%\": replace each \"%\" by a digit (0-9), "
+                                        "or give --raw to send it as it is";
+        QTest::newRow("beyond Latin-1 even with --raw") << QStringList{"--raw", "send", QStringLiteral("C\u0100")}
+                                                        << QStringLiteral("\"C\u0100\" has characters that are no bytes (Latin-1)");
+        QTest::newRow("a tab") << QStringList{"send", "C00\t"} << "\"C00\t\" has control characters; give --raw to send them";
+        QTest::newRow("timeout too long") << QStringList{"--timeout", "3600001", "status"}
+                                          << "--timeout is a number of milliseconds from 1 to 3600000, not \"3600001\"";
+        QTest::newRow("timeout with a sign") << QStringList{"--timeout", "+100", "status"}
+                                             << "--timeout is a number of milliseconds from 1 to 3600000, not \"+100\"";
+        QTest::newRow("baud as a code") << QStringList{"--baud", "192", "status"} << "--baud is 9600 or 19200, not \"192\"";
+        QTest::newRow("empty port") << QStringList{"--port", "", "status"}
+                                    << "--port needs a port: COMn, a device or a network URL";
+    }
+    void refusalsSayWhy()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        const CtlPlan plan = planFor(arguments);
+        QCOMPARE(plan.action, CtlPlan::Action::Refuse);
+        QCOMPARE(plan.error, error);
+        QVERIFY(plan.commands.isEmpty());
+    }
+
+    void helpAndVersionWinOverTheRest_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<CtlPlan::Action>("action");
+        QTest::newRow("--help") << QStringList{"--help"} << CtlPlan::Action::Help;
+        QTest::newRow("-h with a bad command") << QStringList{"-h", "stats"} << CtlPlan::Action::Help;
+        QTest::newRow("--version") << QStringList{"--version", "status"} << CtlPlan::Action::Version;
+        QTest::newRow("list") << QStringList{"list"} << CtlPlan::Action::List;
+    }
+    void helpAndVersionWinOverTheRest()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(CtlPlan::Action, action);
+        QCOMPARE(planFor(arguments).action, action);
+    }
+
+    void listReadsItsListAndWord_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<CatalogueListing::Query>("query");
+        QTest::newRow("all") << QStringList{"list"} << CatalogueListing::Query{};
+        QTest::newRow("a list") << QStringList{"list", "expand"} << CatalogueListing::Query{Catalogue::List::Expand, {}};
+        QTest::newRow("a word") << QStringList{"list", "lamp"} << CatalogueListing::Query{std::nullopt, "lamp"};
+        QTest::newRow("both") << QStringList{"list", "read", "lamp"}
+                              << CatalogueListing::Query{Catalogue::List::Read, "lamp"};
+        // A list's name in another case is a word.
+        QTest::newRow("Basic is a word") << QStringList{"list", "Basic"} << CatalogueListing::Query{std::nullopt, "Basic"};
+    }
+    void listReadsItsListAndWord()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(CatalogueListing::Query, query);
+        const CtlPlan plan = planFor(arguments);
+        QCOMPARE(plan.action, CtlPlan::Action::List);
+        QVERIFY(plan.query == query);
+    }
+
+    void catalogueRowsAreFilteredByListAndWord_data()
+    {
+        QTest::addColumn<CatalogueListing::Query>("query");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("all") << CatalogueListing::Query{} << 486 << "C00[CR]     POWER ON";
+        QTest::newRow("read") << CatalogueListing::Query{Catalogue::List::Read, {}} << 91
+                              << "CR BRIGHT[CR] \t:Get Brightness value";
+        QTest::newRow("any case") << CatalogueListing::Query{Catalogue::List::Expand, "bright 0%"} << 1
+                                  << "CF BRIGHT 0%%[CR]  \t\t:% = 0-9";
+        QTest::newRow("none") << CatalogueListing::Query{std::nullopt, "xyzzy"} << 0 << QString();
+    }
+    void catalogueRowsAreFilteredByListAndWord()
+    {
+        QFETCH(CatalogueListing::Query, query);
+        QFETCH(int, count);
+        QFETCH(QString, first);
+        const QList<CatalogueListing::Row> rows = CatalogueListing::rows(query);
+        QCOMPARE(rows.size(), count);
+        if (count > 0)
+            QCOMPARE(rows.front().entry, first);
+    }
+
+    void portArgumentNamesItsPort_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<int>("comNumber");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("error");
+
+        QTest::newRow("COM3") << "COM3" << 3 << QString() << QString();
+        QTest::newRow("com15") << "com15" << 15 << QString() << QString();
+        QTest::newRow("a bare 1") << "1" << 1 << QString() << QString();
+        QTest::newRow("a device") << "/dev/ttyUSB0" << 0 << "/dev/ttyUSB0" << QString();
+        QTest::newRow("a relative device") << "ttyUSB0" << 0 << "ttyUSB0" << QString();
+        QTest::newRow("raw TCP") << "socket://10.0.0.7:4001" << 0 << "socket://10.0.0.7:4001" << QString();
+        QTest::newRow("RFC 2217 on IPv6") << "rfc2217://[2001:db8::7]:2217" << 0 << "rfc2217://[2001:db8::7]:2217"
+                                          << QString();
+        QTest::newRow("COM16") << "COM16" << 0 << QString() << "COM16 is not a port the panel uses (COM1 to COM15)";
+        QTest::newRow("COM99999") << "COM99999" << 0 << QString()
+                                  << "COM99999 is not a port the panel uses (COM1 to COM15)";
+        QTest::newRow("COMA") << "COMA" << 0 << QString() << "COMA is no COM number (COM1 to COM15)";
+        QTest::newRow("port 0") << "socket://10.0.0.7:0" << 0 << QString()
+                                << "socket://10.0.0.7:0 is no network port: the port must be a number from 1 to 65535";
+    }
+    void portArgumentNamesItsPort()
+    {
+        QFETCH(QString, argument);
+        QFETCH(int, comNumber);
+        QFETCH(QString, entry);
+        QFETCH(QString, error);
+        QString told;
+        const std::optional<PortChoice> choice = PortChoice::fromArgument(argument, &told);
+        QCOMPARE(told, error);
+        QCOMPARE(choice.has_value(), error.isEmpty());
+        if (choice)
+            QCOMPARE(*choice, (PortChoice{argument, comNumber, entry}));
+    }
+
+    void portsFileListsOnePortALine()
+    {
+        QCOMPARE(portsFileLines(u"# rooms\nCOM1\n\n  /dev/ttyUSB0  \r\n\t# off for repair\nsocket://a:1"),
+                 (QStringList{"COM1", "/dev/ttyUSB0", "socket://a:1"}));
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write("COM2\n# COM3\n/dev/ttyS4\n");
+        file.flush();
+        const CtlPlan plan = planFor({"--port", "COM1", "--ports-file", file.fileName(), "status"});
+        QCOMPARE(plan.ports, (QList<PortChoice>{{"COM1", 1, {}}, {"COM2", 2, {}}, {"/dev/ttyS4", 0, "/dev/ttyS4"}}));
+
+        QTemporaryFile empty;
+        QVERIFY(empty.open());
+        empty.write("# nothing yet\n");
+        empty.flush();
+        const CtlPlan refused = planFor({"--ports-file", empty.fileName(), "status"});
+        QCOMPARE(refused.action, CtlPlan::Action::Refuse);
+        QCOMPARE(refused.error, QStringLiteral("the ports file %1 lists no port").arg(empty.fileName()));
+    }
+
+    void replyEndsAtItsCrOrALoneAck_data()
+    {
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<int>("length");  // -1: not complete yet
+        QTest::newRow("nothing") << QByteArray() << -1;
+        QTest::newRow("digits, no CR yet") << QByteArray("00") << -1;
+        QTest::newRow("a reply") << QByteArray("00\r") << 3;
+        QTest::newRow("a lone CR") << QByteArray("\r") << 1;
+        QTest::newRow("ACK") << QByteArray("\x06") << 1;
+        QTest::newRow("ACK and more") << QByteArray("\x06" "00\r") << 1;
+        QTest::newRow("noise after the CR") << QByteArray("000 ECO\rxy\r") << 8;
+        QTest::newRow("an ACK inside is data") << QByteArray("0\x06") << -1;
+        QTest::newRow("LF is no end") << QByteArray("00\n") << -1;
+    }
+    void replyEndsAtItsCrOrALoneAck()
+    {
+        QFETCH(QByteArray, received);
+        QFETCH(int, length);
+        QCOMPARE(ReplyCompletion::completeLength(received).value_or(-1), qsizetype(length));
+    }
+
+    void worstExitStatusWins_data()
+    {
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<int>("worst");
+        QTest::newRow("all well") << 0 << 0 << 0;
+        QTest::newRow("no reply over success") << 0 << 3 << 3;
+        QTest::newRow("a port over no reply") << 3 << 2 << 2;
+        QTest::newRow("a port over no reply, other order") << 2 << 3 << 2;
+        QTest::newRow("bad arguments over all") << 2 << 64 << 64;
+    }
+    void worstExitStatusWins()
+    {
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(int, worst);
+        QCOMPARE(int(ExitStatus::worse(ExitStatus::Code(a), ExitStatus::Code(b))), worst);
+    }
+
+    void exchangePrintsAsALine_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("withPort");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("status") << QByteArray("CR0\r") << QByteArray("00\r") << false
+                                << " C R 0  [CR] \t 0 0  [CR] \t Power ON";
+        QTest::newRow("with the port") << QByteArray("CR LAMPSTS\r") << QByteArray("000 1X\r") << true
+                                       << "COM2\t C R _ L A M P S T S  [CR] \t 0 0 0 _ 1 X  [CR] \t Lamp is failure";
+        QTest::newRow("lamp time from an empty status") << QByteArray("CR3\r") << QByteArray("12345\r") << false
+                                                        << " C R 3  [CR] \t 1 2 3 4 5  [CR] \t 1 2 3 4 5   Hour Use";
+        QTest::newRow("an ACK, no decoder") << QByteArray("C00\r") << QByteArray("\x06") << false
+                                            << " C 0 0  [CR] \t  [ACK] \t";
+        QTest::newRow("nothing came") << QByteArray("CR0\r") << QByteArray() << true << "COM2\t C R 0  [CR] \t\t";
+        QTest::newRow("unknown to the decoder") << QByteArray("CR1\r") << QByteArray("9\r") << false
+                                                << " C R 1  [CR] \t 9  [CR] \t";
+    }
+    void exchangePrintsAsALine()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, withPort);
+        QFETCH(QString, line);
+        const ExchangeResult result{"COM2", "x", sent, reply, !reply.isEmpty(), 1.0};
+        QCOMPARE(ResultFormat::line(result, withPort), line);
+    }
+
+    void exchangePrintsAsJson()
+    {
+        const ExchangeResult result{"socket://h:1", "send CF MIC ON", "CF MIC ON\r", QByteArray("\x06\xff", 2),
+                                    false, 12.34567};
+        const QByteArray json = ResultFormat::json(result);
+        QVERIFY2(!json.contains('\n') && !json.contains('\x06'), json);
+        const QJsonObject object = QJsonDocument::fromJson(json).object();
+        QCOMPARE(object.value("port").toString(), QStringLiteral("socket://h:1"));
+        QCOMPARE(object.value("command").toString(), QStringLiteral("send CF MIC ON"));
+        QCOMPARE(object.value("sent").toString(), QStringLiteral("CF MIC ON\r"));
+        QCOMPARE(object.value("reply").toString(), QStringLiteral("\u0006\u00ff"));
+        QCOMPARE(object.value("complete"), QJsonValue(false));
+        QCOMPARE(object.value("status"), QJsonValue(QJsonValue::Null));
+        QCOMPARE(object.value("elapsed_ms").toDouble(), 12.346);
+        QCOMPARE(object.size(), 7);
+    }
+};
+
+QTEST_GUILESS_MAIN(CtlPartsTest)
+#include "tst_ctlparts.moc"
