@@ -99,8 +99,8 @@ trap 'exit 130' INT TERM
 elapsed() {  # elapsed LABEL COMMAND...: runs COMMAND (its output also to the log), notes how long it took
     local label="$1" started=$SECONDS status=0; shift
     echo "== $label" | tee -a "$LOG"
-    "$@" 2>&1 | tee -a "$LOG" || true
-    status=${PIPESTATUS[0]}
+    # The command's own status, not tee's.
+    "$@" 2>&1 | tee -a "$LOG" || status=${PIPESTATUS[0]}
     SUMMARY+=("$(printf '%-58s %4d s  %s' "$label" $((SECONDS - started)) \
         "$([ $status -eq 0 ] && echo passed || echo "FAILED ($status)")")")
     return $status
