@@ -8,7 +8,7 @@
 #include "link/form2.h"
 #include "link/linksettings.h"
 #include "link/mscomm.h"
-#include "link/serialdevices.h"
+#include "link/portsgroup.h"
 #include "look/twips.h"
 #include "panel/holdrepeat.h"
 #include "panel/paneltable.h"
@@ -25,7 +25,7 @@ void Form1::Form_Load()
     const auto store = LinkSettings::openStore();
     // An adapter plugged in for the first time gets its own COM number now,
     // so that a stored number can lead to it.
-    (void)SerialDevices::numberNewAdapters(*store);
+    (void)PortsGroup::numberNewAdapters(*store, *m_devices);
     m_module.portNumber = LinkSettings::readPortNumber(*store);
     if (!LinkSettings::isUsablePort(m_module.portNumber)) {
         showPortSettingsDialogAtStartUp();
@@ -36,6 +36,7 @@ void Form1::Form_Load()
         m_module.baudCode = LinkSettings::Baud19200;
     (void)m_MSComm1->setSettings(LinkSettings::serialParameters(m_module.baudCode));
     m_MSComm1->setCommPort(m_module.portNumber);
+    m_MSComm1->setPortEntry(PortsGroup::entryFor(m_module.portNumber, *store));
 
     if (!m_MSComm1->setPortOpen(true)) {
         showPortSettingsDialogAtStartUp();
@@ -79,7 +80,7 @@ void Form1::showPortSettingsDialogAtStartUp()
 {
     // Modal over the not yet visible main window; its OK and Cancel show the
     // main window when they succeed. Closing it just lets start-up finish.
-    m_Form2 = new Form2(m_module, *m_MSComm1, *this);
+    m_Form2 = new Form2(m_module, *m_MSComm1, *this, *m_devices);
     m_Form2->exec();
 }
 

@@ -6,6 +6,7 @@
 #include "ctl/fanout.h"
 #include "ctl/resultprinter.h"
 #include "link/linksettings.h"
+#include "link/portsgroup.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -46,6 +47,11 @@ int exchange(const CtlPlan &plan)
             return ExitStatus::PortFailed;
         }
         ports.append(PortChoice::comPort(stored));
+    }
+    // A COM number opens what the store's "Ports" group maps it to, as in the panel.
+    for (PortChoice &port : ports) {
+        if (port.comNumber > 0)
+            port.entry = PortsGroup::entryFor(port.comNumber, *store);
     }
     const quint8 baudCode = plan.baudCode.value_or(LinkSettings::readBaudCode(*store));
 

@@ -3,7 +3,7 @@
 #include "link/linksettings.h"
 #include "link/numericprefix.h"
 #include "link/portnames.h"
-#include "link/porttarget.h"
+#include "transports/porttarget.h"
 
 #include <algorithm>
 #include <limits>

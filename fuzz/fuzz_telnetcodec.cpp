@@ -2,8 +2,8 @@
 // or in two, keeps every subnegotiation within its bound and never makes more
 // line data than bytes came in; the RFC 2217 client answers in proportion;
 // and any line data encoded comes back as it was.
-#include "link/rfc2217client.h"
-#include "link/telnetcodec.h"
+#include "rfc2217/rfc2217client.h"
+#include "rfc2217/telnetcodec.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "link/numericprefix.h"
-#include "link/portdescription.h"
-#include "link/serialdevices.h"
+#include "devices/portdescription.h"
+#include "link/portsgroup.h"
 #include "look/captionfont.h"
 #include "look/twips.h"
 
@@ -35,11 +35,12 @@ enum class Kind { Frame, TextBox, Option, Button, Label };
 
 } // namespace
 
-Form2::Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow)
+Form2::Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow, const DeviceSource &devices)
     : QDialog(&mainWindow)
     , m_module(module)
     , m_MSComm1(MSComm1)
     , m_mainWindow(mainWindow)
+    , m_devices(devices)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -186,18 +187,25 @@ void Form2::describePorts()
     // Adapters plugged in for the first time get their numbers before the
     // operator chooses one.
     const auto store = LinkSettings::openStore();
-    (void)SerialDevices::numberNewAdapters(*store);
-    const SerialDevices::DeviceList devices = SerialDevices::listed();
+    (void)PortsGroup::numberNewAdapters(*store, m_devices);
+    const DeviceList devices = m_devices.listed();
     for (QAbstractButton *option : m_portOptions->buttons()) {
         const QString text =
-            PortDescription::describe(SerialDevices::port(m_portOptions->id(option), *store, devices));
+            PortDescription::describe(PortsGroup::port(m_portOptions->id(option), *store, devices));
         option->setToolTip(text);
         option->setAccessibleDescription(text);
     }
     QList<PortDescription::Port> others;
     for (int number = 6; number <= LinkSettings::LastPort; ++number)
-        others.append(SerialDevices::port(number, *store, devices));
+        others.append(PortsGroup::port(number, *store, devices));
     m_Text1->setToolTip(PortDescription::otherPorts(others));
+}
+
+bool Form2::openChosenPort()
+{
+    m_MSComm1.setCommPort(m_module.portNumber);
+    m_MSComm1.setPortEntry(PortsGroup::entryFor(m_module.portNumber, *LinkSettings::openStore()));
+    return m_MSComm1.setPortOpen(true);
 }
 
 void Form2::Option1_Click() { m_module.baudCode = LinkSettings::Baud9600; }
@@ -231,8 +239,7 @@ void Form2::Command1_Click()
         showRetryComport();
         return;
     }
-    m_MSComm1.setCommPort(m_module.portNumber);
-    if (!m_MSComm1.setPortOpen(true)) {
+    if (!openChosenPort()) {
         showRetryComport(m_MSComm1.errorString());
         return;
     }
@@ -249,8 +256,7 @@ void Form2::Command2_Click()
     if (LinkSettings::isUsablePort(m_module.portNumber)) {
         m_module.baudCode = m_module.previousBaudCode;
         applyBaudCode();
-        m_MSComm1.setCommPort(m_module.portNumber);
-        if (m_MSComm1.setPortOpen(true)) {
+        if (openChosenPort()) {
             unload();
             m_mainWindow.show();
             return;

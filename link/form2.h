@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class DeviceSource;
 class MSComm;
 class QButtonGroup;
 class QLineEdit;
@@ -17,8 +18,9 @@ class Form2 : public QDialog
     Q_OBJECT
 
 public:
-    // `mainWindow` is the dialog's parent, shown when OK or Cancel succeeds.
-    Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow);
+    // `mainWindow` is the dialog's parent, shown when OK or Cancel succeeds;
+    // `devices` lists the serial devices the port options describe.
+    Form2(Module1 &module, MSComm &MSComm1, QWidget &mainWindow, const DeviceSource &devices);
     ~Form2() override;
 
 protected:
@@ -48,10 +50,13 @@ private:
     void unload();
     // `reason`: why the port did not open, where it was tried.
     void showRetryComport(const QString &reason = {});
+    // Opens the port the link values name, as the store maps it.
+    [[nodiscard]] bool openChosenPort();
 
     Module1 &m_module;
     MSComm &m_MSComm1;
     QWidget &m_mainWindow;
+    const DeviceSource &m_devices;
     QButtonGroup *m_speedOptions = nullptr;
     QButtonGroup *m_portOptions = nullptr;
     QLineEdit *m_Text1 = nullptr;

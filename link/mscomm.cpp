@@ -1,14 +1,12 @@
 #include "link/mscomm.h"
 
-#include "link/linksettings.h"
-#include "link/localdevicetransport.h"
+#include "transports/localdevicetransport.h"
 #include "link/portnames.h"
-#include "link/rawtcptransport.h"
-#include "link/rfc2217transport.h"
-#include "link/serialparameters.h"
+#include "transports/rawtcptransport.h"
+#include "transports/rfc2217transport.h"
+#include "rfc2217/serialparameters.h"
 
 #include <QFileInfo>
-#include <QSettings>
 
 namespace {
 
@@ -57,10 +55,7 @@ bool MSComm::PortOpen() const
 
 QString MSComm::deviceName() const
 {
-    if (!m_portEntry.isEmpty())
-        return m_portEntry;
-    const auto store = LinkSettings::openStore();
-    return PortNames::deviceFor(m_commPort, *store);
+    return m_portEntry.isEmpty() ? PortNames::defaultDevice(m_commPort) : m_portEntry;
 }
 
 bool MSComm::setPortOpen(bool open)
@@ -76,10 +71,7 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
 
-    if (!m_portEntry.isEmpty())
-        return openTarget(PortTarget::fromEntry(m_portEntry));
-    const auto store = LinkSettings::openStore();
-    return openTarget(PortNames::targetFor(m_commPort, *store));
+    return openTarget(PortTarget::fromEntry(deviceName()));
 }
 
 bool MSComm::openTarget(const PortTarget &target)

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "link/porttarget.h"
+#include "transports/porttarget.h"
 
 class PortTransport;
 
@@ -31,9 +31,9 @@ public:
     [[nodiscard]] int CommPort() const { return m_commPort; }
     void setCommPort(int portNumber) { m_commPort = portNumber; }
 
-    // Opens this "Ports"-style entry (a device, socket://host:port or
-    // rfc2217://host:port) instead of what the store maps CommPort to; an
-    // empty entry goes back to the store's mapping.
+    // What opening reaches: a device, socket://host:port or rfc2217://host:port,
+    // as the store's "Ports" group resolves CommPort (see PortsGroup) or as
+    // given. Empty: CommPort's default device.
     void setPortEntry(const QString &entry) { m_portEntry = entry; }
 
     [[nodiscard]] QString Settings() const { return m_settings; }
@@ -59,7 +59,7 @@ public:
     [[nodiscard]] QByteArray Input();
     [[nodiscard]] qint16 CommEvent() const { return m_commEvent; }
 
-    // The device or network port (its "Ports" entry) the current CommPort opens.
+    // The device or network port that opening reaches.
     [[nodiscard]] QString deviceName() const;
 
 signals:

@@ -6,6 +6,7 @@
 #include "exchange/monitorline.h"
 #include "exchange/readoutline.h"
 #include "link/form2.h"
+#include "devices/devicelist.h"
 #include "link/mscomm.h"
 #include "log/exchangelogaccess.h"
 #include "look/accessibleroles.h"
@@ -115,6 +116,7 @@ QString description(const PanelTable::Button &entry)
 Form1::Form1(Module1 &module, QWidget *parent)
     : QWidget(parent)
     , m_module(module)
+    , m_devices(&SystemDevices::instance())
     , m_MSComm1(new MSComm(this))
     , m_faces(new FlatFaceStyle(this))
 {
@@ -292,7 +294,7 @@ void Form1::Command33_Click()
         m_Form2->activateWindow();
         return;
     }
-    m_Form2 = new Form2(m_module, *m_MSComm1, *this);
+    m_Form2 = new Form2(m_module, *m_MSComm1, *this, *m_devices);
     m_Form2->show();
 }
 

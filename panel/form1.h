@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class DeviceSource;
 class Exchange;
 class ExchangeLogAccess;
 class FlatFaceStyle;
@@ -35,6 +36,8 @@ public:
     explicit Form1(Module1 &module, QWidget *parent = nullptr);
     ~Form1() override;
 
+    // Where start-up and the port dialog find serial devices (the system by default).
+    void setDeviceSource(const DeviceSource &devices) { m_devices = &devices; }
     // Start-up: reads the stored link, opens the port, places the window.
     void Form_Load();
 
@@ -90,6 +93,7 @@ private:
     void centreAgainOnceFramed();
 
     Module1 &m_module;
+    const DeviceSource *m_devices;
     MSComm *const m_MSComm1;
     // Draws the coloured buttons' faces.
     FlatFaceStyle *const m_faces;

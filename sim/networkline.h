@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/rfc2217server.h"
+#include "rfc2217/rfc2217server.h"
 #include "sim/simulatorline.h"
 
 #include <QHostAddress>

@@ -1,6 +1,6 @@
 #include "sim/simulatoroptions.h"
 
-#include "link/porttarget.h"
+#include "transports/porttarget.h"
 
 #include <QCommandLineParser>
 #include <QHostAddress>

@@ -1,8 +1,8 @@
 // The rules that give USB-serial adapters COM numbers of their own, and what
 // the port dialog says of each number.
 
-#include "link/adapternumbers.h"
-#include "link/portdescription.h"
+#include "devices/adapternumbers.h"
+#include "devices/portdescription.h"
 
 #include <QSerialPortInfo>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "link/linksettings.h"
 #include "link/numericprefix.h"
-#include "link/portnames.h"
-#include "link/serialparameters.h"
+#include "link/portsgroup.h"
+#include "rfc2217/serialparameters.h"
 #include "support/testsettings.h"
 
 #include <QSettings>
@@ -154,14 +154,14 @@ private slots:
     {
         auto store = LinkSettings::openStore();
 #ifdef Q_OS_WIN
-        QCOMPARE(PortNames::deviceFor(3, *store), QStringLiteral("COM3"));
+        QCOMPARE(PortsGroup::entryFor(3, *store), QStringLiteral("COM3"));
 #else
-        QCOMPARE(PortNames::deviceFor(1, *store), QStringLiteral("/dev/ttyS0"));
-        QCOMPARE(PortNames::deviceFor(15, *store), QStringLiteral("/dev/ttyS14"));
+        QCOMPARE(PortsGroup::entryFor(1, *store), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(PortsGroup::entryFor(15, *store), QStringLiteral("/dev/ttyS14"));
         TestSettings::mapPort(3, QStringLiteral("/dev/ttyUSB0"));
         auto reread = LinkSettings::openStore();
-        QCOMPARE(PortNames::deviceFor(3, *reread), QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(PortNames::deviceFor(4, *reread), QStringLiteral("/dev/ttyS3"));
+        QCOMPARE(PortsGroup::entryFor(3, *reread), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(PortsGroup::entryFor(4, *reread), QStringLiteral("/dev/ttyS3"));
 #endif
     }
 

@@ -1,8 +1,8 @@
 // What a "Ports" entry names: a device, or a network port behind a device
 // server, and which COM number reaches which.
 
-#include "link/portnames.h"
-#include "link/porttarget.h"
+#include "link/portsgroup.h"
+#include "transports/porttarget.h"
 #include "support/testsettings.h"
 #include "link/linksettings.h"
 
@@ -120,14 +120,14 @@ private slots:
         TestSettings::mapPort(4, QStringLiteral("  rfc2217://10.0.0.7:2217 "));
         TestSettings::mapPort(5, QStringLiteral("socket://10.0.0.7"));
         auto store = LinkSettings::openStore();
-        QCOMPARE(PortNames::targetFor(4, *store), PortTarget::fromEntry(QStringLiteral("rfc2217://10.0.0.7:2217")));
-        QCOMPARE(PortNames::targetFor(5, *store).kind, Kind::Invalid);
+        QCOMPARE(PortsGroup::targetFor(4, *store), PortTarget::fromEntry(QStringLiteral("rfc2217://10.0.0.7:2217")));
+        QCOMPARE(PortsGroup::targetFor(5, *store).kind, Kind::Invalid);
 #ifdef Q_OS_WIN
-        QCOMPARE(PortNames::targetFor(3, *store), PortTarget::fromDevice(QStringLiteral("COM3")));
-        QCOMPARE(PortNames::targetFor(6, *store), PortTarget::fromDevice(QStringLiteral("COM6")));
+        QCOMPARE(PortsGroup::targetFor(3, *store), PortTarget::fromDevice(QStringLiteral("COM3")));
+        QCOMPARE(PortsGroup::targetFor(6, *store), PortTarget::fromDevice(QStringLiteral("COM6")));
 #else
-        QCOMPARE(PortNames::targetFor(3, *store), PortTarget::fromDevice(QStringLiteral("/dev/ttyUSB0")));
-        QCOMPARE(PortNames::targetFor(6, *store), PortTarget::fromDevice(QStringLiteral("/dev/ttyS5")));
+        QCOMPARE(PortsGroup::targetFor(3, *store), PortTarget::fromDevice(QStringLiteral("/dev/ttyUSB0")));
+        QCOMPARE(PortsGroup::targetFor(6, *store), PortTarget::fromDevice(QStringLiteral("/dev/ttyS5")));
 #endif
     }
 };

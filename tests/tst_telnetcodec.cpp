@@ -1,11 +1,11 @@
 // The telnet framing, option negotiation and COM-PORT-OPTION commands of
 // RFC 2217, and the client and server sides built on them, without sockets.
 
-#include "link/comportoption.h"
-#include "link/rfc2217client.h"
-#include "link/rfc2217server.h"
-#include "link/telnetcodec.h"
-#include "link/telnetoptions.h"
+#include "rfc2217/comportoption.h"
+#include "rfc2217/rfc2217client.h"
+#include "rfc2217/rfc2217server.h"
+#include "rfc2217/telnetcodec.h"
+#include "rfc2217/telnetoptions.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -2,7 +2,6 @@
 // and when the dialog opens, what the dialog says of each number, why a port
 // did not open, and a pulled cable that comes back by itself.
 
-#include "link/serialdevices.h"
 #include "support/cpushare.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
@@ -52,11 +51,12 @@ private slots:
         m_projector = std::make_unique<FakeProjector>();
         QVERIFY(m_projector->open());
         QVERIFY(m_folder.isValid());
+        m_panel.useDevices(m_devices);
     }
 
     void cleanup()
     {
-        SerialDevices::replaceListForTesting({});
+        m_devices.devices.clear();
         m_panel.reset();
         m_watcher.reset();
         m_projector.reset();
@@ -105,7 +105,7 @@ private slots:
 
     void withNoAdapterNothingIsWritten()
     {
-        SerialDevices::replaceListForTesting([] { return SerialDevices::DeviceList{}; });
+        m_devices.devices.clear();
         TestSettings::mapPort(1, m_projector->devicePath());
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         const QByteArray before = TestSettings::storeFileBytes();
@@ -119,7 +119,7 @@ private slots:
 
     void theDialogSaysWhatIsBehindEachNumber()
     {
-        SerialDevices::replaceListForTesting([] { return SerialDevices::DeviceList{}; });
+        m_devices.devices.clear();
         TestSettings::mapPort(3, QStringLiteral("/nonexistent/ttyUSB5"));
         TestSettings::mapPort(4, QStringLiteral("socket://10.0.0.7:4001"));
         TestSettings::mapPort(7, m_projector->devicePath());
@@ -157,7 +157,7 @@ private slots:
     {
         QFETCH(QString, blocker);
         QFETCH(QString, reason);
-        SerialDevices::replaceListForTesting([] { return SerialDevices::DeviceList{}; });
+        m_devices.devices.clear();
         TestSettings::mapPort(1, m_projector->devicePath());
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         m_panel.startFromTheStore();
@@ -307,7 +307,7 @@ private:
         device.description = QStringLiteral("FT232R USB UART");
         device.serialNumber = serial;
         device.isUsbAdapter = true;
-        SerialDevices::replaceListForTesting([device] { return SerialDevices::DeviceList{device}; });
+        m_devices.devices = {device};
         return link;
     }
 
@@ -326,6 +326,7 @@ private:
     std::unique_ptr<ModalWatcher> m_watcher;
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_replacement;
+    ListedDevices m_devices;
     PanelOnPort m_panel;
     QList<std::pair<QString, mode_t>> m_modes;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/module1.h"
+#include "devices/devicelist.h"
 #include "link/form2.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
@@ -42,10 +43,14 @@ public:
     void startFromTheStore()
     {
         m_form = std::make_unique<Form1>(m_module);
+        if (m_devices)
+            m_form->setDeviceSource(*m_devices);
         m_form->Form_Load();
         m_form->setFullView(true);
         m_form->show();
     }
+    // The serial devices start-up and the dialog see, instead of the system's.
+    void useDevices(const DeviceSource &devices) { m_devices = &devices; }
     void reset()
     {
         m_form.reset();
@@ -88,5 +93,14 @@ public:
 
 private:
     Module1 m_module;
+    const DeviceSource *m_devices = nullptr;
     std::unique_ptr<Form1> m_form;
+};
+
+// A device list of the test's own.
+class ListedDevices final : public DeviceSource
+{
+public:
+    [[nodiscard]] DeviceList listed() const override { return devices; }
+    DeviceList devices;
 };
