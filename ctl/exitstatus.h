@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/exchangeoutcome.h"
+
 // rm740ctl's exit status: what went wrong, worst over every port.
 namespace ExitStatus {
 
@@ -23,6 +25,17 @@ enum Code : int {
         return 3;
     };
     return rank(a) >= rank(b) ? a : b;
+}
+
+// What one command's outcome makes of the run.
+[[nodiscard]] constexpr Code of(ExchangeOutcome outcome)
+{
+    switch (outcome) {
+    case ExchangeOutcome::Answered: return Success;
+    case ExchangeOutcome::NoReply: return NoReply;
+    case ExchangeOutcome::PortLost: return PortFailed;
+    }
+    return PortFailed;
 }
 
 } // namespace ExitStatus

@@ -1,7 +1,7 @@
 #include "ctl/fanout.h"
 
-#include "ctl/portsession.h"
 #include "ctl/resultprinter.h"
+#include "session/portsession.h"
 
 #include <QCoreApplication>
 
@@ -10,9 +10,12 @@ FanOut::FanOut(const CtlPlan &plan, const QList<PortChoice> &ports, const QStrin
     : QObject(parent)
 {
     for (const PortChoice &port : ports) {
-        auto *session = new PortSession(port, serialParameters, plan.commands,
-                                        std::chrono::milliseconds(plan.timeoutMs), this);
+        auto *session = new PortSession(SessionPort{port.label, port.comNumber, port.entry}, serialParameters,
+                                        plan.commands, std::chrono::milliseconds(plan.timeoutMs), this);
         connect(session, &PortSession::exchanged, &printer, &ResultPrinter::printExchange);
+        connect(session, &PortSession::exchanged, this, [this](const ExchangeResult &result) {
+            m_worst = ExitStatus::worse(m_worst, ExitStatus::of(result.outcome));
+        });
         connect(session, &PortSession::problem, &printer, &ResultPrinter::printProblem);
         connect(session, &PortSession::finished, this, &FanOut::sessionFinished);
         m_sessions.append(session);
@@ -26,10 +29,11 @@ ExitStatus::Code FanOut::exec()
     for (PortSession *session : m_sessions)
         QMetaObject::invokeMethod(session, &PortSession::start, Qt::QueuedConnection);
     QCoreApplication::exec();
-    ExitStatus::Code worst = ExitStatus::Success;
-    for (const PortSession *session : m_sessions)
-        worst = ExitStatus::worse(worst, session->status());
-    return worst;
+    for (const PortSession *session : m_sessions) {
+        if (session->ending() != PortSession::Ending::Done)
+            m_worst = ExitStatus::worse(m_worst, ExitStatus::PortFailed);
+    }
+    return m_worst;
 }
 
 void FanOut::sessionFinished()

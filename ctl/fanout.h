@@ -26,4 +26,5 @@ private:
     void sessionFinished();
 
     QList<PortSession *> m_sessions;
+    ExitStatus::Code m_worst = ExitStatus::Success;
 };

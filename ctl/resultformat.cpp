@@ -1,17 +1,11 @@
 #include "ctl/resultformat.h"
 
 #include "exchange/monitorrendering.h"
-#include "exchange/replyinterpretation.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cmath>
-
-std::optional<QString> ExchangeResult::status() const
-{
-    return ReplyInterpretation::statusFor(sent, MonitorRendering::render(reply), reply.size());
-}
 
 namespace ResultFormat {
 

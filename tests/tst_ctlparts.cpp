@@ -5,7 +5,7 @@
 #include "ctl/ctlplan.h"
 #include "ctl/exitstatus.h"
 #include "ctl/namedcommands.h"
-#include "ctl/replycompletion.h"
+#include "session/replycompletion.h"
 #include "ctl/resultformat.h"
 
 #include <QJsonDocument>

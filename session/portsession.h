@@ -1,12 +1,13 @@
 #pragma once
 
-#include "ctl/ctlplan.h"
-#include "ctl/exchangeresult.h"
-#include "ctl/exitstatus.h"
 #include "exchange/receivebuffer.h"
 #include "link/mscomm.h"
+#include "session/exchangeresult.h"
+#include "session/sessioncommand.h"
+#include "session/sessionport.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
@@ -20,16 +21,24 @@ class PortSession : public QObject
     Q_OBJECT
 
 public:
-    PortSession(const PortChoice &port, const QString &serialParameters,
-                const QList<CtlPlan::Command> &commands, std::chrono::milliseconds timeout,
+    // How the session ended.
+    enum class Ending {
+        Running,
+        Done,        // every command went out and has its outcome
+        NotOpened,   // the port did not open
+        Lost,        // the port went away
+    };
+
+    PortSession(const SessionPort &port, const QString &serialParameters,
+                const QList<SessionCommand> &commands, std::chrono::milliseconds timeout,
                 QObject *parent = nullptr);
 
     // Returns at once for a local device; a network port is connected with
     // the event loop running, so other sessions go on meanwhile.
     void start();
-    [[nodiscard]] bool isFinished() const { return m_finished; }
-    [[nodiscard]] ExitStatus::Code status() const { return m_status; }
-    [[nodiscard]] const PortChoice &port() const { return m_port; }
+    [[nodiscard]] bool isFinished() const { return m_ending != Ending::Running; }
+    [[nodiscard]] Ending ending() const { return m_ending; }
+    [[nodiscard]] const SessionPort &port() const { return m_port; }
 
 signals:
     void exchanged(const ExchangeResult &result);
@@ -41,20 +50,19 @@ private:
     void sendNext();
     void received();
     void replyWindowClosed();
-    void conclude(const QByteArray &reply, bool complete);
+    void conclude(const QByteArray &reply, ExchangeOutcome outcome);
     void portLost();
-    void finish(ExitStatus::Code status);
+    void finish(Ending ending);
     [[nodiscard]] QString commandText() const;
 
-    const PortChoice m_port;
+    const SessionPort m_port;
     const QString m_serialParameters;
-    const QList<CtlPlan::Command> m_commands;
+    const QList<SessionCommand> m_commands;
     MSComm m_comm;
     QTimer m_replyWindow;
     QElapsedTimer m_clock;
     ReceiveBuffer m_received;
     qsizetype m_next = 0;
     bool m_awaiting = false;
-    bool m_finished = false;
-    ExitStatus::Code m_status = ExitStatus::Success;
+    Ending m_ending = Ending::Running;
 };

@@ -1,9 +1,9 @@
-#include "ctl/portsession.h"
+#include "session/portsession.h"
 
-#include "ctl/replycompletion.h"
+#include "session/replycompletion.h"
 
-PortSession::PortSession(const PortChoice &port, const QString &serialParameters,
-                         const QList<CtlPlan::Command> &commands, std::chrono::milliseconds timeout,
+PortSession::PortSession(const SessionPort &port, const QString &serialParameters,
+                         const QList<SessionCommand> &commands, std::chrono::milliseconds timeout,
                          QObject *parent)
     : QObject(parent)
     , m_port(port)
@@ -26,7 +26,7 @@ void PortSession::start()
     (void)m_comm.setSettings(m_serialParameters);
     if (!m_comm.setPortOpen(true)) {
         emit problem(m_port.label, tr("the port did not open: %1").arg(m_comm.errorString()));
-        finish(ExitStatus::PortFailed);
+        finish(Ending::NotOpened);
         return;
     }
     sendNext();
@@ -35,7 +35,7 @@ void PortSession::start()
 void PortSession::sendNext()
 {
     if (m_next == m_commands.size()) {
-        finish(m_status);
+        finish(Ending::Done);
         return;
     }
     // What came before the frame is no reply to it.
@@ -56,7 +56,7 @@ void PortSession::received()
         return;
     m_received.append(arrived);
     if (const auto length = ReplyCompletion::completeLength(m_received.bytes()))
-        conclude(m_received.bytes().first(*length), true);
+        conclude(m_received.bytes().first(*length), ExchangeOutcome::Answered);
 }
 
 void PortSession::replyWindowClosed()
@@ -64,22 +64,22 @@ void PortSession::replyWindowClosed()
     if (!m_awaiting)
         return;
     const QByteArray partial = m_received.bytes();
-    conclude(partial, false);
+    conclude(partial, ExchangeOutcome::NoReply);
 }
 
-void PortSession::conclude(const QByteArray &reply, bool complete)
+void PortSession::conclude(const QByteArray &reply, ExchangeOutcome outcome)
 {
     m_awaiting = false;
     m_replyWindow.stop();
-    const CtlPlan::Command &command = m_commands[m_next];
+    const SessionCommand &command = m_commands[m_next];
+    const bool complete = outcome == ExchangeOutcome::Answered;
     emit exchanged(ExchangeResult{m_port.label, command.name, command.frame, reply, complete,
-                                  double(m_clock.nsecsElapsed()) / 1e6});
+                                  double(m_clock.nsecsElapsed()) / 1e6, outcome});
     if (!complete) {
         const int ms = m_replyWindow.interval();
         emit problem(m_port.label, reply.isEmpty()
                          ? tr("no reply to \"%1\" within %2 ms").arg(commandText()).arg(ms)
                          : tr("no complete reply to \"%1\" within %2 ms (no CR)").arg(commandText()).arg(ms));
-        m_status = ExitStatus::worse(m_status, ExitStatus::NoReply);
     }
     ++m_next;
     if (m_comm.PortOpen())
@@ -88,23 +88,22 @@ void PortSession::conclude(const QByteArray &reply, bool complete)
 
 void PortSession::portLost()
 {
-    if (m_finished)
+    if (isFinished())
         return;
     if (m_awaiting)
-        conclude(m_received.bytes(), false);
+        conclude(m_received.bytes(), ExchangeOutcome::PortLost);
     emit problem(m_port.label, tr("the port went away: %1").arg(m_comm.errorString()));
-    finish(ExitStatus::PortFailed);
+    finish(Ending::Lost);
 }
 
-void PortSession::finish(ExitStatus::Code status)
+void PortSession::finish(Ending ending)
 {
-    if (m_finished)
+    if (isFinished())
         return;
-    m_status = ExitStatus::worse(m_status, status);
+    m_ending = ending;
     m_replyWindow.stop();
     // Also after a loss: closing ends any wait for the device to come back.
     (void)m_comm.setPortOpen(false);
-    m_finished = true;
     emit finished();
 }
 
