@@ -5,5 +5,9 @@
 
 std::optional<QString> ExchangeResult::status() const
 {
+    // Only a reply of the command's own form is read: anything else would
+    // put a wrong answer in plain words.
+    if (outcome != ExchangeOutcome::Answered)
+        return std::nullopt;
     return ReplyInterpretation::statusFor(sent, MonitorRendering::render(reply), reply.size());
 }

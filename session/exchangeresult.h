@@ -18,6 +18,7 @@ struct ExchangeResult {
     ExchangeOutcome outcome = ExchangeOutcome::NoReply;
 
     // The plain-English text the panel's status line shows for this reply
-    // (starting from an empty line), or nothing when no decoder applies.
+    // (starting from an empty line), or nothing when no decoder applies or
+    // the command was not answered.
     [[nodiscard]] std::optional<QString> status() const;
 };
