@@ -10,7 +10,7 @@
 #include "log/exchangelogaccess.h"
 #include "log/exchangelogwindow.h"
 #include "panel/form1.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -69,7 +69,7 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
     }
 
@@ -403,7 +403,7 @@ private:
         return &form;
     }
 
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
 };
 
 QTEST_MAIN(AccessibilityTest)

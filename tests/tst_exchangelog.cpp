@@ -13,7 +13,7 @@
 #include "log/exchangerecorder.h"
 #include "log/logfile.h"
 #include "support/modalwatcher.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -84,7 +84,7 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         form().setFullView(true);
         form().show();
@@ -189,9 +189,9 @@ private slots:
         form().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         QPushButton *bright = m_wired->button("Command30");
-        WiredForm::sendMouse(bright, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(bright, QEvent::MouseButtonPress, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(projector().frames().size() >= 10, 10000);
-        WiredForm::sendMouse(bright, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(bright, QEvent::MouseButtonRelease, Qt::LeftButton);
         const qsizetype onTheWire = projector().frames().size();
         model.sync();
 
@@ -489,7 +489,7 @@ private slots:
     void theMainWindowIsTheSameWithTheLogOpen()
     {
         const QList<Snapshot> closed = runScenario();
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         form().setFullView(true);
         form().show();
@@ -662,7 +662,7 @@ private:
     }
 
     QTemporaryDir m_home;
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
     std::unique_ptr<ModalWatcher> m_watcher;
 };
 
