@@ -123,6 +123,8 @@ private slots:
         QTest::newRow("ttyUSB0") << "/dev/ttyUSB0" << 0;
         QTest::newRow("ttyS without a number") << "/dev/ttyS" << 0;
         QTest::newRow("a link") << "/dev/serial/by-id/ttyS0" << 0;
+        QTest::newRow("more than a number") << "/dev/ttyS1x" << 0;
+        QTest::newRow("four digits") << "/dev/ttyS1000" << 0;
     }
     void builtInPortsAreComNumbersFromOne()
     {
