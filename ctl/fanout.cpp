@@ -32,6 +32,13 @@ ExitStatus::Code FanOut::exec()
     return worst;
 }
 
+void FanOut::interrupt(const QString &signalName)
+{
+    for (PortSession *session : m_sessions)
+        session->interrupt(signalName);
+    QCoreApplication::quit();
+}
+
 void FanOut::sessionFinished()
 {
     for (const PortSession *session : m_sessions) {

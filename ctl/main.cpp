@@ -7,6 +7,7 @@
 #include "ctl/resultprinter.h"
 #include "link/linksettings.h"
 #include "link/portsgroup.h"
+#include "signals/terminationsignals.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -57,7 +58,13 @@ int exchange(const CtlPlan &plan)
 
     ResultPrinter printer(plan.json, ports.size() > 1);
     FanOut fanOut(plan, ports, LinkSettings::serialParameters(baudCode), printer);
-    return fanOut.exec();
+    // A stopped timer job or a closed terminal: every port is closed (no lock
+    // left behind) and the status says which signal (128 + its number).
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &fanOut, [&fanOut](int signal) {
+        fanOut.interrupt(TerminationSignals::name(signal));
+    });
+    return termination.exitStatusOr(fanOut.exec());
 }
 
 } // namespace

@@ -20,11 +20,19 @@ PortSession::PortSession(const PortChoice &port, const QString &serialParameters
 
 void PortSession::start()
 {
+    if (m_finished)  // interrupted before its turn
+        return;
     if (m_port.comNumber > 0)
         m_comm.setCommPort(m_port.comNumber);
     m_comm.setPortEntry(m_port.entry);
     (void)m_comm.setSettings(m_serialParameters);
-    if (!m_comm.setPortOpen(true)) {
+    const bool opened = m_comm.setPortOpen(true);
+    // Interrupted while a network port was being connected.
+    if (m_finished) {
+        (void)m_comm.setPortOpen(false);
+        return;
+    }
+    if (!opened) {
         emit problem(m_port.label, tr("the port did not open: %1").arg(m_comm.errorString()));
         finish(ExitStatus::PortFailed);
         return;
@@ -94,6 +102,17 @@ void PortSession::portLost()
         conclude(m_received.bytes(), false);
     emit problem(m_port.label, tr("the port went away: %1").arg(m_comm.errorString()));
     finish(ExitStatus::PortFailed);
+}
+
+void PortSession::interrupt(const QString &signalName)
+{
+    if (m_finished)
+        return;
+    emit problem(m_port.label, m_awaiting
+                     ? tr("interrupted by %1 while waiting for the reply to \"%2\"").arg(signalName, commandText())
+                     : tr("interrupted by %1").arg(signalName));
+    m_awaiting = false;
+    finish(m_status);
 }
 
 void PortSession::finish(ExitStatus::Code status)

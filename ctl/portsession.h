@@ -27,6 +27,8 @@ public:
     // Returns at once for a local device; a network port is connected with
     // the event loop running, so other sessions go on meanwhile.
     void start();
+    // Stops where it is, says so, and closes the port.
+    void interrupt(const QString &signalName);
     [[nodiscard]] bool isFinished() const { return m_finished; }
     [[nodiscard]] ExitStatus::Code status() const { return m_status; }
     [[nodiscard]] const PortChoice &port() const { return m_port; }
