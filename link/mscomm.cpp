@@ -65,10 +65,14 @@ QString MSComm::deviceName() const
 
 bool MSComm::setPortOpen(bool open)
 {
+    const bool waiting = m_returnWatch.isActive();
     m_returnWatch.stop();
     if (!open) {
+        const bool wasOpen = PortOpen();
         if (m_transport)
             m_transport->close();
+        if (wasOpen || waiting)
+            emit closed();
         return true;
     }
     if (PortOpen()) {
@@ -76,10 +80,16 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
 
-    if (!m_portEntry.isEmpty())
-        return openTarget(PortTarget::fromEntry(m_portEntry));
-    const auto store = LinkSettings::openStore();
-    return openTarget(PortNames::targetFor(m_commPort, *store));
+    bool ok = false;
+    if (!m_portEntry.isEmpty()) {
+        ok = openTarget(PortTarget::fromEntry(m_portEntry));
+    } else {
+        const auto store = LinkSettings::openStore();
+        ok = openTarget(PortNames::targetFor(m_commPort, *store));
+    }
+    if (ok)
+        emit opened();
+    return ok;
 }
 
 bool MSComm::openTarget(const PortTarget &target)

@@ -8,20 +8,24 @@
 #include "exchange/exchange.h"
 #include "exchange/monitorrendering.h"
 #include "log/exchangelogaccess.h"
+#include "log/exchangelogfiltermodel.h"
 #include "log/exchangelogmodel.h"
 #include "log/exchangelogwindow.h"
 #include "log/exchangerecorder.h"
 #include "log/logfile.h"
 #include "support/modalwatcher.h"
+#include "support/panelonport.h"
 #include "support/wiredform.h"
 
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +33,7 @@
 #include <QTreeView>
 
 #include <functional>
+#include <numeric>
 #include <memory>
 
 using Direction = LogRow::Direction;
@@ -89,6 +94,8 @@ private slots:
         form().setFullView(true);
         form().show();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
+        // Each test starts from an empty log; the port's own rows have a test of their own.
+        recorder().clear();
     }
     void cleanup()
     {
@@ -110,7 +117,7 @@ private slots:
         QVERIFY(rows.size() >= 2);
         QCOMPARE(rows.first().direction, Direction::Transmit);
         QCOMPARE(rows.first().bytes, QByteArray("CR0\r"));
-        QCOMPARE(rows.first().details, QStringLiteral("\"Status\" (Command44)"));
+        QCOMPARE(rows.first().details, QStringLiteral("Status"));
         QByteArray reply;
         for (qsizetype i = 1; i < rows.size(); ++i) {
             QCOMPARE(rows[i].direction, Direction::Receive);
@@ -149,12 +156,13 @@ private slots:
         QTest::addColumn<QString>("sender");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QString>("details");
-        QTest::newRow("one-shot button") << "Command17" << QByteArray("C00\r") << "\"On\" (Command17)";
-        QTest::newRow("a read button") << "Command46" << QByteArray("CR3\r") << "\"Lamp Time\" (Command46)";
-        QTest::newRow("command list") << "command list" << QByteArray("C00\r") << "command list";
+        QTest::newRow("one-shot button") << "Command17" << QByteArray("C00\r") << "Power On";
+        QTest::newRow("its group's title and its caption") << "Command19" << QByteArray("C0B\r") << "Audio Mute On";
+        QTest::newRow("a read button") << "Command46" << QByteArray("CR3\r") << "Lamp Time";
+        QTest::newRow("command list") << "command list" << QByteArray("C00\r") << "Command list: C00";
         QTest::newRow("no origin given") << "direct" << QByteArray("C1E\r") << "";
         QTest::newRow("port closed") << "closed port" << QByteArray("C00\r")
-                                     << "\"On\" (Command17); not sent: the port is closed";
+                                     << "Power On; not sent: the port is closed";
     }
     void eachFrameSaysWhereItCameFrom()
     {
@@ -173,7 +181,8 @@ private slots:
                 QVERIFY(form().MSComm1().setPortOpen(false));
             m_wired->button(sender == u"closed port" ? "Command17" : sender.toLatin1().constData())->click();
         }
-        const QList<LogRow> rows = LogRows::all(recorder().ring());
+        QList<LogRow> rows = LogRows::all(recorder().ring());
+        rows.removeIf([](const LogRow &row) { return row.direction == Direction::Port; });
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.first().bytes, frame);
         QCOMPARE(rows.first().details, details);
@@ -206,17 +215,18 @@ private slots:
                 continue;
             ++frames;
             QCOMPARE(row->bytes, QByteArray("C20\r"));
-            QCOMPARE(row->details, frames == 1 ? QStringLiteral("hold of Brightness up (Command30)")
-                                               : QStringLiteral("repeat of Brightness up (Command30)"));
+            QCOMPARE(row->details, frames == 1 ? QStringLiteral("Brightness up (held)")
+                                               : QStringLiteral("Brightness up (repeat)"));
         }
         QCOMPARE(frames, onTheWire);
         QVERIFY2(frames >= 10 && frames <= 13, qPrintable(QString::number(frames)));
         const QString summary = cell(model, 0, ExchangeLogModel::DetailsColumn);
-        QVERIFY2(summary.startsWith(QStringLiteral("hold of Brightness up (Command30): %1 frames, ").arg(frames)),
+        QVERIFY2(summary.startsWith(QStringLiteral("Brightness up held: %1 frames, ").arg(frames)),
                  qPrintable(summary));
         QCOMPARE(cell(model, 0, ExchangeLogModel::TextColumn), QStringLiteral(" C 2 0  [CR] "));
-        // A cut-off summary can be read whole where the pointer rests.
-        QCOMPARE(model.data(model.index(0, ExchangeLogModel::DetailsColumn), Qt::ToolTipRole).toString(), summary);
+        // A cut-off summary can be read whole where the pointer rests, with the control's name.
+        QCOMPARE(model.data(model.index(0, ExchangeLogModel::DetailsColumn), Qt::ToolTipRole).toString(),
+                 summary + QStringLiteral(" (Command30)"));
 
         // A one-shot afterwards stands on its own again.
         m_wired->button("Command44")->click();
@@ -249,12 +259,12 @@ private slots:
         QScrollBar *bar = window.view().verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);
         bar->setValue(bar->maximum() / 2);
-        const QByteArray top = model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes;
+        const QByteArray top = topRowInView(window).bytes;
         for (int i = 0; i < 10; ++i)
             form().Hyouji(numbered(Capacity + Over + i), Exchange::Transmit);
         model.sync();
         QCOMPARE(model.rowAt(model.index(0, 0))->bytes, numbered(Over + 10));
-        QCOMPARE(model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes, top);
+        QCOMPARE(topRowInView(window).bytes, top);
     }
 
     void theWindowFollowsNewRowsAtTheBottomAndHoldsStillWhenScrolledBack()
@@ -279,17 +289,17 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
 
         bar->setValue(10);
-        const QByteArray top = model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes;
+        const QByteArray top = topRowInView(window).bytes;
         send(20);
         QTRY_VERIFY(bar->maximum() > maximumBefore + 10);
         QCOMPARE(bar->value(), 10);
-        QCOMPARE(model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes, top);
+        QCOMPARE(topRowInView(window).bytes, top);
 
         // Back at the bottom, it follows again.
         bar->setValue(bar->maximum());
         send(5);
         QTRY_COMPARE(bar->value(), bar->maximum());
-        const QRect newest = window.view().visualRect(model.index(sent - 1, 0));
+        const QRect newest = window.view().visualRect(window.shownRows().index(sent - 1, 0));
         QVERIFY(window.view().viewport()->rect().contains(newest));
     }
 
@@ -302,7 +312,7 @@ private slots:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("firstLine");
         const QByteArray text = "# rm740-control exchange log";
-        const QByteArray csv = "time,direction,text,status,details,bytes";
+        const QByteArray csv = "time,direction,text,status,details,bytes,raw,reply_ms";
         QTest::newRow("text") << "log.txt" << false << "log.txt" << text;
         QTest::newRow("csv") << "log.csv" << false << "log.csv" << csv;
         QTest::newRow("the type decides over the filter") << "log.txt" << true << "log.txt" << text;
@@ -326,6 +336,9 @@ private slots:
         QFile file(folder.filePath(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readLine().trimmed(), firstLine);
+        // A text file says which port it came from.
+        const QByteArray port = "# port: COM1 (" + QFile::encodeName(projector().devicePath()) + ") at 19200 baud\n";
+        QCOMPARE(file.readAll().contains(port), !written.endsWith(u".csv"));
         const LogFile::Reading reading = LogFile::load(file.fileName());
         QVERIFY2(reading.ok(), qPrintable(reading.error));
         QCOMPARE(reading.rows, rows);
@@ -373,6 +386,159 @@ private slots:
         m_wired->button("Command17")->click();
         QTRY_COMPARE(window.model().rowCount(), 1);
         QCOMPARE(window.model().rowAt(window.model().index(0, 0))->bytes, QByteArray("C00\r"));
+    }
+
+    // --- a technician's afternoon --------------------------------------------------
+
+    void thePortsLifeFindAndCopyThroughTheWindow()
+    {
+        // COM1 behind a link, as an adapter's by-id name, so that its device can come back.
+        QTemporaryDir folder;
+        const QString link = folder.filePath(QStringLiteral("adapter"));
+        QVERIFY(QFile::link(projector().devicePath(), link));
+        TestSettings::mapPort(1, link);
+        const QString port = QStringLiteral("COM1 (%1) at 19200 baud").arg(link);
+        m_wired->button("Command33")->click();
+        Form2 *dialog = openPortDialog(form());
+        QVERIFY(dialog);
+        dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+        QVERIFY(form().MSComm1().PortOpen());
+
+        projector().emulateProjector();
+        m_wired->button("Command44")->click();
+        QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Stand by"));
+        // Pulled, and plugged in again: a new device behind the same name.
+        QFile::remove(link);
+        projector().hangUp();
+        QTRY_VERIFY(!form().MSComm1().PortOpen());
+        FakeProjector replacement;
+        QVERIFY(replacement.open());
+        QVERIFY(QFile::link(replacement.devicePath(), link));
+        QTRY_VERIFY(form().MSComm1().PortOpen());
+        m_wired->button("Command33")->click();
+
+        QStringList portRows;
+        for (const LogRow &row : LogRows::all(recorder().ring())) {
+            if (row.direction == Direction::Port)
+                portRows << row.details;
+        }
+        QCOMPARE(portRows.size(), 5);
+        QVERIFY2(portRows[2].startsWith(u"lost: ") && portRows[2].size() > 6, qPrintable(portRows[2]));
+        portRows[2] = QStringLiteral("lost: ...");
+        QCOMPARE(portRows, (QStringList{"closed by COM", "opened " + port, "lost: ...",
+                                        "reopened by itself: " + port, "closed by COM"}));
+
+        // Ctrl+F, a text: only the exchange that holds it, and how many rows of how many.
+        ExchangeLogWindow &window = openLog();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.model().sync();
+        QTest::keyClick(&window.view(), Qt::Key_F, Qt::ControlModifier);
+        auto *filter = window.findChild<QLineEdit *>(QStringLiteral("Filter"));
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QTest::keyClicks(filter, QStringLiteral("cr0"));
+        ExchangeLogFilterModel &shown = window.shownRows();
+        const int all = window.model().rowCount();
+        QVERIFY(shown.rowCount() >= 2 && shown.rowCount() < all);
+        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Shown"))->text(),
+                 QStringLiteral("%1 of %2 rows").arg(shown.rowCount()).arg(all));
+        QList<LogRow> found;
+        for (int row = 0; row < shown.rowCount(); ++row)
+            found << *window.model().rowAt(shown.mapToSource(shown.index(row, 0)));
+        QCOMPARE(found.first().bytes, QByteArray("CR0\r"));
+
+        // A click and a Shift+click pick them; Ctrl+C copies them as the text file's lines.
+        QTreeView &view = window.view();
+        const auto clickRow = [&view, &shown](int row, Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers,
+                              view.visualRect(shown.index(row, ExchangeLogModel::TextColumn)).center());
+        };
+        clickRow(0, Qt::NoModifier);
+        clickRow(shown.rowCount() - 1, Qt::ShiftModifier);
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), LogFile::lines(found));
+
+        // Escape in the field shows everything again.
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QCOMPARE(filter->text(), QString());
+        QCOMPARE(shown.rowCount(), all);
+    }
+
+    void theRightClickMenuCopiesTheRowsOrTheirBytes_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("Copy") << "Copy";
+        QTest::newRow("Copy hex") << "Copy hex";
+    }
+    void theRightClickMenuCopiesTheRowsOrTheirBytes()
+    {
+        QFETCH(QString, action);
+        const QList<LogRow> rows = someExchanges();
+        QVERIFY(!rows.isEmpty());
+        ExchangeLogWindow &window = openLog();
+        window.model().sync();
+        QTreeView &view = window.view();
+        // A right-click outside the selection picks the row under the pointer.
+        const QPoint at = view.visualRect(window.shownRows().index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view.viewport(), &event);
+        auto *menu = view.findChild<QMenu *>(QStringLiteral("LogMenu"));
+        QVERIFY(menu && menu->isVisible());
+        QStringList captions;
+        for (QAction *each : menu->actions())
+            captions << each->text();
+        QCOMPARE(captions, (QStringList{"Copy", "Copy hex"}));
+        menu->actions().at(captions.indexOf(action))->trigger();
+        menu->close();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 action == u"Copy" ? LogFile::lines({rows.first()}) : LogFile::hexLines({rows.first()}));
+    }
+
+    void theRenderingAndStatusColumnsTakeTheWindowsWidth()
+    {
+        ExchangeLogWindow &window = openLog();
+        window.resize(800, 300);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QHeaderView *header = window.view().header();
+        const auto sections = [header] {
+            QList<int> widths;
+            for (int column = 0; column < ExchangeLogModel::ColumnCount; ++column)
+                widths << header->sectionSize(column);
+            return widths;
+        };
+        const auto sum = [](const QList<int> &widths) { return std::accumulate(widths.cbegin(), widths.cend(), 0); };
+        QTRY_COMPARE(sum(sections()), window.view().viewport()->width());
+        // The operator's own width stays; the window's change goes to the two.
+        header->resizeSection(ExchangeLogModel::DetailsColumn, 300);
+        const QList<int> before = sections();
+        const int viewportBefore = window.view().viewport()->width();
+        window.resize(1100, 300);
+        QTRY_VERIFY(window.view().viewport()->width() > viewportBefore);
+        const QList<int> after = sections();
+        for (int column : {ExchangeLogModel::TextColumn, ExchangeLogModel::StatusColumn})
+            QVERIFY(after[column] > before[column]);
+        QCOMPARE(sum(after) - sum(before), window.view().viewport()->width() - viewportBefore);
+        QCOMPARE(after[ExchangeLogModel::DetailsColumn], 300);
+        QCOMPARE(after[ExchangeLogModel::TimeColumn], before[ExchangeLogModel::TimeColumn]);
+    }
+
+    void theSaveDialogProposesANameOfItsMinute()
+    {
+        QString proposed, afterCsv;
+        m_watcher = std::make_unique<ModalWatcher>();
+        m_watcher->onModalDialog([&](QWidget *dialog) {
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            proposed = name->text();
+            QTest::keyClick(dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+            afterCsv = name->text();
+            static_cast<QDialog *>(dialog)->reject();
+        });
+        openLog().findChild<QPushButton *>(QStringLiteral("Save"))->click();
+        QCOMPARE(m_watcher->dialogsAnswered(), 1);
+        const QRegularExpression dated(QStringLiteral("^rm740-log-\\d{8}-\\d{4}\\.txt$"));
+        QVERIFY2(dated.match(proposed).hasMatch(), qPrintable(proposed));
+        QCOMPARE(afterCsv, proposed.chopped(3) + QStringLiteral("csv"));
     }
 
     // --- opening it ---------------------------------------------------------------
@@ -585,6 +751,12 @@ private:
         return model.data(model.index(row, column)).toString();
     }
 
+    static LogRow topRowInView(const ExchangeLogWindow &window)
+    {
+        const QModelIndex shown = window.view().indexAt(QPoint(1, 1));
+        return window.model().rowAt(window.shownRows().mapToSource(shown)).value_or(LogRow{});
+    }
+
     static QList<LogRow> topRows(const ExchangeLogModel &model)
     {
         QList<LogRow> rows;
@@ -597,7 +769,8 @@ private:
     QList<LogRow> someExchanges()
     {
         projector().emulateProjector();
-        form().exchange().setIntervals({100, 150});
+        // A short reply window; the monitor holds long enough to be seen on a busy machine.
+        form().exchange().setIntervals({100, 5000});
         m_wired->button("Command44")->click();
         if (!QTest::qWaitFor([this] { return m_wired->text("Label25") == u" Stand by"; }))
             return {};
