@@ -200,24 +200,19 @@ bool ExchangeLogWindow::eventFilter(QObject *watched, QEvent *event)
 
 void ExchangeLogWindow::fitColumns()
 {
+    // The two take what the other columns leave, in the proportion they
+    // have; the operator's own widths of the others stay.
     QHeaderView *header = m_view->header();
-    const int width = m_view->viewport()->width();
+    int shared = m_view->viewport()->width();
+    for (int column = 0; column < ExchangeLogModel::ColumnCount; ++column) {
+        if (column != ExchangeLogModel::TextColumn && column != ExchangeLogModel::StatusColumn)
+            shared -= header->sectionSize(column);
+    }
     const int text = header->sectionSize(ExchangeLogModel::TextColumn);
     const int status = header->sectionSize(ExchangeLogModel::StatusColumn);
-    int shared = text + status + (width - m_fittedWidth);
-    double textShare = double(text) / qMax(1, text + status);
-    if (m_fittedWidth == 0) {
-        // At first the two columns take all the others leave.
-        shared = width;
-        for (int column = 0; column < ExchangeLogModel::ColumnCount; ++column) {
-            if (column != ExchangeLogModel::TextColumn && column != ExchangeLogModel::StatusColumn)
-                shared -= header->sectionSize(column);
-        }
-        textShare = TextShareAtFirst;
-    }
-    m_fittedWidth = width;
-    // The operator's own widths stay; the two columns take the window's change.
-    const int newText = qMax(NarrowestSharedColumn, int(shared * textShare));
+    const double textShare = m_columnsFitted ? double(text) / qMax(1, text + status) : TextShareAtFirst;
+    m_columnsFitted = true;
+    const int newText = qMax(NarrowestSharedColumn, qRound(shared * textShare));
     header->resizeSection(ExchangeLogModel::TextColumn, newText);
     header->resizeSection(ExchangeLogModel::StatusColumn, qMax(NarrowestSharedColumn, shared - newText));
 }

@@ -74,6 +74,6 @@ private:
     bool m_following = true;
     // The row at the top of the view.
     QPersistentModelIndex m_topRow;
-    // The view's width when the columns were last fitted to it; 0 before.
-    int m_fittedWidth = 0;
+    // Whether the rendering and status columns have been fitted to the view yet.
+    bool m_columnsFitted = false;
 };
