@@ -21,6 +21,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -33,7 +34,6 @@
 #include <QTreeView>
 
 #include <functional>
-#include <numeric>
 #include <memory>
 
 using Direction = LogRow::Direction;
@@ -135,6 +135,11 @@ private slots:
         QCOMPARE(cell(model, 0, ExchangeLogModel::TimeColumn), LogRows::clockTime(rows.first().atMs));
         QCOMPARE(model.data(model.index(0, ExchangeLogModel::TextColumn), Qt::ToolTipRole).toString(),
                  QStringLiteral("43 52 30 0D"));
+        QCOMPARE(model.data(model.index(0, ExchangeLogModel::DetailsColumn), Qt::ToolTipRole).toString(),
+                 QStringLiteral("Status (Command44)"));
+        QCOMPARE(cell(model, 0, ExchangeLogModel::ReplyColumn), QString::number(rows.first().replyMs));
+        QVERIFY(rows.first().replyMs >= 0);
+        QCOMPARE(cell(model, last, ExchangeLogModel::ReplyColumn), QString());
     }
 
     void aSilentDeviceGivesANoReplyRow()
@@ -427,11 +432,17 @@ private slots:
         portRows[2] = QStringLiteral("lost: ...");
         QCOMPARE(portRows, (QStringList{"closed by COM", "opened " + port, "lost: ...",
                                         "reopened by itself: " + port, "closed by COM"}));
-
-        // Ctrl+F, a text: only the exchange that holds it, and how many rows of how many.
+        // Set apart: in the rendering's column, italic, on a band of their own, another where it was lost.
         ExchangeLogWindow &window = openLog();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.model().sync();
+        ExchangeLogModel &model = window.model();
+        model.sync();
+        const auto band = [&model](int row) { return model.data(model.index(row, 0), Qt::BackgroundRole); };
+        QCOMPARE(cell(model, 1, ExchangeLogModel::TextColumn), "opened " + port);
+        QVERIFY(model.data(model.index(1, ExchangeLogModel::TextColumn), Qt::FontRole).value<QFont>().italic());
+        QVERIFY(band(1).isValid() && !band(2).isValid() && band(1) != band(model.rowCount() - 3));
+
+        // Ctrl+F, a text: only the exchange that holds it, and how many rows of how many.
         QTest::keyClick(&window.view(), Qt::Key_F, Qt::ControlModifier);
         auto *filter = window.findChild<QLineEdit *>(QStringLiteral("Filter"));
         QCOMPARE(QApplication::focusWidget(), filter);
@@ -458,40 +469,21 @@ private slots:
         QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), LogFile::lines(found));
 
-        // Escape in the field shows everything again.
-        QTest::keyClick(filter, Qt::Key_Escape);
-        QCOMPARE(filter->text(), QString());
-        QCOMPARE(shown.rowCount(), all);
-    }
-
-    void theRightClickMenuCopiesTheRowsOrTheirBytes_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::newRow("Copy") << "Copy";
-        QTest::newRow("Copy hex") << "Copy hex";
-    }
-    void theRightClickMenuCopiesTheRowsOrTheirBytes()
-    {
-        QFETCH(QString, action);
-        const QList<LogRow> rows = someExchanges();
-        QVERIFY(!rows.isEmpty());
-        ExchangeLogWindow &window = openLog();
-        window.model().sync();
-        QTreeView &view = window.view();
-        // A right-click outside the selection picks the row under the pointer.
-        const QPoint at = view.visualRect(window.shownRows().index(0, 0)).center();
+        // The right-click menu copies their bytes in hex too.
+        const QPoint at = view.visualRect(shown.index(0, 0)).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
         QApplication::sendEvent(view.viewport(), &event);
         auto *menu = view.findChild<QMenu *>(QStringLiteral("LogMenu"));
         QVERIFY(menu && menu->isVisible());
-        QStringList captions;
-        for (QAction *each : menu->actions())
-            captions << each->text();
-        QCOMPARE(captions, (QStringList{"Copy", "Copy hex"}));
-        menu->actions().at(captions.indexOf(action))->trigger();
+        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Copy"));
+        menu->actions().at(1)->trigger();
         menu->close();
-        QCOMPARE(QGuiApplication::clipboard()->text(),
-                 action == u"Copy" ? LogFile::lines({rows.first()}) : LogFile::hexLines({rows.first()}));
+        QCOMPARE(QGuiApplication::clipboard()->text(), LogFile::hexLines(found));
+
+        // Escape in the field shows everything again.
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QCOMPARE(filter->text(), QString());
+        QCOMPARE(shown.rowCount(), all);
     }
 
     void theRenderingAndStatusColumnsTakeTheWindowsWidth()
@@ -500,45 +492,16 @@ private slots:
         window.resize(800, 300);
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QHeaderView *header = window.view().header();
-        const auto sections = [header] {
-            QList<int> widths;
-            for (int column = 0; column < ExchangeLogModel::ColumnCount; ++column)
-                widths << header->sectionSize(column);
-            return widths;
-        };
-        const auto sum = [](const QList<int> &widths) { return std::accumulate(widths.cbegin(), widths.cend(), 0); };
-        QTRY_COMPARE(sum(sections()), window.view().viewport()->width());
+        const auto width = [header](int column) { return header->sectionSize(column); };
+        const int text = width(ExchangeLogModel::TextColumn), status = width(ExchangeLogModel::StatusColumn);
+        const int time = width(ExchangeLogModel::TimeColumn);
         // The operator's own width stays; the two take what the others leave.
         header->resizeSection(ExchangeLogModel::DetailsColumn, 300);
-        const QList<int> before = sections();
-        const int viewportBefore = window.view().viewport()->width();
         window.resize(1100, 300);
-        QTRY_VERIFY(window.view().viewport()->width() > viewportBefore);
-        const QList<int> after = sections();
-        for (int column : {ExchangeLogModel::TextColumn, ExchangeLogModel::StatusColumn})
-            QVERIFY(after[column] > before[column]);
-        QCOMPARE(sum(after), window.view().viewport()->width());
-        QCOMPARE(after[ExchangeLogModel::DetailsColumn], 300);
-        QCOMPARE(after[ExchangeLogModel::TimeColumn], before[ExchangeLogModel::TimeColumn]);
-    }
-
-    void theSaveDialogProposesANameOfItsMinute()
-    {
-        QString proposed, afterCsv;
-        m_watcher = std::make_unique<ModalWatcher>();
-        m_watcher->onModalDialog([&](QWidget *dialog) {
-            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-            QVERIFY(name);
-            proposed = name->text();
-            QTest::keyClick(dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
-            afterCsv = name->text();
-            static_cast<QDialog *>(dialog)->reject();
-        });
-        openLog().findChild<QPushButton *>(QStringLiteral("Save"))->click();
-        QCOMPARE(m_watcher->dialogsAnswered(), 1);
-        const QRegularExpression dated(QStringLiteral("^rm740-log-\\d{8}-\\d{4}\\.txt$"));
-        QVERIFY2(dated.match(proposed).hasMatch(), qPrintable(proposed));
-        QCOMPARE(afterCsv, proposed.chopped(3) + QStringLiteral("csv"));
+        QTRY_COMPARE(header->length(), window.view().viewport()->width());
+        QVERIFY(width(ExchangeLogModel::TextColumn) > text && width(ExchangeLogModel::StatusColumn) > status);
+        QCOMPARE(width(ExchangeLogModel::DetailsColumn), 300);
+        QCOMPARE(width(ExchangeLogModel::TimeColumn), time);
     }
 
     // --- opening it ---------------------------------------------------------------
@@ -728,6 +691,11 @@ private:
                 QTest::keyClick(types, Qt::Key_Down);
                 QCOMPARE(files->selectedNameFilter(), QStringLiteral("CSV (*.csv)"));
             }
+            // A dated name of the chosen type is proposed.
+            auto *proposed = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY2(QRegularExpression(csvFilter ? u"^rm740-log-\\d{8}-\\d{4}\\.csv$"_qs : u"^rm740-log-\\d{8}-\\d{4}\\.txt$"_qs)
+                         .match(proposed->text()).hasMatch(),
+                     qPrintable(proposed->text()));
             typeFileName(files, name);
             if (meanwhile)
                 meanwhile();

@@ -1,18 +1,16 @@
 // The exchange log's rows as a view gets them, from a log filled by hand:
-// the columns, the port's rows set apart, the filter over them and what a
-// selection copies.
+// the filter over them and what a selection copies. The columns are read in
+// tst_exchangelog, from a log the real program made.
 
 #include "log/exchangelogfiltermodel.h"
 #include "log/exchangelogmodel.h"
 #include "log/exchangerecorder.h"
 #include "log/exchangering.h"
 
-#include <QFont>
 #include <QTest>
 
 #include <memory>
 
-using Direction = LogRow::Direction;
 using Offsets = QList<qint64>;  // rows' times, in ms after T0
 using Places = QList<QPoint>;   // (top-level row, row within it or -1)
 
@@ -62,54 +60,6 @@ private slots:
         fill(m_recorder->ringToFill());
         m_model = std::make_unique<ExchangeLogModel>(*m_recorder);
         m_shown = std::make_unique<ExchangeLogFilterModel>(*m_model);
-    }
-
-    // --- the columns ------------------------------------------------------------------
-
-    void eachRowSaysWhatItIs_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("text");
-        const int display = Qt::DisplayRole;
-        QTest::newRow("a frame's reply time") << 1 << int(ExchangeLogModel::ReplyColumn) << display << "5";
-        QTest::newRow("none for its reply's row") << 2 << int(ExchangeLogModel::ReplyColumn) << display << "";
-        QTest::newRow("none without a reply") << 5 << int(ExchangeLogModel::ReplyColumn) << display << "";
-        QTest::newRow("a group's, its first frame's") << 7 << int(ExchangeLogModel::ReplyColumn) << display << "5";
-        QTest::newRow("the port's words where the exchanges are")
-            << 0 << int(ExchangeLogModel::TextColumn) << display << "opened COM1 (/dev/ttyS0) at 9600 baud";
-        QTest::newRow("the port's direction") << 10 << int(ExchangeLogModel::DirectionColumn) << display << "port";
-        QTest::newRow("nothing twice") << 10 << int(ExchangeLogModel::DetailsColumn) << display << "";
-        QTest::newRow("the origin by the panel's names") << 3 << int(ExchangeLogModel::DetailsColumn) << display
-                                                         << "Power Off";
-        QTest::newRow("the control's name where the pointer rests")
-            << 3 << int(ExchangeLogModel::DetailsColumn) << int(Qt::ToolTipRole) << "Power Off (Command18)";
-        QTest::newRow("the command list has no control name")
-            << 8 << int(ExchangeLogModel::DetailsColumn) << int(Qt::ToolTipRole) << "Command list: CF BRIGHT 050";
-    }
-    void eachRowSaysWhatItIs()
-    {
-        QFETCH(int, row);
-        QFETCH(int, column);
-        QFETCH(int, role);
-        QFETCH(QString, text);
-        QCOMPARE(m_model->data(m_model->index(row, column), role).toString(), text);
-    }
-
-    void thePortsRowsStandApart()
-    {
-        const auto background = [this](int row) {
-            return m_model->data(m_model->index(row, ExchangeLogModel::TimeColumn), Qt::BackgroundRole);
-        };
-        for (int row : {0, 10}) {
-            QVERIFY(background(row).isValid());
-            QVERIFY(m_model->data(m_model->index(row, ExchangeLogModel::TextColumn), Qt::FontRole).value<QFont>().italic());
-        }
-        QVERIFY(!background(1).isValid());
-        QVERIFY(!m_model->data(m_model->index(1, ExchangeLogModel::TextColumn), Qt::FontRole).value<QFont>().italic());
-        // Where it was lost shows another band than where it opened.
-        QVERIFY(background(0) != background(10));
     }
 
     // --- the filter ---------------------------------------------------------------------
@@ -177,10 +127,7 @@ private slots:
         QTest::addColumn<Places>("selected");
         QTest::addColumn<Offsets>("rows");
         const Offsets hold{4000, 4005, 4100, 4105, 4200, 4205};
-        QTest::newRow("one row") << "" << Places{{1, -1}} << Offsets{1000};
         QTest::newRow("picked out of order") << "" << Places{{5, -1}, {1, -1}} << Offsets{1000, 3000};
-        QTest::newRow("the same row twice") << "" << Places{{1, -1}, {1, -1}} << Offsets{1000};
-        QTest::newRow("a group gives its frames") << "" << Places{{7, -1}} << hold;
         QTest::newRow("a group and one of its rows") << "" << Places{{7, 2}, {7, -1}} << hold;
         QTest::newRow("rows of a group") << "" << Places{{7, 3}, {7, 2}} << Offsets{4100, 4105};
         QTest::newRow("what the filter shows") << "volume" << Places{{0, 4}} << Offsets{4200};
