@@ -59,10 +59,14 @@ QString MSComm::deviceName() const
 
 bool MSComm::setPortOpen(bool open)
 {
+    const bool waiting = m_returnWatch.isActive();
     m_returnWatch.stop();
     if (!open) {
+        const bool wasOpen = PortOpen();
         if (m_transport)
             m_transport->close();
+        if (wasOpen || waiting)
+            emit closed();
         return true;
     }
     if (PortOpen()) {
@@ -70,7 +74,10 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
 
-    return openTarget(PortTarget::fromEntry(deviceName()));
+    const bool ok = openTarget(PortTarget::fromEntry(deviceName()));
+    if (ok)
+        emit opened();
+    return ok;
 }
 
 bool MSComm::openTarget(const PortTarget &target)

@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QMenu>
 
-ExchangeLogAccess::ExchangeLogAccess(Exchange &exchange, std::initializer_list<QLabel *> monitorLines,
+ExchangeLogAccess::ExchangeLogAccess(Exchange &exchange, MSComm &comm, std::initializer_list<QLabel *> monitorLines,
                                      QObject *parent)
     : QObject(parent)
-    , m_recorder(new ExchangeRecorder(exchange, this))
+    , m_recorder(new ExchangeRecorder(exchange, comm, this))
 {
     for (QLabel *line : monitorLines)
         addContextMenu(line);

@@ -155,6 +155,11 @@ private slots:
         QTest::newRow("Save...") << "exchange log" << "Save" << "Save the log"
                                  << "Writes the whole log to a text or CSV file";
         QTest::newRow("Clear") << "exchange log" << "Clear" << "Clear the log" << "Empties the log";
+        QTest::newRow("log filter") << "exchange log" << "Filter" << "Filter"
+                                    << "Shows only the exchanges whose rendering, status, origin, raw text or hex "
+                                       "bytes contain this text";
+        QTest::newRow("log failures") << "exchange log" << "Show" << "Show"
+                                      << "All exchanges, or only those that failed in one way";
     }
     void controlsAreNamedForTheEar()
     {
