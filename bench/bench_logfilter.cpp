@@ -7,10 +7,10 @@
 //   bench_logfilter ROUNDS
 #include "benchsupport.h"
 
-#include "log/exchangelogfiltermodel.h"
-#include "log/exchangelogmodel.h"
-#include "log/exchangelogwindow.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangelogfiltermodel.h"
+#include "logwindow/exchangelogmodel.h"
+#include "logwindow/exchangelogwindow.h"
+#include "logwindow/exchangerecorder.h"
 
 #include <QApplication>
 #include <QComboBox>

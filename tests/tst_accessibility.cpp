@@ -7,8 +7,8 @@
 #include "exchange/monitorline.h"
 #include "exchange/readoutline.h"
 #include "link/form2.h"
-#include "log/exchangelogaccess.h"
-#include "log/exchangelogwindow.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangelogwindow.h"
 #include "panel/form1.h"
 #include "support/panelfixture.h"
 

@@ -2,9 +2,9 @@
 // the filter over them and what a selection copies. The columns are read in
 // tst_exchangelog, from a log the real program made.
 
-#include "log/exchangelogfiltermodel.h"
-#include "log/exchangelogmodel.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangelogfiltermodel.h"
+#include "logwindow/exchangelogmodel.h"
+#include "logwindow/exchangerecorder.h"
 #include "log/exchangering.h"
 
 #include <QTest>

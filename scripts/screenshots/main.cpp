@@ -9,9 +9,9 @@
 #include "app/appidentity.h"
 #include "app/module1.h"
 #include "link/mscomm.h"
-#include "log/exchangelogaccess.h"
-#include "log/exchangelogmodel.h"
-#include "log/exchangelogwindow.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangelogmodel.h"
+#include "logwindow/exchangelogwindow.h"
 #include "panel/form1.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangerecorder.h"
 
 #include "exchange/exchange.h"
 #include "link/mscomm.h"

@@ -1,8 +1,8 @@
-#include "log/exchangelogwindow.h"
+#include "logwindow/exchangelogwindow.h"
 
-#include "log/exchangelogfiltermodel.h"
-#include "log/exchangelogmodel.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangelogfiltermodel.h"
+#include "logwindow/exchangelogmodel.h"
+#include "logwindow/exchangerecorder.h"
 
 #include <QBoxLayout>
 #include <QClipboard>

@@ -1,7 +1,7 @@
-#include "log/exchangelogmodel.h"
+#include "logwindow/exchangelogmodel.h"
 
 #include "exchange/monitorrendering.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangerecorder.h"
 #include "log/holdgrouping.h"
 #include "log/logfile.h"
 

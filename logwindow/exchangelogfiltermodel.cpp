@@ -1,6 +1,6 @@
-#include "log/exchangelogfiltermodel.h"
+#include "logwindow/exchangelogfiltermodel.h"
 
-#include "log/exchangelogmodel.h"
+#include "logwindow/exchangelogmodel.h"
 #include "log/exchangering.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "log/exchangelogaccess.h"
+#include "logwindow/exchangelogaccess.h"
 
-#include "log/exchangelogwindow.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangelogwindow.h"
+#include "logwindow/exchangerecorder.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
