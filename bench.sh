@@ -18,7 +18,7 @@ echo
 echo "| figure | median | worst | unit | target |"
 echo "|---|---|---|---|---|"
 export QT_QPA_PLATFORM=offscreen
-for bench in bench_holdcadence bench_replylatency bench_networklatency bench_flood bench_logmemory bench_ctlfanout; do
+for bench in bench_holdcadence bench_replylatency bench_networklatency bench_flood bench_logmemory bench_logfilter bench_ctlfanout bench_ctlstartup; do
     "$build/bench/$bench" "$rounds" 2>/dev/null | grep '^|'
 done
 
@@ -32,3 +32,6 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 unset QT_QPA_PLATFORM
 DISPLAY=":$display" "$build/bench/bench_startup" "$((rounds * 2))" "$build/app/rm740-control" \
     "$(command -v cutecom)" 2>/dev/null | grep '^|'
+# Against the floor: a bare Qt window that opens the same port and shows one button.
+DISPLAY=":$display" "$build/bench/bench_startup" "$((rounds * 2))" "$build/app/rm740-control" \
+    "$build/bench/floor_window" @DEVICE 2>/dev/null | grep '^|' | grep -v '^| rm740-control' 

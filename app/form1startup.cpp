@@ -9,6 +9,8 @@
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "link/portsgroup.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangerecorder.h"
 #include "look/twips.h"
 #include "panel/holdrepeat.h"
 #include "panel/paneltable.h"
@@ -86,6 +88,8 @@ void Form1::showPortSettingsDialogAtStartUp()
 
 void Form1::Form_QueryUnload()
 {
-    if (m_MSComm1->PortOpen() || m_MSComm1->isWaitingForDevice())
+    if (m_MSComm1->PortOpen() || m_MSComm1->isWaitingForDevice()) {
+        m_exchangeLog->recorder().closingBy(QStringLiteral("END"));
         (void)m_MSComm1->setPortOpen(false);
+    }
 }

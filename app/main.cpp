@@ -1,6 +1,7 @@
 #include "app/appidentity.h"
 #include "app/module1.h"
 #include "panel/form1.h"
+#include "signals/terminationsignals.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -19,7 +20,17 @@ int main(int argc, char *argv[])
 
     Module1 module;
     Form1 form1(module);
+    // A logout or a kill leaves as END does: the port closed (its lock with
+    // it), nothing saved; the status tells the signal (128 + its number).
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &form1, [&form1](int signal) {
+        form1.close();
+        QCoreApplication::exit(TerminationSignals::exitStatus(signal));
+    });
     form1.Form_Load();
+    // Start-up's modal port dialog may have been where the signal came.
+    if (termination.caught())
+        return termination.exitStatusOr(0);
     form1.show();
-    return QApplication::exec();
+    return termination.exitStatusOr(QApplication::exec());
 }

@@ -7,8 +7,8 @@
 //   bench_logmemory --child MODE      one measurement, printed as KiB
 #include "benchwindow.h"
 
-#include "log/exchangelogmodel.h"
-#include "log/exchangelogwindow.h"
+#include "logwindow/exchangelogmodel.h"
+#include "logwindow/exchangelogwindow.h"
 
 #include <QProcess>
 #include <QTreeView>

@@ -3,6 +3,9 @@
 // line, reported as a ratio. Needs DISPLAY (bench.sh starts Xvfb).
 //
 //   bench_startup ROUNDS PROGRAM [OTHER-PROGRAM [ARGS...]]
+//
+// An argument "@DEVICE" of the other program stands for the device the
+// panel's COM1 leads to (the floor window opens it).
 #include "benchsupport.h"
 
 #include <QCoreApplication>
@@ -106,7 +109,7 @@ int main(int argc, char **argv)
     QList<QByteArray> ours{argv[2]};
     QList<QByteArray> other;
     for (int i = 3; i < argc; ++i)
-        other.append(argv[i]);
+        other.append(QByteArray(argv[i]) == "@DEVICE" ? device.devicePath().toLocal8Bit() : QByteArray(argv[i]));
 
     QList<double> ourMs, ourMB, otherMs, otherMB;
     measure(ours);  // a first start fills the caches of fonts and libraries

@@ -4,8 +4,8 @@
 #include "benchsupport.h"
 #include "exchange/exchange.h"
 #include "link/mscomm.h"
-#include "log/exchangelogaccess.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangerecorder.h"
 #include "panel/form1.h"
 
 #include <QApplication>

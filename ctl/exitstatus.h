@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/exchangeoutcome.h"
+#include "session/commandoutcome.h"
 
 // rm740ctl's exit status: what went wrong, worst over every port.
 namespace ExitStatus {
@@ -33,14 +33,14 @@ enum Code : int {
 }
 
 // What one command's outcome makes of the run.
-[[nodiscard]] constexpr Code of(ExchangeOutcome outcome)
+[[nodiscard]] constexpr Code of(CommandOutcome outcome)
 {
     switch (outcome) {
-    case ExchangeOutcome::Answered: return Success;
-    case ExchangeOutcome::Refused: return Refused;
-    case ExchangeOutcome::Unexpected: return Unexpected;
-    case ExchangeOutcome::NoReply: return NoReply;
-    case ExchangeOutcome::PortLost: return PortFailed;
+    case CommandOutcome::Answered: return Success;
+    case CommandOutcome::Refused: return Refused;
+    case CommandOutcome::Unexpected: return Unexpected;
+    case CommandOutcome::NoReply: return NoReply;
+    case CommandOutcome::PortLost: return PortFailed;
     }
     return PortFailed;
 }

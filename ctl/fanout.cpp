@@ -53,9 +53,25 @@ ExitStatus::Code FanOut::exec()
     return m_worst;
 }
 
+void FanOut::interrupt(const QString &signalName)
+{
+    for (Run &run : m_runs) {
+        if (run.done || !run.session)
+            continue;
+        run.done = true;
+        run.session->interrupt(signalName);
+    }
+    QCoreApplication::quit();
+}
+
 void FanOut::open(Run &run)
 {
+    // Interrupted before its turn, or while a network port was connected.
+    if (run.done)
+        return;
     if (!run.session->open()) {
+        if (run.done)
+            return;
         m_printer.printProblem(run.port.shownName(),
                                tr("the port did not open: %1").arg(run.session->errorString()));
         finish(run, ExitStatus::PortFailed);

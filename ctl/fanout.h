@@ -22,6 +22,8 @@ public:
 
     // Runs the event loop until every session is done; the worst status.
     [[nodiscard]] ExitStatus::Code exec();
+    // Ends every session still running (each says so) and the run.
+    void interrupt(const QString &signalName);
 
 private:
     struct Run {

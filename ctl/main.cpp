@@ -8,6 +8,7 @@
 #include "link/linksettings.h"
 #include "link/portnames.h"
 #include "link/portsgroup.h"
+#include "signals/terminationsignals.h"
 #include "transports/porttarget.h"
 
 #include <QCoreApplication>
@@ -83,7 +84,13 @@ int exchange(const CtlPlan &plan)
 
     ResultPrinter printer(plan.json, ports.size() > 1);
     FanOut fanOut(plan, ports, LinkSettings::serialParameters(baudCode), printer);
-    return fanOut.exec();
+    // A stopped timer job or a closed terminal: every port is closed (no lock
+    // left behind) and the status says which signal (128 + its number).
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &fanOut, [&fanOut](int signal) {
+        fanOut.interrupt(TerminationSignals::name(signal));
+    });
+    return termination.exitStatusOr(fanOut.exec());
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "devices/adapternumbers.h"
 
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -28,9 +27,15 @@ QString stableName(const SerialDevice &device)
 
 int builtInNumber(const QString &systemLocation)
 {
-    static const QRegularExpression builtIn(QStringLiteral("^/dev/ttyS(\\d{1,3})$"));
-    const QRegularExpressionMatch match = builtIn.match(systemLocation);
-    return match.hasMatch() ? match.captured(1).toInt() + 1 : 0;
+    const QLatin1StringView prefix("/dev/ttyS");
+    const QStringView digits = QStringView(systemLocation).sliced(qMin(systemLocation.size(), prefix.size()));
+    if (!systemLocation.startsWith(prefix) || digits.isEmpty() || digits.size() > 3)
+        return 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return 0;
+    }
+    return digits.toInt() + 1;
 }
 
 namespace {

@@ -2,8 +2,7 @@
 
 #include "transports/localdevicetransport.h"
 #include "link/portnames.h"
-#include "transports/rawtcptransport.h"
-#include "transports/rfc2217transport.h"
+#include "transports/networktransport.h"
 #include "rfc2217/serialparameters.h"
 
 #include <QFileInfo>
@@ -18,8 +17,8 @@ PortTransport *makeTransport(const PortTarget &target, QObject *parent)
 {
     switch (target.kind) {
     case PortTarget::Kind::Device: return new LocalDeviceTransport(target.device, parent);
-    case PortTarget::Kind::RawTcp: return new RawTcpTransport(target, parent);
-    case PortTarget::Kind::Rfc2217: return new Rfc2217Transport(target, parent);
+    case PortTarget::Kind::RawTcp:
+    case PortTarget::Kind::Rfc2217: return new NetworkTransport(target, parent);
     case PortTarget::Kind::Invalid: break;
     }
     return nullptr;
@@ -60,10 +59,14 @@ QString MSComm::deviceName() const
 
 bool MSComm::setPortOpen(bool open)
 {
+    const bool waiting = m_returnWatch.isActive();
     m_returnWatch.stop();
     if (!open) {
+        const bool wasOpen = PortOpen();
         if (m_transport)
             m_transport->close();
+        if (wasOpen || waiting)
+            emit closed();
         return true;
     }
     if (PortOpen()) {
@@ -71,7 +74,10 @@ bool MSComm::setPortOpen(bool open)
         return false;
     }
 
-    return openTarget(PortTarget::fromEntry(deviceName()));
+    const bool ok = openTarget(PortTarget::fromEntry(deviceName()));
+    if (ok)
+        emit opened();
+    return ok;
 }
 
 bool MSComm::openTarget(const PortTarget &target)

@@ -66,6 +66,9 @@ public:
 
 signals:
     void OnComm();
+    // setPortOpen opened the port, or closed it (or ended the wait for a lost device).
+    void opened();
+    void closed();
     // The port was closed because its device or connection went away.
     void deviceLost();
     // The device that went away is back and open again.

@@ -5,7 +5,6 @@
 #include "transports/porttarget.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSettings>
 
 namespace PortsGroup {
@@ -19,10 +18,14 @@ QString canonical(const QString &path)
 
 int portNumberOf(const QString &key)
 {
-    static const QRegularExpression com(QStringLiteral("^COM(\\d{1,2})$"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = com.match(key);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    // "COM" in any case and one or two digits.
+    if (key.size() < 4 || key.size() > 5 || !key.startsWith(QLatin1StringView("COM"), Qt::CaseInsensitive))
+        return 0;
+    for (const QChar c : QStringView(key).sliced(3)) {
+        if (c < u'0' || c > u'9')
+            return 0;
+    }
+    return QStringView(key).sliced(3).toInt();
 }
 
 QString mappedEntry(int portNumber, QSettings &store)

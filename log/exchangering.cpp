@@ -82,6 +82,8 @@ void ExchangeRing::receive(qint64 atMs, QByteArrayView bytes)
     const auto kept = qint32(qMin(bytes.size(), room));
     record.bytes.append(bytes.first(kept));
     record.droppedBytes += qint32(bytes.size() - kept);
+    if (record.hasFrame && record.replyWindow == ReplyWindow::Open)
+        record.replyMs = qint32(qBound(qint64(0), atMs - record.sentAtMs, qint64(std::numeric_limits<qint32>::max())));
     // A record's first event always has room, so there is a last one to fold into.
     if (record.events.isEmpty() || (kept > 0 && record.events.size() < KeptReceiveEvents)) {
         record.events.append({atMs, qint32(record.reply().size()), {}});
@@ -108,6 +110,16 @@ void ExchangeRing::replyWindowClosed(qint64 atMs, bool replied)
     // Nothing received means no receive event either; the events decide.
     record.replyWindow = replied || !record.events.isEmpty() ? ReplyWindow::Replied : ReplyWindow::NoReply;
     record.closedAtMs = atMs;
+}
+
+void ExchangeRing::portEvent(qint64 atMs, PortEvent event, const QString &words)
+{
+    if (event == PortEvent::None)
+        return;
+    ExchangeRecord &record = push(atMs);
+    record.portEvent = event;
+    record.bytes = words.left(KeptPortWords).toUtf8();
+    m_inProgress = false;
 }
 
 void ExchangeRing::clear()

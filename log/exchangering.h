@@ -18,6 +18,8 @@ public:
     // Far more than any reply of the projector: what a record keeps of a flood.
     static constexpr qint32 KeptReplyBytes = 256;
     static constexpr qsizetype KeptReceiveEvents = 16;
+    // What a port event's words may take: a device path or a reason.
+    static constexpr qsizetype KeptPortWords = 200;
 
     explicit ExchangeRing(qsizetype capacity = DefaultCapacity);
 
@@ -26,6 +28,9 @@ public:
     // The status line was written by the receive event just recorded.
     void statusWritten(const QString &text);
     void replyWindowClosed(qint64 atMs, bool replied);
+    // The port opened, closed, went or came back: a record of its own, which
+    // ends the exchange in progress (what arrives next starts afresh).
+    void portEvent(qint64 atMs, PortEvent event, const QString &words);
     void clear();
 
     [[nodiscard]] qsizetype capacity() const { return m_capacity; }

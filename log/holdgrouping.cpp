@@ -32,10 +32,8 @@ QList<Group> groups(const ExchangeRing &ring)
 
 QString summary(const TransmitOrigin &origin, qsizetype frames, qint64 firstAtMs, qint64 lastAtMs)
 {
-    TransmitOrigin press = origin;
-    press.kind = TransmitOrigin::Kind::HoldPress;
-    return QStringLiteral("%1: %2 %3, %4 to %5")
-        .arg(LogRows::describe(press))
+    return QStringLiteral("%1 held: %2 %3, %4 to %5")
+        .arg(QString(origin.caption).replace(QLatin1Char('\n'), QLatin1Char(' ')))
         .arg(frames)
         .arg(frames == 1 ? QStringLiteral("frame") : QStringLiteral("frames"), LogRows::clockTime(firstAtMs), LogRows::clockTime(lastAtMs));
 }

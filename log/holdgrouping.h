@@ -28,8 +28,8 @@ struct Group {
 };
 [[nodiscard]] QList<Group> groups(const ExchangeRing &ring);
 
-// What a hold's group says of itself: "hold of Volume up (Command1):
-// 10 frames, 12:00:01.100 to 12:00:02.000".
+// What a hold's group says of itself: "Volume up held: 10 frames,
+// 12:00:01.100 to 12:00:02.000".
 [[nodiscard]] QString summary(const TransmitOrigin &origin, qsizetype frames, qint64 firstAtMs,
                               qint64 lastAtMs);
 

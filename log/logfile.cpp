@@ -1,5 +1,7 @@
 #include "log/logfile.h"
 
+#include "log/exchangering.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
@@ -10,10 +12,18 @@ namespace LogFile {
 namespace {
 
 const QString TextTitle = QStringLiteral("# rm740-control exchange log");
-const QStringList Columns{QStringLiteral("time"), QStringLiteral("direction"), QStringLiteral("text"),
-                          QStringLiteral("status"), QStringLiteral("details"), QStringLiteral("bytes")};
+// The six columns every file has had, in this order, first.
+const QStringList BaseColumns{QStringLiteral("time"), QStringLiteral("direction"), QStringLiteral("text"),
+                              QStringLiteral("status"), QStringLiteral("details"), QStringLiteral("bytes")};
+const QStringList TextColumns = BaseColumns + QStringList{QStringLiteral("reply ms")};
+const QStringList CsvColumns = BaseColumns + QStringList{QStringLiteral("raw"), QStringLiteral("reply_ms")};
 
-QStringList fieldsOf(const LogRow &row)
+QString replyTime(const LogRow &row)
+{
+    return row.replyMs >= 0 ? QString::number(row.replyMs) : QString();
+}
+
+QStringList baseFieldsOf(const LogRow &row)
 {
     return {timeStamp(row.atMs), LogRows::directionName(row.direction), row.text(), row.status,
             row.details, QString::fromLatin1(row.bytes.toHex(' ').toUpper())};
@@ -65,22 +75,36 @@ QString quoted(const QString &field)
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
-void writeText(QTextStream &out, const QList<LogRow> &rows)
+QString textLine(const LogRow &row)
 {
-    out << TextTitle << '\n' << QStringLiteral("# ") << Columns.join(QLatin1Char('\t')) << '\n';
-    for (const LogRow &row : rows) {
-        QStringList fields = fieldsOf(row);
-        for (QString &field : fields)
-            field = escaped(field);
-        out << fields.join(QLatin1Char('\t')) << '\n';
+    QStringList fields = baseFieldsOf(row) << replyTime(row);
+    for (QString &field : fields)
+        field = escaped(field);
+    return fields.join(QLatin1Char('\t'));
+}
+
+void writeText(QTextStream &out, const QList<LogRow> &rows, const Header &header)
+{
+    const auto line = [&out](const QString &text) { out << QStringLiteral("# ") << text << '\n'; };
+    out << TextTitle << '\n';
+    line(QStringLiteral("program: ") + program());
+    if (!header.port.isEmpty())
+        line(QStringLiteral("port: ") + escaped(header.port));
+    if (!rows.isEmpty()) {
+        line(QStringLiteral("from: ") + timeStamp(rows.first().atMs));
+        line(QStringLiteral("to: ") + timeStamp(rows.last().atMs));
     }
+    line(QStringLiteral("exchanges: %1").arg(header.exchanges));
+    line(TextColumns.join(QLatin1Char('\t')));
+    for (const LogRow &row : rows)
+        out << textLine(row) << '\n';
 }
 
 void writeCsv(QTextStream &out, const QList<LogRow> &rows)
 {
-    out << Columns.join(QLatin1Char(',')) << "\r\n";
+    out << CsvColumns.join(QLatin1Char(',')) << "\r\n";
     for (const LogRow &row : rows) {
-        QStringList fields = fieldsOf(row);
+        QStringList fields = baseFieldsOf(row) << row.rawText() << replyTime(row);
         for (QString &field : fields)
             field = quoted(field);
         out << fields.join(QLatin1Char(',')) << "\r\n";
@@ -102,24 +126,46 @@ std::optional<QByteArray> bytesFromHex(QStringView hex)
     return bytes;
 }
 
-// A row from its six fields, or what is wrong with them.
-std::optional<LogRow> rowFrom(const QStringList &fields, QString *error)
+std::optional<qint32> replyTimeFrom(QStringView field)
 {
-    if (fields.size() != Columns.size()) {
-        *error = QStringLiteral("%1 fields instead of %2").arg(fields.size()).arg(Columns.size());
+    if (field.isEmpty())
+        return -1;
+    bool ok = false;
+    const int ms = field.toInt(&ok);
+    if (!ok || ms < 0)
+        return std::nullopt;
+    return ms;
+}
+
+// Where a file's columns beyond the first six stand, if it has them.
+struct Layout {
+    qsizetype columns = 6;
+    qsizetype raw = -1;
+    qsizetype replyMs = -1;
+};
+const Layout LegacyLayout{};
+const Layout TextLayout{7, -1, 6};
+const Layout CsvLayout{8, 6, 7};
+
+// A row from its fields, or what is wrong with them.
+std::optional<LogRow> rowFrom(const QStringList &fields, const Layout &layout, QString *error)
+{
+    if (fields.size() != layout.columns) {
+        *error = QStringLiteral("%1 fields instead of %2").arg(fields.size()).arg(layout.columns);
         return std::nullopt;
     }
     const auto atMs = parseTimeStamp(fields[0]);
     const auto direction = LogRows::directionNamed(fields[1]);
     const auto bytes = bytesFromHex(fields[5]);
-    if (!atMs || !direction || !bytes) {
+    const auto replyMs = layout.replyMs < 0 ? std::optional<qint32>(-1) : replyTimeFrom(fields[layout.replyMs]);
+    if (!atMs || !direction || !bytes || !replyMs) {
         *error = !atMs ? QStringLiteral("no time") : !direction ? QStringLiteral("no direction")
-                                                               : QStringLiteral("no bytes in hex");
+            : !bytes ? QStringLiteral("no bytes in hex") : QStringLiteral("no reply time");
         return std::nullopt;
     }
-    LogRow row{*atMs, *direction, *bytes, fields[3], fields[4]};
-    // The rendering is written for the reader's eyes; the bytes are the truth.
-    if (row.text() != fields[2]) {
+    LogRow row{*atMs, *direction, *bytes, fields[3], fields[4], *replyMs};
+    // The rendering and the raw text are written for the reader's eyes; the bytes are the truth.
+    if (row.text() != fields[2] || (layout.raw >= 0 && row.rawText() != fields[layout.raw])) {
         *error = QStringLiteral("the text does not match the bytes");
         return std::nullopt;
     }
@@ -143,7 +189,7 @@ Reading readText(QTextStream &in)
             fields << *plain;
         }
         QString error;
-        const auto row = rowFrom(fields, &error);
+        const auto row = rowFrom(fields, fields.size() == LegacyLayout.columns ? LegacyLayout : TextLayout, &error);
         if (!row) {
             reading.error = QStringLiteral("line %1: %2").arg(line).arg(error);
             return reading;
@@ -201,7 +247,7 @@ std::optional<QList<QStringList>> csvRecords(QStringView text)
     return records;
 }
 
-Reading readCsv(const QString &text)
+Reading readCsv(const QString &text, const Layout &layout)
 {
     Reading reading;
     const auto records = csvRecords(text);
@@ -211,7 +257,7 @@ Reading readCsv(const QString &text)
     }
     for (qsizetype i = 1; i < records->size(); ++i) {
         QString error;
-        const auto row = rowFrom(records->at(i), &error);
+        const auto row = rowFrom(records->at(i), layout, &error);
         if (!row) {
             reading.error = QStringLiteral("record %1: %2").arg(i + 1).arg(error);
             return reading;
@@ -223,29 +269,66 @@ Reading readCsv(const QString &text)
 
 } // namespace
 
+Header headerFor(const ExchangeRing &ring, const QString &port)
+{
+    Header header{port, 0};
+    for (qsizetype i = 0; i < ring.size(); ++i)
+        header.exchanges += ring.at(i).isPortEvent() ? 0 : 1;
+    return header;
+}
+
+QString program()
+{
+    return QStringLiteral("rm740-control " RM740_VERSION);
+}
+
 Format formatFor(const QString &path)
 {
     return path.endsWith(QLatin1StringView(".csv"), Qt::CaseInsensitive) ? Format::Csv : Format::Text;
 }
 
-void write(QIODevice &out, const QList<LogRow> &rows, Format format)
+QString proposedName(const QDateTime &at, Format format)
+{
+    return at.toString(QStringLiteral("'rm740-log-'yyyyMMdd-HHmm"))
+        + (format == Format::Csv ? QStringLiteral(".csv") : QStringLiteral(".txt"));
+}
+
+void write(QIODevice &out, const QList<LogRow> &rows, Format format, const Header &header)
 {
     QTextStream stream(&out);
     if (format == Format::Csv)
         writeCsv(stream, rows);
     else
-        writeText(stream, rows);
+        writeText(stream, rows, header);
 }
 
-std::optional<QString> save(const QString &path, const QList<LogRow> &rows, Format format)
+std::optional<QString> save(const QString &path, const QList<LogRow> &rows, Format format, const Header &header)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    write(file, rows, format);
+    write(file, rows, format, header);
     if (!file.commit())
         return file.errorString();
     return std::nullopt;
+}
+
+QString lines(const QList<LogRow> &rows)
+{
+    QString text;
+    for (const LogRow &row : rows)
+        text += textLine(row) + QLatin1Char('\n');
+    return text;
+}
+
+QString hexLines(const QList<LogRow> &rows)
+{
+    QString text;
+    for (const LogRow &row : rows) {
+        if (!row.bytes.isEmpty())
+            text += QString::fromLatin1(row.bytes.toHex(' ').toUpper()) + QLatin1Char('\n');
+    }
+    return text;
 }
 
 Reading read(QIODevice &in)
@@ -254,8 +337,10 @@ Reading read(QIODevice &in)
     const QString first = stream.readLine();
     if (first == TextTitle)
         return readText(stream);
-    if (first == Columns.join(QLatin1Char(',')))
-        return readCsv(first + QLatin1Char('\n') + stream.readAll());
+    for (const auto &[columns, layout] : {std::pair{&BaseColumns, &LegacyLayout}, std::pair{&CsvColumns, &CsvLayout}}) {
+        if (first == columns->join(QLatin1Char(',')))
+            return readCsv(first + QLatin1Char('\n') + stream.readAll(), *layout);
+    }
     return {{}, QStringLiteral("not an exchange log")};
 }
 

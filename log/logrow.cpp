@@ -8,16 +8,28 @@
 
 QString LogRow::text() const
 {
-    if (direction == Direction::NoReply)
+    switch (direction) {
+    case Direction::NoReply:
         return MonitorRendering::NoReplyMark;
+    case Direction::Port:
+        return {};
+    case Direction::Transmit:
+    case Direction::Receive:
+        break;
+    }
     return MonitorRendering::render(bytes);
+}
+
+QString LogRow::rawText() const
+{
+    return LogRows::rawText(bytes);
 }
 
 QDebug operator<<(QDebug debug, const LogRow &row)
 {
     QDebugStateSaver saver(debug);
     debug.nospace() << "LogRow(" << row.atMs << ", " << LogRows::directionName(row.direction) << ", "
-                    << row.bytes.toHex(' ') << ", " << row.status << ", " << row.details << ')';
+                    << row.bytes.toHex(' ') << ", " << row.status << ", " << row.details << ", " << row.replyMs << ')';
     return debug;
 }
 
@@ -48,7 +60,42 @@ QString notes(const ExchangeRecord &record)
     return notes.join(QStringLiteral("; "));
 }
 
+// "Audio Mute" and "On" make "Audio Mute On"; a caption that repeats its
+// group's title ("Video" in "Video") stands alone.
+QString buttonName(const TransmitOrigin &origin)
+{
+    const QString caption = oneLine(origin.caption);
+    if (origin.group.isEmpty() || caption.compare(origin.group, Qt::CaseInsensitive) == 0)
+        return caption;
+    return origin.group + QLatin1Char(' ') + caption;
+}
+
 } // namespace
+
+QString rawText(QByteArrayView bytes)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    QString out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = uchar(c);
+        switch (b) {
+        case '\\': out += QLatin1StringView("\\\\"); continue;
+        case '\r': out += QLatin1StringView("\\r"); continue;
+        case '\n': out += QLatin1StringView("\\n"); continue;
+        case '\t': out += QLatin1StringView("\\t"); continue;
+        default: break;
+        }
+        if (b < 0x20 || b >= 0x7F) {
+            out += QLatin1StringView("\\x");
+            out += QLatin1Char(Digits[b >> 4]);
+            out += QLatin1Char(Digits[b & 0xF]);
+        } else {
+            out += QLatin1Char(c);
+        }
+    }
+    return out;
+}
 
 QString directionName(LogRow::Direction direction)
 {
@@ -59,13 +106,16 @@ QString directionName(LogRow::Direction direction)
         return QStringLiteral("RxD");
     case LogRow::Direction::NoReply:
         return QStringLiteral("no reply");
+    case LogRow::Direction::Port:
+        return QStringLiteral("port");
     }
     return {};
 }
 
 std::optional<LogRow::Direction> directionNamed(QStringView name)
 {
-    for (auto direction : {LogRow::Direction::Transmit, LogRow::Direction::Receive, LogRow::Direction::NoReply}) {
+    for (auto direction : {LogRow::Direction::Transmit, LogRow::Direction::Receive, LogRow::Direction::NoReply,
+                           LogRow::Direction::Port}) {
         if (name == directionName(direction))
             return direction;
     }
@@ -77,40 +127,46 @@ QString clockTime(qint64 ms)
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("hh:mm:ss.zzz"));
 }
 
-QString describe(const TransmitOrigin &origin)
+QString describe(const TransmitOrigin &origin, QByteArrayView frame)
 {
-    const QString button = QStringLiteral("%1 (%2)").arg(oneLine(origin.caption), origin.name);
     switch (origin.kind) {
     case TransmitOrigin::Kind::Unknown:
         return {};
     case TransmitOrigin::Kind::Button:
-        return QStringLiteral("\"%1\" (%2)").arg(oneLine(origin.caption), origin.name);
+        return buttonName(origin);
     case TransmitOrigin::Kind::HoldPress:
-        return QStringLiteral("hold of ") + button;
+        return oneLine(origin.caption) + QStringLiteral(" (held)");
     case TransmitOrigin::Kind::HoldRepeat:
-        return QStringLiteral("repeat of ") + button;
-    case TransmitOrigin::Kind::CommandList:
-        return QStringLiteral("command list");
+        return oneLine(origin.caption) + QStringLiteral(" (repeat)");
+    case TransmitOrigin::Kind::CommandList: {
+        const QByteArrayView text = frame.endsWith('\r') ? frame.chopped(1) : frame;
+        return text.isEmpty() ? QStringLiteral("Command list") : QStringLiteral("Command list: ") + rawText(text);
+    }
     }
     return {};
 }
 
 qsizetype rowCount(const ExchangeRecord &record)
 {
+    if (record.isPortEvent())
+        return 1;
     return (record.hasFrame ? 1 : 0) + (record.replyWindow == ReplyWindow::NoReply ? 1 : 0)
         + record.events.size();
 }
 
 LogRow row(const ExchangeRing &ring, const ExchangeRecord &record, qsizetype index)
 {
+    if (record.isPortEvent())
+        return {record.sentAtMs, LogRow::Direction::Port, {}, {}, record.portWords()};
     if (record.hasFrame) {
         if (index == 0) {
-            QString details = describe(ring.origin(record));
+            QString details = describe(ring.origin(record), record.frame());
             if (!record.written) {
                 const QString closed = QStringLiteral("not sent: the port is closed");
                 details = details.isEmpty() ? closed : details + QStringLiteral("; ") + closed;
             }
-            return {record.sentAtMs, LogRow::Direction::Transmit, record.frame().toByteArray(), {}, details};
+            return {record.sentAtMs, LogRow::Direction::Transmit, record.frame().toByteArray(), {}, details,
+                    record.replyMs};
         }
         --index;
     }

@@ -8,7 +8,8 @@
 #include "link/form2.h"
 #include "devices/devicelist.h"
 #include "link/mscomm.h"
-#include "log/exchangelogaccess.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangerecorder.h"
 #include "look/accessibleroles.h"
 #include "look/captionfont.h"
 #include "look/flatfacestyle.h"
@@ -135,7 +136,7 @@ Form1::Form1(Module1 &module, QWidget *parent)
     m_exchange = new Exchange(*m_MSComm1, {m_txd, m_rxd, m_status, m_spaceLegend, m_crLegend}, this);
     m_exchange->setObjectName(QStringLiteral("Exchange"));
     m_holdRepeat = new HoldRepeat(m_module, *m_exchange, this);
-    m_exchangeLog = new ExchangeLogAccess(*m_exchange, {m_txd, m_rxd}, this);
+    m_exchangeLog = new ExchangeLogAccess(*m_exchange, *m_MSComm1, {m_txd, m_rxd}, this);
     // The hold buttons report to the hold repeat itself rather than to this
     // window: a held button that is hidden while the window is torn down
     // reports its release, and that must not reach a half-destroyed Form1.
@@ -268,7 +269,7 @@ void Form1::buildMonitor()
 void Form1::oneShotClick(const PanelTable::Button &entry)
 {
     m_module.pendingCommand = QByteArray(entry.sends) + '\r';
-    Hyouji(m_module.pendingCommand, Exchange::Transmit, TransmitOrigin::button(entry.caption, entry.name));
+    Hyouji(m_module.pendingCommand, Exchange::Transmit, TransmitOrigin::button(entry.caption, entry.name, PanelTable::groupTitle(entry.group)));
 }
 
 void Form1::Hyouji(const QByteArray &text, quint8 mode, const TransmitOrigin &origin)
@@ -284,8 +285,10 @@ void Form1::Command16_Click()
 void Form1::Command33_Click()
 {
     // Closed on purpose: a device that went away is no longer waited for.
-    if (m_MSComm1->PortOpen() || m_MSComm1->isWaitingForDevice())
+    if (m_MSComm1->PortOpen() || m_MSComm1->isWaitingForDevice()) {
+        m_exchangeLog->recorder().closingBy(QStringLiteral("COM"));
         (void)m_MSComm1->setPortOpen(false);
+    }
     m_module.previousBaudCode = m_module.baudCode;
     m_module.previousPortNumber = m_module.portNumber;
     // A closed dialog is on its way out; only an open one is brought forward.

@@ -131,4 +131,13 @@ const Button *buttonByRepeatCode(int repeatCode)
     return nullptr;
 }
 
+const char *groupTitle(const char *frame)
+{
+    for (const Group &group : groups()) {
+        if (frame && qstrcmp(group.frame, frame) == 0)
+            return group.title;
+    }
+    return nullptr;
+}
+
 } // namespace PanelTable

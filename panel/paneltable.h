@@ -55,5 +55,7 @@ struct Button {
 [[nodiscard]] std::span<const Group> groups();
 [[nodiscard]] std::span<const Button> buttons();
 [[nodiscard]] const Button *buttonByRepeatCode(int repeatCode);
+// The title of the group named `frame`; null for none.
+[[nodiscard]] const char *groupTitle(const char *frame);
 
 } // namespace PanelTable

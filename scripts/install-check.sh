@@ -19,6 +19,13 @@ for program in rm740-control rm740-sim rm740ctl; do
     [ -x "$PREFIX/bin/$program" ] || fail "bin/$program is missing"
 done
 
+# The network ports' module, where the programs look for it.
+MODULE=""
+for candidate in "$PREFIX"/lib/rm740-control/librm740-network.so "$PREFIX"/lib/*/rm740-control/librm740-network.so; do
+    [ -f "$candidate" ] && MODULE="${candidate#"$PREFIX"/}"
+done
+[ -n "$MODULE" ] || fail "the network module (lib/rm740-control/librm740-network.so) is missing"
+
 # rm740ctl runs from where it was put, and its manual page is of its version.
 MANUAL=share/man/man1/rm740ctl.1.gz
 COMPLETION=share/bash-completion/completions/rm740ctl
@@ -50,7 +57,7 @@ deb="$(ls "$OUT"/rm740-control_*.deb 2>/dev/null | head -n1)"
 [ -n "$deb" ] || fail "cpack made no package"
 contents="$(dpkg-deb -c "$deb")"
 for file in usr/bin/rm740-control usr/bin/rm740-sim usr/bin/rm740ctl usr/$MANUAL usr/$COMPLETION \
-    usr/share/applications/$ID.desktop; do
+    usr/share/applications/$ID.desktop usr/$MODULE; do
     grep -q " \./$file\$" <<<"$contents" || fail "the package lacks $file"
 done
 depends="$(dpkg-deb -f "$deb" Depends)"

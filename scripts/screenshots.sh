@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the real program against the simulated projector, at scale 1
-# and 2 (QT_SCALE_FACTOR), on the offscreen platform. The full view goes to
-# docs/screenshots/ for the README; every window's picture goes to
-# build/screenshots/ for review.
+# and 2 (QT_SCALE_FACTOR), on the offscreen platform. The full view and the
+# exchange log with a filter applied go to docs/screenshots/ for the README;
+# every window's picture goes to build/screenshots/ for review.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -32,7 +32,7 @@ mkdir -p "$OUT" "$ROOT/docs/screenshots"
 for scale in 1 2; do
     XDG_CONFIG_HOME="$WORK" QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR="$scale" \
         "$ROOT/build/scripts/screenshots/rm740-screenshots" "$OUT" "${scale}x"
-    cp "$OUT/form1-full-${scale}x.png" "$ROOT/docs/screenshots/"
+    cp "$OUT/form1-full-${scale}x.png" "$OUT/exchange-log-filtered-${scale}x.png" "$ROOT/docs/screenshots/"
 done
 echo "Exchanges:"
 cat "$WORK/exchange.log"

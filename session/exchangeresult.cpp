@@ -7,7 +7,7 @@ std::optional<QString> ExchangeResult::status() const
 {
     // Only a reply of the command's own form is read: anything else would
     // put a wrong answer in plain words.
-    if (outcome != ExchangeOutcome::Answered)
+    if (outcome != CommandOutcome::Answered)
         return std::nullopt;
     return ReplyInterpretation::statusFor(sent, MonitorRendering::render(reply), reply.size());
 }

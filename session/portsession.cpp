@@ -38,7 +38,15 @@ bool PortSession::open()
         m_comm.setCommPort(m_port.comNumber);
     m_comm.setPortEntry(m_port.entry);
     (void)m_comm.setSettings(m_serialParameters);
-    if (!m_comm.setPortOpen(true))
+    m_interrupted = false;
+    m_opening = true;
+    const bool opened = m_comm.setPortOpen(true);
+    m_opening = false;
+    if (m_interrupted) {
+        close();
+        return false;
+    }
+    if (!opened)
         return false;
     // A reply that came after an earlier user had gone is waiting here.
     m_comm.discardInput();
@@ -56,6 +64,18 @@ void PortSession::close()
     m_settling.invalidate();
     // Also after a loss: closing ends any wait for the device to come back.
     (void)m_comm.setPortOpen(false);
+}
+
+void PortSession::interrupt(const QString &cause)
+{
+    emit problem(m_port.label, m_awaiting ? tr("interrupted by %1 while waiting for the reply to %2")
+                                                .arg(cause, commandText(m_queue.front().frame))
+                                          : tr("interrupted by %1").arg(cause));
+    m_interrupted = true;
+    // Closing in the middle of opening a network port would pull the
+    // connection from under its own wait: open() closes once it is back.
+    if (!m_opening)
+        close();
 }
 
 void PortSession::submit(const SessionCommand &command)
@@ -131,13 +151,13 @@ void PortSession::conclude(const ReplyMatcher::Verdict &verdict)
     const SessionCommand command = m_queue.takeFirst();
     const ExchangeResult result{m_port.label, command.name,  command.frame,  verdict.reply,
                                 verdict.complete, double(m_clock.nsecsElapsed()) / 1e6, verdict.outcome};
-    if (verdict.outcome != ExchangeOutcome::Answered && verdict.outcome != ExchangeOutcome::Refused) {
+    if (verdict.outcome != CommandOutcome::Answered && verdict.outcome != CommandOutcome::Refused) {
         // The reply may be on its way still: the quiet wait counts from now.
         m_unsettled = true;
         m_lastByte.start();
     }
     emit exchanged(result);
-    if (verdict.outcome != ExchangeOutcome::Answered)
+    if (verdict.outcome != CommandOutcome::Answered)
         emit problem(m_port.label, problemWith(result));
     if (m_queue.isEmpty())
         emit idle();
@@ -149,17 +169,17 @@ QString PortSession::problemWith(const ExchangeResult &result) const
 {
     const QString command = commandText(result.sent);
     switch (result.outcome) {
-    case ExchangeOutcome::Answered:
+    case CommandOutcome::Answered:
         break;
-    case ExchangeOutcome::Refused:
+    case CommandOutcome::Refused:
         return tr("the projector refused %1 (it answered \"?\")").arg(command);
-    case ExchangeOutcome::Unexpected:
+    case CommandOutcome::Unexpected:
         return tr("unexpected reply to %1: %2").arg(command, MessageText::quotedBytes(result.reply));
-    case ExchangeOutcome::NoReply:
+    case CommandOutcome::NoReply:
         return result.reply.isEmpty()
             ? tr("no reply to %1 within %2 ms").arg(command).arg(m_timeout.count())
             : tr("no complete reply to %1 within %2 ms (no CR)").arg(command).arg(m_timeout.count());
-    case ExchangeOutcome::PortLost:
+    case CommandOutcome::PortLost:
         return tr("the port went away while the reply to %1 was awaited (%2)").arg(command, errorString());
     }
     return {};
@@ -174,7 +194,7 @@ void PortSession::portLost()
         m_replyWindow.stop();
         const SessionCommand command = m_queue.takeFirst();
         const ExchangeResult result{m_port.label, command.name, command.frame, came, false,
-                                    double(m_clock.nsecsElapsed()) / 1e6, ExchangeOutcome::PortLost};
+                                    double(m_clock.nsecsElapsed()) / 1e6, CommandOutcome::PortLost};
         emit exchanged(result);
         emit problem(m_port.label, problemWith(result));
     } else {

@@ -42,6 +42,10 @@ public:
     [[nodiscard]] bool open();
     // Closes the port; what is still queued is dropped without a word.
     void close();
+    // Stops where it is, says so (with what was awaited) and closes the port;
+    // `cause` as in "interrupted by SIGTERM". Also while open() waits for a
+    // network port, which then returns false.
+    void interrupt(const QString &cause);
     [[nodiscard]] bool isOpen() const { return m_comm.PortOpen(); }
     // Why opening failed or the port went away, in plain words.
     [[nodiscard]] QString errorString() const { return m_comm.errorString(); }
@@ -87,4 +91,6 @@ private:
     QElapsedTimer m_settling;   // since the quiet wait began; invalid: none
     QElapsedTimer m_lastByte;   // since a byte last came, or a reply was missed
     bool m_unsettled = false;   // a reply was missed; the line may still be busy
+    bool m_opening = false;
+    bool m_interrupted = false;
 };

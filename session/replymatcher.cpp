@@ -44,11 +44,11 @@ std::optional<ReplyMatcher::Verdict> ReplyMatcher::take(QByteArrayView bytes)
         const QByteArray reply = m_open.first(*length);
         m_open.remove(0, *length);
         if (reply == Refusal)
-            return Verdict{ExchangeOutcome::Refused, reply, true};
+            return Verdict{CommandOutcome::Refused, reply, true};
         if (!isProtocolText(reply))
-            return Verdict{ExchangeOutcome::Unexpected, m_passedOver + reply, true};
+            return Verdict{CommandOutcome::Unexpected, m_passedOver + reply, true};
         if (fits(reply))
-            return Verdict{ExchangeOutcome::Answered, reply, true};
+            return Verdict{CommandOutcome::Answered, reply, true};
         appendBounded(m_passedOver, reply);
     }
     return std::nullopt;
@@ -56,9 +56,12 @@ std::optional<ReplyMatcher::Verdict> ReplyMatcher::take(QByteArrayView bytes)
 
 ReplyMatcher::Verdict ReplyMatcher::timedOut() const
 {
+    // A "?" whose CR never came is a refusal all the same.
+    if (m_passedOver.isEmpty() && m_open == "?")
+        return Verdict{CommandOutcome::Refused, m_open, false};
     if (m_passedOver.isEmpty() && isProtocolText(m_open))
-        return Verdict{ExchangeOutcome::NoReply, m_open, false};
-    return Verdict{ExchangeOutcome::Unexpected, m_passedOver + m_open, m_open.isEmpty()};
+        return Verdict{CommandOutcome::NoReply, m_open, false};
+    return Verdict{CommandOutcome::Unexpected, m_passedOver + m_open, m_open.isEmpty()};
 }
 
 bool ReplyMatcher::fits(QByteArrayView reply) const
@@ -70,7 +73,8 @@ bool ReplyMatcher::fits(QByteArrayView reply) const
         return false;
     // A read command with a decoder takes the forms the decoder reads;
     // any other takes whatever text comes.
-    if (!ReplyInterpretation::keys().contains(m_frame))
+    static const QList<QByteArray> decoded = ReplyInterpretation::keys();
+    if (!decoded.contains(m_frame))
         return true;
     return ReplyInterpretation::statusFor(m_frame, MonitorRendering::render(reply), reply.size()).has_value();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/exchangeoutcome.h"
+#include "session/commandoutcome.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -20,7 +20,7 @@ public:
     static constexpr qsizetype Bound = 4096;
 
     struct Verdict {
-        ExchangeOutcome outcome = ExchangeOutcome::NoReply;
+        CommandOutcome outcome = CommandOutcome::NoReply;
         // The reply; for an unexpected one or none, everything that came.
         QByteArray reply;
         // What `reply` holds ended at a CR or was an ACK.

@@ -7,10 +7,10 @@
 #include "exchange/monitorline.h"
 #include "exchange/readoutline.h"
 #include "link/form2.h"
-#include "log/exchangelogaccess.h"
-#include "log/exchangelogwindow.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangelogwindow.h"
 #include "panel/form1.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -69,7 +69,7 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
     }
 
@@ -155,6 +155,11 @@ private slots:
         QTest::newRow("Save...") << "exchange log" << "Save" << "Save the log"
                                  << "Writes the whole log to a text or CSV file";
         QTest::newRow("Clear") << "exchange log" << "Clear" << "Clear the log" << "Empties the log";
+        QTest::newRow("log filter") << "exchange log" << "Filter" << "Filter"
+                                    << "Shows only the exchanges whose rendering, status, origin, raw text or hex "
+                                       "bytes contain this text";
+        QTest::newRow("log failures") << "exchange log" << "Show" << "Show"
+                                      << "All exchanges, or only those that failed in one way";
     }
     void controlsAreNamedForTheEar()
     {
@@ -403,7 +408,7 @@ private:
         return &form;
     }
 
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
 };
 
 QTEST_MAIN(AccessibilityTest)

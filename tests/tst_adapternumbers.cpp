@@ -4,6 +4,8 @@
 #include "devices/adapternumbers.h"
 #include "devices/portdescription.h"
 
+#include "support/tabledata.h"
+
 #include <QSerialPortInfo>
 #include <QTest>
 
@@ -121,6 +123,8 @@ private slots:
         QTest::newRow("ttyUSB0") << "/dev/ttyUSB0" << 0;
         QTest::newRow("ttyS without a number") << "/dev/ttyS" << 0;
         QTest::newRow("a link") << "/dev/serial/by-id/ttyS0" << 0;
+        QTest::newRow("more than a number") << "/dev/ttyS1x" << 0;
+        QTest::newRow("four digits") << "/dev/ttyS1000" << 0;
     }
     void builtInPortsAreComNumbersFromOne()
     {
@@ -174,24 +178,46 @@ private slots:
                  QStringLiteral("COM6 to COM15: none has a device"));
     }
 
-    // What this machine lists: whatever it is, numbers stay in 1 to 15, are
-    // distinct, avoid the numbers in use, and a second pass adds nothing.
-    void theMachinesOwnPortsFollowTheRules()
+    // Whatever a machine lists, numbers stay in 1 to 15, are distinct, avoid
+    // the numbers in use, and a second pass adds nothing: this machine's own
+    // ports (none on most test machines) and a list recorded from a real one.
+    void anyMachinesPortsFollowTheRules_data()
     {
-        QList<SerialDevice> devices;
+        QTest::addColumn<QList<SerialDevice>>("devices");
+        QTest::addColumn<int>("adapters");  // distinct adapters with a stable name, at least
+
+        QList<SerialDevice> own;
         for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
             SerialDevice device;
             device.systemLocation = info.systemLocation();
             device.byPathLink = info.systemLocation();  // a stand-in name
             device.isUsbAdapter = info.hasVendorIdentifier();
-            devices.append(device);
+            own.append(device);
         }
+        QTest::newRow("this machine") << own << 0;
+
+        QList<SerialDevice> recorded;
+        for (const QStringList &row : TableData::read(QStringLiteral(":/tables/serial-ports-recorded.tsv"))) {
+            const auto field = [&row](int column) { return TableData::quoted(row.value(column)); };
+            recorded.append(SerialDevice{field(0), field(1), field(2), field(3), field(4), field(5),
+                                         row.value(6) == u"yes"});
+        }
+        QTest::newRow("recorded") << recorded << 4;
+    }
+
+    void anyMachinesPortsFollowTheRules()
+    {
+        QFETCH(QList<SerialDevice>, devices);
+        QFETCH(int, adapters);
         const PortsGroup ports{{2, entry(QStringLiteral("/dev/ttyUSB99"))}};
         const QList<Assignment> added = newAssignments(devices, ports);
+        QVERIFY(added.size() >= adapters);
         PortsGroup after = ports;
         for (const Assignment &assignment : added) {
             QVERIFY(assignment.portNumber >= 1 && assignment.portNumber <= 15);
             QVERIFY(!after.contains(assignment.portNumber));
+            for (const SerialDevice &device : devices)
+                QVERIFY(builtInNumber(device.systemLocation) != assignment.portNumber || device.isUsbAdapter);
             after.insert(assignment.portNumber, entry(assignment.stableName));
         }
         QVERIFY(newAssignments(devices, after).isEmpty());

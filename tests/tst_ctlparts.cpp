@@ -329,11 +329,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QByteArrayList>("pieces");  // as they arrive
-        QTest::addColumn<ExchangeOutcome>("outcome");
+        QTest::addColumn<CommandOutcome>("outcome");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("beforeTheTimeout");
 
-        using O = ExchangeOutcome;
+        using O = CommandOutcome;
         QTest::newRow("status") << QByteArray("CR0\r") << QByteArrayList{"8", "0\r"} << O::Answered
                                 << QByteArray("80\r") << true;
         QTest::newRow("a late status passed over for the lamp time")
@@ -358,7 +358,7 @@ private slots:
     {
         QFETCH(QByteArray, frame);
         QFETCH(QByteArrayList, pieces);
-        QFETCH(ExchangeOutcome, outcome);
+        QFETCH(CommandOutcome, outcome);
         QFETCH(QByteArray, reply);
         QFETCH(bool, beforeTheTimeout);
         ReplyMatcher matcher(frame);
@@ -398,9 +398,9 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(bool, withPort);
         QFETCH(QString, line);
-        const ExchangeOutcome outcome = reply.isEmpty() ? ExchangeOutcome::NoReply
-            : reply == "9\r"                         ? ExchangeOutcome::Unexpected
-                                                     : ExchangeOutcome::Answered;
+        const CommandOutcome outcome = reply.isEmpty() ? CommandOutcome::NoReply
+            : reply == "9\r"                         ? CommandOutcome::Unexpected
+                                                     : CommandOutcome::Answered;
         const ExchangeResult result{"COM2", "x", sent, reply, !reply.isEmpty(), 1.0, outcome};
         QCOMPARE(ResultFormat::line(result, withPort), line);
     }
@@ -408,7 +408,7 @@ private slots:
     void exchangePrintsAsJson()
     {
         const ExchangeResult result{"socket://h:1", "send CF MIC ON", "CF MIC ON\r", QByteArray("\x06\xff", 2),
-                                    false, 12.34567, ExchangeOutcome::Unexpected};
+                                    false, 12.34567, CommandOutcome::Unexpected};
         const QByteArray json = ResultFormat::json(result);
         QVERIFY2(!json.contains('\n') && !json.contains('\x06'), json);
         const QJsonObject object = QJsonDocument::fromJson(json).object();

@@ -7,21 +7,25 @@
 #include "catalogue/form3.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorrendering.h"
-#include "log/exchangelogaccess.h"
-#include "log/exchangelogmodel.h"
-#include "log/exchangelogwindow.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangelogfiltermodel.h"
+#include "logwindow/exchangelogmodel.h"
+#include "logwindow/exchangelogwindow.h"
+#include "logwindow/exchangerecorder.h"
 #include "log/logfile.h"
 #include "support/modalwatcher.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFont>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,11 +88,13 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         form().setFullView(true);
         form().show();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
+        // Each test starts from an empty log; the port's own rows have a test of their own.
+        recorder().clear();
     }
     void cleanup()
     {
@@ -110,7 +116,7 @@ private slots:
         QVERIFY(rows.size() >= 2);
         QCOMPARE(rows.first().direction, Direction::Transmit);
         QCOMPARE(rows.first().bytes, QByteArray("CR0\r"));
-        QCOMPARE(rows.first().details, QStringLiteral("\"Status\" (Command44)"));
+        QCOMPARE(rows.first().details, QStringLiteral("Status"));
         QByteArray reply;
         for (qsizetype i = 1; i < rows.size(); ++i) {
             QCOMPARE(rows[i].direction, Direction::Receive);
@@ -128,6 +134,11 @@ private slots:
         QCOMPARE(cell(model, 0, ExchangeLogModel::TimeColumn), LogRows::clockTime(rows.first().atMs));
         QCOMPARE(model.data(model.index(0, ExchangeLogModel::TextColumn), Qt::ToolTipRole).toString(),
                  QStringLiteral("43 52 30 0D"));
+        QCOMPARE(model.data(model.index(0, ExchangeLogModel::DetailsColumn), Qt::ToolTipRole).toString(),
+                 QStringLiteral("Status (Command44)"));
+        QCOMPARE(cell(model, 0, ExchangeLogModel::ReplyColumn), QString::number(rows.first().replyMs));
+        QVERIFY(rows.first().replyMs >= 0);
+        QCOMPARE(cell(model, last, ExchangeLogModel::ReplyColumn), QString());
     }
 
     void aSilentDeviceGivesANoReplyRow()
@@ -149,12 +160,13 @@ private slots:
         QTest::addColumn<QString>("sender");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QString>("details");
-        QTest::newRow("one-shot button") << "Command17" << QByteArray("C00\r") << "\"On\" (Command17)";
-        QTest::newRow("a read button") << "Command46" << QByteArray("CR3\r") << "\"Lamp Time\" (Command46)";
-        QTest::newRow("command list") << "command list" << QByteArray("C00\r") << "command list";
+        QTest::newRow("one-shot button") << "Command17" << QByteArray("C00\r") << "Power On";
+        QTest::newRow("its group's title and its caption") << "Command19" << QByteArray("C0B\r") << "Audio Mute On";
+        QTest::newRow("a read button") << "Command46" << QByteArray("CR3\r") << "Lamp Time";
+        QTest::newRow("command list") << "command list" << QByteArray("C00\r") << "Command list: C00";
         QTest::newRow("no origin given") << "direct" << QByteArray("C1E\r") << "";
         QTest::newRow("port closed") << "closed port" << QByteArray("C00\r")
-                                     << "\"On\" (Command17); not sent: the port is closed";
+                                     << "Power On; not sent: the port is closed";
     }
     void eachFrameSaysWhereItCameFrom()
     {
@@ -173,7 +185,8 @@ private slots:
                 QVERIFY(form().MSComm1().setPortOpen(false));
             m_wired->button(sender == u"closed port" ? "Command17" : sender.toLatin1().constData())->click();
         }
-        const QList<LogRow> rows = LogRows::all(recorder().ring());
+        QList<LogRow> rows = LogRows::all(recorder().ring());
+        rows.removeIf([](const LogRow &row) { return row.direction == Direction::Port; });
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.first().bytes, frame);
         QCOMPARE(rows.first().details, details);
@@ -189,9 +202,9 @@ private slots:
         form().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         QPushButton *bright = m_wired->button("Command30");
-        WiredForm::sendMouse(bright, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(bright, QEvent::MouseButtonPress, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(projector().frames().size() >= 10, 10000);
-        WiredForm::sendMouse(bright, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(bright, QEvent::MouseButtonRelease, Qt::LeftButton);
         const qsizetype onTheWire = projector().frames().size();
         model.sync();
 
@@ -206,17 +219,18 @@ private slots:
                 continue;
             ++frames;
             QCOMPARE(row->bytes, QByteArray("C20\r"));
-            QCOMPARE(row->details, frames == 1 ? QStringLiteral("hold of Brightness up (Command30)")
-                                               : QStringLiteral("repeat of Brightness up (Command30)"));
+            QCOMPARE(row->details, frames == 1 ? QStringLiteral("Brightness up (held)")
+                                               : QStringLiteral("Brightness up (repeat)"));
         }
         QCOMPARE(frames, onTheWire);
         QVERIFY2(frames >= 10 && frames <= 13, qPrintable(QString::number(frames)));
         const QString summary = cell(model, 0, ExchangeLogModel::DetailsColumn);
-        QVERIFY2(summary.startsWith(QStringLiteral("hold of Brightness up (Command30): %1 frames, ").arg(frames)),
+        QVERIFY2(summary.startsWith(QStringLiteral("Brightness up held: %1 frames, ").arg(frames)),
                  qPrintable(summary));
         QCOMPARE(cell(model, 0, ExchangeLogModel::TextColumn), QStringLiteral(" C 2 0  [CR] "));
-        // A cut-off summary can be read whole where the pointer rests.
-        QCOMPARE(model.data(model.index(0, ExchangeLogModel::DetailsColumn), Qt::ToolTipRole).toString(), summary);
+        // A cut-off summary can be read whole where the pointer rests, with the control's name.
+        QCOMPARE(model.data(model.index(0, ExchangeLogModel::DetailsColumn), Qt::ToolTipRole).toString(),
+                 summary + QStringLiteral(" (Command30)"));
 
         // A one-shot afterwards stands on its own again.
         m_wired->button("Command44")->click();
@@ -249,12 +263,12 @@ private slots:
         QScrollBar *bar = window.view().verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);
         bar->setValue(bar->maximum() / 2);
-        const QByteArray top = model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes;
+        const QByteArray top = topRowInView(window).bytes;
         for (int i = 0; i < 10; ++i)
             form().Hyouji(numbered(Capacity + Over + i), Exchange::Transmit);
         model.sync();
         QCOMPARE(model.rowAt(model.index(0, 0))->bytes, numbered(Over + 10));
-        QCOMPARE(model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes, top);
+        QCOMPARE(topRowInView(window).bytes, top);
     }
 
     void theWindowFollowsNewRowsAtTheBottomAndHoldsStillWhenScrolledBack()
@@ -279,17 +293,17 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
 
         bar->setValue(10);
-        const QByteArray top = model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes;
+        const QByteArray top = topRowInView(window).bytes;
         send(20);
         QTRY_VERIFY(bar->maximum() > maximumBefore + 10);
         QCOMPARE(bar->value(), 10);
-        QCOMPARE(model.rowAt(window.view().indexAt(QPoint(1, 1)))->bytes, top);
+        QCOMPARE(topRowInView(window).bytes, top);
 
         // Back at the bottom, it follows again.
         bar->setValue(bar->maximum());
         send(5);
         QTRY_COMPARE(bar->value(), bar->maximum());
-        const QRect newest = window.view().visualRect(model.index(sent - 1, 0));
+        const QRect newest = window.view().visualRect(window.shownRows().index(sent - 1, 0));
         QVERIFY(window.view().viewport()->rect().contains(newest));
     }
 
@@ -302,7 +316,7 @@ private slots:
         QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("firstLine");
         const QByteArray text = "# rm740-control exchange log";
-        const QByteArray csv = "time,direction,text,status,details,bytes";
+        const QByteArray csv = "time,direction,text,status,details,bytes,raw,reply_ms";
         QTest::newRow("text") << "log.txt" << false << "log.txt" << text;
         QTest::newRow("csv") << "log.csv" << false << "log.csv" << csv;
         QTest::newRow("the type decides over the filter") << "log.txt" << true << "log.txt" << text;
@@ -326,6 +340,9 @@ private slots:
         QFile file(folder.filePath(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readLine().trimmed(), firstLine);
+        // A text file says which port it came from.
+        const QByteArray port = "# port: COM1 (" + QFile::encodeName(projector().devicePath()) + ") at 19200 baud\n";
+        QCOMPARE(file.readAll().contains(port), !written.endsWith(u".csv"));
         const LogFile::Reading reading = LogFile::load(file.fileName());
         QVERIFY2(reading.ok(), qPrintable(reading.error));
         QCOMPARE(reading.rows, rows);
@@ -373,6 +390,117 @@ private slots:
         m_wired->button("Command17")->click();
         QTRY_COMPARE(window.model().rowCount(), 1);
         QCOMPARE(window.model().rowAt(window.model().index(0, 0))->bytes, QByteArray("C00\r"));
+    }
+
+    // --- a technician's afternoon --------------------------------------------------
+
+    void thePortsLifeFindAndCopyThroughTheWindow()
+    {
+        // COM1 behind a link, as an adapter's by-id name, so that its device can come back.
+        QTemporaryDir folder;
+        const QString link = folder.filePath(QStringLiteral("adapter"));
+        QVERIFY(QFile::link(projector().devicePath(), link));
+        TestSettings::mapPort(1, link);
+        const QString port = QStringLiteral("COM1 (%1) at 19200 baud").arg(link);
+        m_wired->button("Command33")->click();
+        Form2 *dialog = openPortDialog(form());
+        QVERIFY(dialog);
+        dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+        QVERIFY(form().MSComm1().PortOpen());
+
+        projector().emulateProjector();
+        m_wired->button("Command44")->click();
+        QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Stand by"));
+        // Pulled, and plugged in again: a new device behind the same name.
+        QFile::remove(link);
+        projector().hangUp();
+        QTRY_VERIFY(!form().MSComm1().PortOpen());
+        FakeProjector replacement;
+        QVERIFY(replacement.open());
+        QVERIFY(QFile::link(replacement.devicePath(), link));
+        QTRY_VERIFY(form().MSComm1().PortOpen());
+        m_wired->button("Command33")->click();
+
+        QStringList portRows;
+        for (const LogRow &row : LogRows::all(recorder().ring())) {
+            if (row.direction == Direction::Port)
+                portRows << row.details;
+        }
+        QCOMPARE(portRows.size(), 5);
+        QVERIFY2(portRows[2].startsWith(u"lost: ") && portRows[2].size() > 6, qPrintable(portRows[2]));
+        portRows[2] = QStringLiteral("lost: ...");
+        QCOMPARE(portRows, (QStringList{"closed by COM", "opened " + port, "lost: ...",
+                                        "reopened by itself: " + port, "closed by COM"}));
+        // Set apart: in the rendering's column, italic, on a band of their own, another where it was lost.
+        ExchangeLogWindow &window = openLog();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        ExchangeLogModel &model = window.model();
+        model.sync();
+        const auto band = [&model](int row) { return model.data(model.index(row, 0), Qt::BackgroundRole); };
+        QCOMPARE(cell(model, 1, ExchangeLogModel::TextColumn), "opened " + port);
+        QVERIFY(model.data(model.index(1, ExchangeLogModel::TextColumn), Qt::FontRole).value<QFont>().italic());
+        QVERIFY(band(1).isValid() && !band(2).isValid() && band(1) != band(model.rowCount() - 3));
+
+        // Ctrl+F, a text: only the exchange that holds it, and how many rows of how many.
+        QTest::keyClick(&window.view(), Qt::Key_F, Qt::ControlModifier);
+        auto *filter = window.findChild<QLineEdit *>(QStringLiteral("Filter"));
+        QCOMPARE(QApplication::focusWidget(), filter);
+        QTest::keyClicks(filter, QStringLiteral("cr0"));
+        ExchangeLogFilterModel &shown = window.shownRows();
+        const int all = window.model().rowCount();
+        QVERIFY(shown.rowCount() >= 2 && shown.rowCount() < all);
+        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Shown"))->text(),
+                 QStringLiteral("%1 of %2 rows").arg(shown.rowCount()).arg(all));
+        QList<LogRow> found;
+        for (int row = 0; row < shown.rowCount(); ++row)
+            found << *window.model().rowAt(shown.mapToSource(shown.index(row, 0)));
+        QCOMPARE(found.first().bytes, QByteArray("CR0\r"));
+
+        // A click and a Shift+click pick them; Ctrl+C copies them as the text file's lines.
+        QTreeView &view = window.view();
+        const auto clickRow = [&view, &shown](int row, Qt::KeyboardModifiers modifiers) {
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers,
+                              view.visualRect(shown.index(row, ExchangeLogModel::TextColumn)).center());
+        };
+        clickRow(0, Qt::NoModifier);
+        clickRow(shown.rowCount() - 1, Qt::ShiftModifier);
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), LogFile::lines(found));
+
+        // The right-click menu copies their bytes in hex too.
+        const QPoint at = view.visualRect(shown.index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view.viewport(), &event);
+        auto *menu = view.findChild<QMenu *>(QStringLiteral("LogMenu"));
+        QVERIFY(menu && menu->isVisible());
+        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Copy"));
+        menu->actions().at(1)->trigger();
+        menu->close();
+        QCOMPARE(QGuiApplication::clipboard()->text(), LogFile::hexLines(found));
+
+        // Escape in the field shows everything again.
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QCOMPARE(filter->text(), QString());
+        QCOMPARE(shown.rowCount(), all);
+    }
+
+    void theRenderingAndStatusColumnsTakeTheWindowsWidth()
+    {
+        ExchangeLogWindow &window = openLog();
+        window.resize(800, 300);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QHeaderView *header = window.view().header();
+        const auto width = [header](int column) { return header->sectionSize(column); };
+        const int text = width(ExchangeLogModel::TextColumn), status = width(ExchangeLogModel::StatusColumn);
+        const int time = width(ExchangeLogModel::TimeColumn);
+        // The operator's own width stays; the two take what the others leave.
+        header->resizeSection(ExchangeLogModel::DetailsColumn, 300);
+        window.resize(1100, 300);
+        QTRY_COMPARE(header->length(), window.view().viewport()->width());
+        QVERIFY(width(ExchangeLogModel::TextColumn) > text && width(ExchangeLogModel::StatusColumn) > status);
+        QCOMPARE(width(ExchangeLogModel::DetailsColumn), 300);
+        QCOMPARE(width(ExchangeLogModel::TimeColumn), time);
     }
 
     // --- opening it ---------------------------------------------------------------
@@ -489,7 +617,7 @@ private slots:
     void theMainWindowIsTheSameWithTheLogOpen()
     {
         const QList<Snapshot> closed = runScenario();
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         form().setFullView(true);
         form().show();
@@ -562,6 +690,11 @@ private:
                 QTest::keyClick(types, Qt::Key_Down);
                 QCOMPARE(files->selectedNameFilter(), QStringLiteral("CSV (*.csv)"));
             }
+            // A dated name of the chosen type is proposed.
+            auto *proposed = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY2(QRegularExpression(csvFilter ? u"^rm740-log-\\d{8}-\\d{4}\\.csv$"_qs : u"^rm740-log-\\d{8}-\\d{4}\\.txt$"_qs)
+                         .match(proposed->text()).hasMatch(),
+                     qPrintable(proposed->text()));
             typeFileName(files, name);
             if (meanwhile)
                 meanwhile();
@@ -585,6 +718,12 @@ private:
         return model.data(model.index(row, column)).toString();
     }
 
+    static LogRow topRowInView(const ExchangeLogWindow &window)
+    {
+        const QModelIndex shown = window.view().indexAt(QPoint(1, 1));
+        return window.model().rowAt(window.shownRows().mapToSource(shown)).value_or(LogRow{});
+    }
+
     static QList<LogRow> topRows(const ExchangeLogModel &model)
     {
         QList<LogRow> rows;
@@ -597,7 +736,8 @@ private:
     QList<LogRow> someExchanges()
     {
         projector().emulateProjector();
-        form().exchange().setIntervals({100, 150});
+        // A short reply window; the monitor holds long enough to be seen on a busy machine.
+        form().exchange().setIntervals({100, 5000});
         m_wired->button("Command44")->click();
         if (!QTest::qWaitFor([this] { return m_wired->text("Label25") == u" Stand by"; }))
             return {};
@@ -662,7 +802,7 @@ private:
     }
 
     QTemporaryDir m_home;
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
     std::unique_ptr<ModalWatcher> m_watcher;
 };
 

@@ -3,12 +3,14 @@
 // and CSV files that read back to the same rows.
 
 #include "exchange/monitorrendering.h"
+#include "log/exchangeoutcome.h"
 #include "log/exchangering.h"
 #include "log/holdgrouping.h"
 #include "log/logfile.h"
 #include "log/logrow.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -173,6 +175,94 @@ private slots:
         QCOMPARE(ring.at(0).closedAtMs, T0 + 1000);
     }
 
+    void aPortEventIsARecordOfItsOwnThatEndsTheExchange()
+    {
+        ExchangeRing ring(4);
+        ring.transmit(T0, Status, "CR0\r", true);
+        ring.portEvent(T0 + 1, PortEvent::Lost, QStringLiteral("lost: gone"));
+        // The exchange before it is over: its window no longer closes, and
+        // what arrives next starts afresh.
+        ring.replyWindowClosed(T0 + 2, false);
+        ring.receive(T0 + 3, "00\r");
+        ring.portEvent(T0 + 4, PortEvent::Reopened, QString(500, u'x'));
+        QCOMPARE(int(ring.at(0).replyWindow), int(ReplyWindow::Open));
+        QCOMPARE(LogRows::all(ring), (QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "Status"},
+                                                    {T0 + 1, Direction::Port, {}, {}, "lost: gone"},
+                                                    {T0 + 3, Direction::Receive, "00\r", {}, {}},
+                                                    {T0 + 4, Direction::Port, {}, {}, QString(200, u'x')}}));
+        // They count against the ring's bound like any record.
+        ring.portEvent(T0 + 5, PortEvent::Closed, QStringLiteral("closed by COM"));
+        QCOMPARE(ring.size(), 4);
+        QCOMPARE(ring.at(0).portEvent, PortEvent::Lost);
+    }
+
+    // The plain cases are in anExchangeGivesItsRowsInOrder.
+    void aFramesReplyTimeRunsToTheLastByteOfItsReply_data()
+    {
+        QTest::addColumn<Chunks>("chunks");  // one a millisecond after the frame
+        QTest::addColumn<int>("windowClosesAt");
+        QTest::addColumn<int>("replyMs");
+        QTest::newRow("bytes after the window closed") << Chunks{"00\r", "x", "y"} << 2 << 1;
+        QTest::newRow("events folded, bytes not kept") << Chunks(20, QByteArray(15, 'z')) << 100 << 20;
+    }
+    void aFramesReplyTimeRunsToTheLastByteOfItsReply()
+    {
+        QFETCH(Chunks, chunks);
+        QFETCH(int, windowClosesAt);
+        QFETCH(int, replyMs);
+        ExchangeRing ring;
+        ring.transmit(T0, Status, "CR0\r", true);
+        for (int i = 1; i <= chunks.size(); ++i) {
+            if (i == windowClosesAt)
+                ring.replyWindowClosed(T0 + i, true);
+            ring.receive(T0 + i, chunks[i - 1]);
+        }
+        QCOMPARE(LogRows::all(ring).first().replyMs, replyMs);
+    }
+
+    // Refusals, silences and two ACKs are shown by the filter in tst_exchangelogmodel.
+    void howAnExchangeWent_data()
+    {
+        using O = ExchangeOutcome::Outcome;
+        QTest::addColumn<QByteArray>("frame");  // empty: bytes nobody asked for
+        QTest::addColumn<Chunks>("chunks");
+        QTest::addColumn<QString>("status");    // written by the last receive event
+        QTest::addColumn<bool>("windowCloses");
+        QTest::addColumn<int>("outcome");
+        const QByteArray status = "CR0\r", lampHours = "CR LAMPH\r", on = "C00\r";
+        QTest::newRow("a status read") << status << Chunks{"0", "0\r"} << " Power ON" << true << int(O::Answered);
+        QTest::newRow("a status it cannot read") << status << Chunks{"99\r"} << "" << true << int(O::Unexpected);
+        QTest::newRow("a read not interpreted") << lampHours << Chunks{"00123\r"} << "" << true << int(O::Answered);
+        QTest::newRow("a read without its CR") << lampHours << Chunks{"00123"} << "" << true << int(O::Unexpected);
+        QTest::newRow("noise after a read") << lampHours << Chunks{"00123\r", "\x80"} << "" << true << int(O::Unexpected);
+        QTest::newRow("a command taken") << on << Chunks{"\x06"} << "" << true << int(O::Answered);
+        QTest::newRow("a read refused in pieces") << status << Chunks{"?", "\r"} << "" << true << int(O::Refused);
+        QTest::newRow("more than a record keeps")
+            << on << Chunks{QByteArray(ExchangeRing::KeptReplyBytes + 1, '\x06')} << "" << true << int(O::Unexpected);
+        QTest::newRow("nothing yet") << on << Chunks{} << "" << false << int(O::Pending);
+        QTest::newRow("bytes nobody asked for") << QByteArray() << Chunks{"\x06"} << "" << false << int(O::Unexpected);
+    }
+    void howAnExchangeWent()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(Chunks, chunks);
+        QFETCH(QString, status);
+        QFETCH(bool, windowCloses);
+        QFETCH(int, outcome);
+        ExchangeRing ring;
+        if (!frame.isEmpty())
+            ring.transmit(T0, Status, frame, true);
+        for (const QByteArray &chunk : chunks)
+            ring.receive(T0 + 1, chunk);
+        if (!status.isEmpty())
+            ring.statusWritten(status);
+        if (windowCloses)
+            ring.replyWindowClosed(T0 + 1000, !chunks.isEmpty());
+        QCOMPARE(int(ExchangeOutcome::of(ring.at(0))), outcome);
+        ring.portEvent(T0 + 2000, PortEvent::Opened, QStringLiteral("opened"));
+        QCOMPARE(ExchangeOutcome::of(ring.at(1)), ExchangeOutcome::Outcome::NotAnExchange);
+    }
+
     // --- rows --------------------------------------------------------------------
 
     void anExchangeGivesItsRowsInOrder_data()
@@ -187,25 +277,25 @@ private slots:
         const TransmitOrigin none;
         QTest::newRow("status reply in two pieces")
             << Status << true << Chunks{"8", "0\r"} << " Stand by" << true
-            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "\"Status\" (Command44)"},
+            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "Status", 2},
                              {T0 + 1, Direction::Receive, "8", {}, {}},
                              {T0 + 2, Direction::Receive, "0\r", " Stand by", {}}};
         QTest::newRow("no reply") << Status << true << Chunks{} << "" << true
-                                  << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "\"Status\" (Command44)"},
+                                  << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "Status"},
                                                    {T0 + 1000, Direction::NoReply, {}, {}, {}}};
         QTest::newRow("a late reply after the mark")
             << none << true << Chunks{"00\r"} << "" << false
-            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, {}}, {T0 + 1, Direction::Receive, "00\r", {}, {}}};
+            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, {}, 1}, {T0 + 1, Direction::Receive, "00\r", {}, {}}};
         QTest::newRow("port closed") << TransmitOrigin::commandList() << false << Chunks{} << "" << false
                                      << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {},
-                                                       "command list; not sent: the port is closed"}};
+                                                       "Command list: CR0; not sent: the port is closed"}};
         QTest::newRow("hold press") << hold(TransmitOrigin::Kind::HoldPress) << true << Chunks{"\x06"} << "" << false
-                                    << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "hold of Bright up (Command30)"},
+                                    << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "Bright up (held)", 1},
                                                      {T0 + 1, Direction::Receive, "\x06", {}, {}}};
         QTest::newRow("a repeat, a caption over two lines")
             << TransmitOrigin::hold(TransmitOrigin::Kind::HoldRepeat, "Bright\nup", "Command30") << true << Chunks{}
             << "" << false
-            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "repeat of Bright up (Command30)"}};
+            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "Bright up (repeat)"}};
         QTest::newRow("what a record could not keep")
             << Status << true << Chunks(ExchangeRing::KeptReceiveEvents + 4, QByteArray(15, 'z')) << "" << false
             << QList<LogRow>{};  // checked below
@@ -253,6 +343,40 @@ private slots:
         QCOMPARE(LogRow({T0, Direction::Receive, odd, {}, {}}).text(), MonitorRendering::render(odd));
     }
 
+    // The panel's own buttons are named in tst_exchangelog.
+    void anOriginIsNamedAsOnThePanel_data()
+    {
+        QTest::addColumn<TransmitOrigin>("origin");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("a caption that is its group's title")
+            << TransmitOrigin::button("Video", "Command12", "Video") << QByteArray("C07\r") << "Video";
+        QTest::newRow("the command list, a control character")
+            << TransmitOrigin::commandList() << QByteArray("A\x01\r") << "Command list: A\\x01";
+    }
+    void anOriginIsNamedAsOnThePanel()
+    {
+        QFETCH(TransmitOrigin, origin);
+        QFETCH(QByteArray, frame);
+        QFETCH(QString, name);
+        QCOMPARE(LogRows::describe(origin, frame), name);
+    }
+
+    void rawTextEscapesWhatIsNotPrintable_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("raw");
+        QTest::newRow("ACK, NUL") << QByteArray("\x06\0", 2) << "\\x06\\x00";
+        QTest::newRow("CR, LF, tab, backslash, space") << QByteArray("\r\n\t\\ ") << "\\r\\n\\t\\\\ ";
+        QTest::newRow("DEL and above") << QByteArray("~\x7F\xFF") << "~\\x7F\\xFF";
+    }
+    void rawTextEscapesWhatIsNotPrintable()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, raw);
+        QCOMPARE(LogRows::rawText(bytes), raw);
+    }
+
     // --- hold groups ---------------------------------------------------------------
 
     void aHoldsFramesGoTogether_data()
@@ -294,7 +418,7 @@ private slots:
         const QString first = LogRows::clockTime(T0);
         const QString last = LogRows::clockTime(T0 + 900);
         QCOMPARE(HoldGrouping::summary(hold(TransmitOrigin::Kind::HoldRepeat), 10, T0, T0 + 900),
-                 QStringLiteral("hold of Bright up (Command30): 10 frames, %1 to %2").arg(first, last));
+                 QStringLiteral("Bright up held: 10 frames, %1 to %2").arg(first, last));
         QVERIFY(HoldGrouping::summary(hold(TransmitOrigin::Kind::HoldPress), 1, T0, T0).contains(u": 1 frame, "));
     }
 
@@ -305,9 +429,12 @@ private slots:
         QTest::addColumn<QList<LogRow>>("rows");
         QTest::newRow("nothing") << QList<LogRow>{};
         QTest::newRow("a status exchange")
-            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "\"Status\" (Command44)"},
+            << QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "Status", 7},
                              {T0 + 7, Direction::Receive, "80\r", " Stand by", {}},
                              {T0 + 1000, Direction::NoReply, {}, {}, {}}};
+        QTest::newRow("the port's life")
+            << QList<LogRow>{{T0, Direction::Port, {}, {}, "opened COM1 (/dev/ttyS0) at 9600 baud"},
+                             {T0 + 5, Direction::Port, {}, {}, "lost: the device went away"}};
         QByteArray everyByte;
         for (int b = 0; b < 256; ++b)
             everyByte += char(b);
@@ -325,9 +452,12 @@ private slots:
             QBuffer buffer;
             QVERIFY(buffer.open(QIODevice::ReadWrite));
             LogFile::write(buffer, rows, format);
-            // One line a row, and a header.
+            // One line a row after the header block.
             if (format == LogFile::Format::Text) {
-                QCOMPARE(buffer.data().count('\n'), 2 + rows.size());
+                const QList<QByteArray> lines = buffer.data().split('\n');
+                QCOMPARE(std::count_if(lines.cbegin(), lines.cend(),
+                                       [](const QByteArray &line) { return !line.isEmpty() && !line.startsWith('#'); }),
+                         rows.size());
                 for (const LogRow &row : rows)
                     QVERIFY(buffer.data().contains(row.bytes.toHex(' ').toUpper()));
             }
@@ -338,13 +468,68 @@ private slots:
         }
     }
 
+    void aTextFileSaysWhereItCameFromAndReadsBackWithoutIt()
+    {
+        const QList<LogRow> rows{{T0, Direction::Transmit, "CR0\r", {}, "Status", 12},
+                                 {T0 + 12, Direction::Receive, "00\r", " Power ON", {}}};
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::ReadWrite));
+        LogFile::write(buffer, rows, LogFile::Format::Text, {QStringLiteral("COM1 (/dev/ttyS0) at 9600 baud"), 1});
+        const QStringList lines = QString::fromUtf8(buffer.data()).split(u'\n');
+        QVERIFY2(QRegularExpression(u"^# program: rm740-control \\d+\\.\\d+\\.\\d+$"_qs).match(lines[1]).hasMatch(),
+                 qPrintable(lines[1]));
+        QCOMPARE(lines.mid(2, 5), (QStringList{"# port: COM1 (/dev/ttyS0) at 9600 baud", "# from: " + LogFile::timeStamp(T0),
+                                               "# to: " + LogFile::timeStamp(T0 + 12), "# exchanges: 1",
+                                               "# time\tdirection\ttext\tstatus\tdetails\tbytes\treply ms"}));
+        buffer.seek(0);
+        QCOMPARE(LogFile::read(buffer).rows, rows);
+        // Copy gives the same lines, and the bytes in hex a line each.
+        QCOMPARE(LogFile::lines(rows), lines.mid(7).join(u'\n'));
+        QCOMPARE(LogFile::hexLines(rows + QList<LogRow>{{T0, Direction::NoReply, {}, {}, {}}}),
+                 QStringLiteral("43 52 30 0D\n30 30 0D\n"));
+    }
+
+    void theCsvHasOneHeaderRowTheRawTextAndTheReplyTime()
+    {
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::ReadWrite));
+        LogFile::write(buffer, {{T0, Direction::Transmit, "CR0\r", {}, "Status", 12}}, LogFile::Format::Csv, {"COM1", 1});
+        const QList<QByteArray> lines = buffer.data().split('\n');
+        QCOMPARE(lines.size(), 3);  // the header row, the row, nothing after the last line break
+        QCOMPARE(lines[0], "time,direction,text,status,details,bytes,raw,reply_ms\r");
+        QVERIFY2(lines[1].endsWith(",\"43 52 30 0D\",\"CR0\\r\",\"12\"\r"), lines[1].constData());
+    }
+
+    void filesOfTheEarlierSixColumnsStillRead_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        const QByteArray time = LogFile::timeStamp(T0).toUtf8();
+        QTest::newRow("text") << "# rm740-control exchange log\n" + time + "\tTxD\t C R 0  [CR] \t\tStatus\t43 52 30 0D\n";
+        QTest::newRow("csv") << "time,direction,text,status,details,bytes\r\n\"" + time
+                + "\",\"TxD\",\" C R 0  [CR] \",\"\",\"Status\",\"43 52 30 0D\"\r\n";
+    }
+    void filesOfTheEarlierSixColumnsStillRead()
+    {
+        QFETCH(QByteArray, contents);
+        QBuffer buffer(&contents);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QCOMPARE(LogFile::read(buffer).rows, (QList<LogRow>{{T0, Direction::Transmit, "CR0\r", {}, "Status"}}));
+    }
+
+    void aSaveProposesANameOfItsMinute()
+    {
+        const QDateTime at(QDate(2026, 12, 7), QTime(9, 5, 59));
+        QCOMPARE(LogFile::proposedName(at, LogFile::Format::Text), QStringLiteral("rm740-log-20261207-0905.txt"));
+        QCOMPARE(LogFile::proposedName(at.addSecs(1), LogFile::Format::Csv), QStringLiteral("rm740-log-20261207-0906.csv"));
+    }
+
     void savingWritesTheFormatItsNameAsksFor_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("firstLine");
         QTest::newRow("txt") << "log.txt" << QByteArray("# rm740-control exchange log");
-        QTest::newRow("csv") << "log.csv" << QByteArray("time,direction,text,status,details,bytes");
-        QTest::newRow("CSV") << "LOG.CSV" << QByteArray("time,direction,text,status,details,bytes");
+        QTest::newRow("csv") << "log.csv" << QByteArray("time,direction,text,status,details,bytes,raw,reply_ms");
+        QTest::newRow("CSV") << "LOG.CSV" << QByteArray("time,direction,text,status,details,bytes,raw,reply_ms");
         QTest::newRow("anything else") << "log.dat" << QByteArray("# rm740-control exchange log");
     }
     void savingWritesTheFormatItsNameAsksFor()
@@ -353,7 +538,7 @@ private slots:
         QFETCH(QByteArray, firstLine);
         QTemporaryDir folder;
         const QString path = folder.filePath(name);
-        const QList<LogRow> rows{{T0, Direction::Transmit, "C00\r", {}, "\"On\" (Command17)"}};
+        const QList<LogRow> rows{{T0, Direction::Transmit, "C00\r", {}, "Power On"}};
         QCOMPARE(LogFile::save(path, rows, LogFile::formatFor(path)), std::nullopt);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -387,6 +572,13 @@ private slots:
         QTest::newRow("no such offset") << text + "2026-12-07 12:00:01.250 +15:00\tTxD\t C \t\t\t43\n";
         QTest::newRow("time without offset") << text + "2026-12-07 12:00:01.250\tTxD\t C \t\t\t43\n";
         QTest::newRow("open quote") << csv + "\"" + time + "\",\"TxD\",\" C \",\"\",\"\",\"43\r\n";
+        QTest::newRow("reply time not a number") << text + time + "\tTxD\t C \t\t\t43\tsoon\n";
+        QTest::newRow("reply time below zero") << text + time + "\tTxD\t C \t\t\t43\t-5\n";
+        QTest::newRow("raw text and bytes differ")
+            << "time,direction,text,status,details,bytes,raw,reply_ms\r\n\"" + time
+                + "\",\"TxD\",\" C \",\"\",\"\",\"43\",\"D\",\"\"\r\n";
+        QTest::newRow("a new CSV row of six") << "time,direction,text,status,details,bytes,raw,reply_ms\r\n\"" + time
+                + "\",\"TxD\",\" C \",\"\",\"\",\"43\"\r\n";
     }
     void aDamagedFileIsRefused()
     {

@@ -15,11 +15,11 @@
 #include "support/cpushare.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
-#include "support/panelonport.h"
+#include "support/panelfixture.h"
 #include "support/ordinaryuser.h"
 #include "support/simulatorprocess.h"
 #include "support/testsettings.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,13 +187,12 @@ private slots:
     void init()
     {
         TestSettings::clear();
-        m_module = Module1{};
-        m_watcher = std::make_unique<ModalWatcher>();
+                m_watcher = std::make_unique<ModalWatcher>();
     }
 
     void cleanup()
     {
-        m_form.reset();
+        m_panel.reset();
         m_watcher.reset();
         if (m_simulator && QTest::currentTestFailed())
             qWarning().noquote() << "simulator log:\n" << m_simulator->log();
@@ -239,7 +238,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        QSignalSpy lost(&m_form->MSComm1(), &MSComm::deviceLost);
+        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
         // Pulled out as an adapter is: the device and its link go together
         // (a link left behind could come to lead to another program's pty).
         const auto unplug = [&] {
@@ -256,7 +255,7 @@ private slots:
             break;
         case Vanishing::InTheMiddleOfAReply:
             m_projector->setResponder(nullptr);
-            m_form->exchange().setIntervals({5000, 6000});
+            m_panel.form().exchange().setIntervals({5000, 6000});
             click("Command44");
             QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
             m_projector->send("8");
@@ -265,19 +264,19 @@ private slots:
             break;
         case Vanishing::DuringAPressAndHold: {
             QPushButton *brighter = button("Command30");
-            WiredForm::sendMouse(brighter, QEvent::MouseButtonPress, Qt::LeftButton);
+            PanelFixture::sendMouse(brighter, QEvent::MouseButtonPress, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(m_projector->frames().size() >= 2, TimeoutMs);
             unplug();
-            QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), TimeoutMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), TimeoutMs);
             // The repeat goes on against the closed port until the release.
-            auto *timer1 = m_form->findChild<QTimer *>(QStringLiteral("Timer1"));
+            auto *timer1 = m_panel.form().findChild<QTimer *>(QStringLiteral("Timer1"));
             QVERIFY(timer1 && timer1->isActive());
-            const QByteArray pending = m_module.pendingCommand;
+            const QByteArray pending = m_panel.module().pendingCommand;
             QSignalSpy ticks(timer1, &QTimer::timeout);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, TimeoutMs);
-            WiredForm::sendMouse(brighter, QEvent::MouseButtonRelease, Qt::LeftButton);
+            PanelFixture::sendMouse(brighter, QEvent::MouseButtonRelease, Qt::LeftButton);
             QVERIFY(!timer1->isActive());
-            QCOMPARE(m_module.pendingCommand, pending);
+            QCOMPARE(m_panel.module().pendingCommand, pending);
             break;
         }
         case Vanishing::JustBeforeAFrameIsWritten:
@@ -286,7 +285,7 @@ private slots:
             click("Command44");
             break;
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), TimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), TimeoutMs);
         QCOMPARE(lost.count(), 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
 
@@ -295,7 +294,7 @@ private slots:
         QVERIFY2(cpuShare < 0.2, qPrintable(QStringLiteral("%1 of a core").arg(cpuShare)));
 
         // Responsive: the buttons, the monitor and the timers go on as usual.
-        m_form->exchange().setIntervals({300, 5000});
+        m_panel.form().exchange().setIntervals({300, 5000});
         click("Command44");
         QCOMPARE(text("Label11"), QStringLiteral(" C R 0  [CR] "));
         QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), Exchange::NoReplyMark, TimeoutMs);
@@ -321,11 +320,11 @@ private slots:
         press(dialog, reopenWith);
         QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(m_form->MSComm1().CommPort(), 1);
-        QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
+        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
 
-        m_form->exchange().setIntervals({5000, 6000});
+        m_panel.form().exchange().setIntervals({5000, 6000});
         click("Command17");
         QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
         if (simulated)
@@ -438,7 +437,7 @@ private slots:
         } seen;
         m_watcher->onModalDialog([&](QWidget *dialog) {
             seen.modal = dialog->isModal() && QApplication::activeModalWidget() == dialog;
-            seen.mainWindowVisible = m_form->isVisible();
+            seen.mainWindowVisible = m_panel.form().isVisible();
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
             seen.portOptions = checkedPortOptions(dialog);
             QPointer<QWidget> alive = dialog;
@@ -456,9 +455,9 @@ private slots:
         QCOMPARE(seen.portOptions, QStringList{"Option3"});
         QVERIFY(seen.dialogStaysAfterOk);
         QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
-        QVERIFY(!m_form->MSComm1().PortOpen());
-        QVERIFY(!m_form->MSComm1().errorString().isEmpty());
-        QCOMPARE(m_form->exchange().timer2().interval(), 5000);
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.form().MSComm1().errorString().isEmpty());
+        QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
         QCOMPARE(TestSettings::storeFileBytes(), storedBefore);
         if (m_projector)
             QVERIFY(m_projector->received().isEmpty());
@@ -485,9 +484,9 @@ private slots:
 
         QCOMPARE(messagesAfterFirstOk, 1);
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
-        QVERIFY(m_form->isVisible());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
+        QVERIFY(m_panel.form().isVisible());
         sendsTo(*m_projector);
         // The program's own failed attempt left no lock behind either.
         QVERIFY(!holder.open(QIODevice::ReadWrite));
@@ -557,14 +556,14 @@ private slots:
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
-        QVERIFY(m_form->MSComm1().PortOpen());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
         if (opens) {
-            QCOMPARE(m_form->MSComm1().CommPort(), opens);
-            QCOMPARE(m_form->MSComm1().Settings(), settings);
+            QCOMPARE(m_panel.form().MSComm1().CommPort(), opens);
+            QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
             QCOMPARE(TestSettings::storeFileBytes(), storedBefore);  // start-up writes nothing
         } else {
             // OK opened the port and replaced the garbage with what works.
-            QCOMPARE(m_form->MSComm1().CommPort(), 1);
+            QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
             const QByteArray stored = TestSettings::storeFileBytes();
             QVERIFY2(stored.contains("ComPort=1\n") && stored.contains("BaudRate=192\n"),
                      stored.left(200).constData());
@@ -622,8 +621,8 @@ private slots:
         QCOMPARE(seen.messagesBefore, 0);
         QCOMPARE(seen.portOptions, QStringList());
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(!m_form->MSComm1().PortOpen());
-        QCOMPARE(int(m_module.portNumber), 0);
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(int(m_panel.module().portNumber), 0);
         if (!directory) {
             // Read back as its owner: mode 0 stops everyone but root.
             restoreModes();
@@ -671,7 +670,7 @@ private slots:
             QCOMPARE(m_watcher->dialogsAnswered(), 1);
         } else {
             createForm();
-            QVERIFY(m_form->MSComm1().PortOpen());
+            QVERIFY(m_panel.form().MSComm1().PortOpen());
             Form2 *dialog = pressCom();
             QVERIFY(dialog);
             chooseCom3AndOk(dialog);
@@ -679,9 +678,9 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(m_form->isVisible());
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(m_form->MSComm1().CommPort(), 3);
+        QVERIFY(m_panel.form().isVisible());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(m_panel.form().MSComm1().CommPort(), 3);
         // The save really failed, and left the file as it was.
         {
             const auto store = LinkSettings::openStore();
@@ -718,17 +717,17 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         // The reply window stays open: the whole stream lands in one buffer.
-        m_form->exchange().setIntervals({60000, 60000});
+        m_panel.form().exchange().setIntervals({60000, 60000});
 
         // After every receive event the RxD line is the rendering of the buffer.
-        const Exchange &exchange = m_form->exchange();
+        const Exchange &exchange = m_panel.form().exchange();
         qsizetype largestBuffer = 0;
         int receiveEvents = 0;
         int mismatches = 0;
         QString rendered;  // of the buffer as it was at the last check
         qsizetype renderedSize = -1;
         const QObject watching;  // ends the check with this function
-        connect(&m_form->MSComm1(), &MSComm::OnComm, &watching, [&] {
+        connect(&m_panel.form().MSComm1(), &MSComm::OnComm, &watching, [&] {
             ++receiveEvents;
             const QByteArray &buffer = exchange.receiveBuffer();
             largestBuffer = qMax(largestBuffer, buffer.size());
@@ -741,7 +740,7 @@ private slots:
             if (text("Label12") != rendered)
                 ++mismatches;
         });
-        QSignalSpy receiving(&m_form->MSComm1(), &MSComm::OnComm);
+        QSignalSpy receiving(&m_panel.form().MSComm1(), &MSComm::OnComm);
 
         click("Command44");
         QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
@@ -821,39 +820,19 @@ private:
         QVERIFY2(::chmod(name.constData(), mode) == 0, name.constData());
     }
 
-    void createForm()
-    {
-        m_form = std::make_unique<Form1>(m_module);
-        m_form->Form_Load();
-        m_form->setFullView(true);
-        m_form->show();
-    }
+    void createForm() { m_panel.startFromTheStore(); }
     void openForm()
     {
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         createForm();
-        QVERIFY(m_form->MSComm1().PortOpen());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
     }
 
-    QPushButton *button(const char *name) const
-    {
-        return m_form->findChild<QPushButton *>(QLatin1StringView(name));
-    }
-    QString text(const char *labelName) const
-    {
-        return m_form->findChild<QLabel *>(QLatin1StringView(labelName))->text();
-    }
-    void click(const char *name) const { button(name)->click(); }
-
-    [[nodiscard]] Form2 *pressCom() const
-    {
-        click("Command33");
-        return openDialog();
-    }
-    [[nodiscard]] Form2 *openDialog() const
-    {
-        return openPortDialog(*m_form);
-    }
+    QPushButton *button(const char *name) const { return m_panel.button(name); }
+    QString text(const char *labelName) const { return m_panel.text(labelName); }
+    void click(const char *name) const { m_panel.click(name); }
+    [[nodiscard]] Form2 *pressCom() const { return m_panel.pressCom(); }
+    [[nodiscard]] Form2 *openDialog() const { return m_panel.openDialog(); }
     // "OK" or "Cancel".
     static void press(QWidget *dialog, const QString &which)
     {
@@ -883,8 +862,7 @@ private:
     std::unique_ptr<FakeProjector> m_other;
     QList<std::pair<QString, mode_t>> m_modesToRestore;
     QStringList m_directoriesToRemove;
-    Module1 m_module;
-    std::unique_ptr<Form1> m_form;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(FaultDrillsTest)

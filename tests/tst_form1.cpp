@@ -10,6 +10,7 @@
 #include "panel/form1.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
+#include "support/panelfixture.h"
 #include "support/testsettings.h"
 
 #include <QDialog>
@@ -37,14 +38,13 @@ private slots:
         m_projector = std::make_unique<FakeProjector>();
         QVERIFY(m_projector->open());
         TestSettings::mapPort(1, m_projector->devicePath());
-        m_module = Module1{};
-        // The port dialog that start-up opens is closed with its close box.
+                // The port dialog that start-up opens is closed with its close box.
         m_watcher = std::make_unique<ModalWatcher>();
     }
 
     void cleanup()
     {
-        m_form.reset();
+        m_panel.reset();
         m_projector.reset();
         m_watcher.reset();
     }
@@ -79,15 +79,15 @@ private slots:
         TestSettings::storeLink(comPort, QStringLiteral("96"));
 
         createForm();
-        QCOMPARE(m_form->MSComm1().PortOpen(), opens);
+        QCOMPARE(m_panel.form().MSComm1().PortOpen(), opens);
         QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QCOMPARE(m_form->exchange().timer2().interval(), opens ? 1000 : 5000);
-        QCOMPARE(m_form->exchange().timer4().interval(), opens ? 1200 : 5500);
+        QCOMPARE(m_panel.form().exchange().timer2().interval(), opens ? 1000 : 5000);
+        QCOMPARE(m_panel.form().exchange().timer4().interval(), opens ? 1200 : 5500);
         // The baud key is read only for a usable port; the dialog takes 19200 then.
-        QCOMPARE(int(m_module.baudCode), opens ? 96 : 192);
-        QVERIFY(!m_form->exchange().timer2().isActive());
-        QVERIFY(!m_form->exchange().timer4().isActive());
+        QCOMPARE(int(m_panel.module().baudCode), opens ? 96 : 192);
+        QVERIFY(!m_panel.form().exchange().timer2().isActive());
+        QVERIFY(!m_panel.form().exchange().timer4().isActive());
     }
 
     void startUpChoosesTheSpeed_data()
@@ -110,9 +110,9 @@ private slots:
         TestSettings::storeLink(QStringLiteral("1"), baudRate);
 
         createForm();
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(int(m_module.baudCode), baudCode);
-        QCOMPARE(m_form->MSComm1().Settings(), settings);
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(int(m_panel.module().baudCode), baudCode);
+        QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
     }
 
     void aStoredPortThatDoesNotOpenKeepsTheInitialIntervals()
@@ -120,11 +120,11 @@ private slots:
         TestSettings::mapPort(2, QStringLiteral("/nonexistent/device"));
         TestSettings::storeLink(QStringLiteral("2"), QStringLiteral("192"));
         createForm();
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QCOMPARE(m_form->exchange().timer2().interval(), 5000);
-        QCOMPARE(m_form->exchange().timer4().interval(), 5500);
+        QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
+        QCOMPARE(m_panel.form().exchange().timer4().interval(), 5500);
         QCOMPARE(TestSettings::value(QStringLiteral("StartUP"), QStringLiteral("ComPort")), QStringLiteral("2"));
     }
 
@@ -157,25 +157,25 @@ private slots:
         openForm();
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QPoint expected(qRound((screen.width() - 679) / 2.0), qRound((screen.height() - 385) / 2.0) - 90);
-        QCOMPARE(m_form->pos(), screen.topLeft() + expected);
+        QCOMPARE(m_panel.form().pos(), screen.topLeft() + expected);
         // Once shown, the frame's width counts: centred by the outer width.
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        const QRect outer = m_form->frameGeometry();
-        QTRY_COMPARE(m_form->frameGeometry().topLeft(),
+        m_panel.form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_panel.form()));
+        const QRect outer = m_panel.form().frameGeometry();
+        QTRY_COMPARE(m_panel.form().frameGeometry().topLeft(),
                      StartUpPlacement::topLeft(screen, outer.width(), 385, 90));
         // The offscreen platform frames its windows too, so this is no repeat of the above.
-        QVERIFY(outer.width() > m_form->width());
+        QVERIFY(outer.width() > m_panel.form().width());
     }
 
     void startsInTheCompactViewWithPowerOnFocused()
     {
         openForm();
-        QCOMPARE(m_form->height(), 353);  // 5300 twips
-        QCOMPARE(m_form->width(), 679);   // 10185 twips
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("ORVA   RM740  CONTROL"));
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QCOMPARE(m_panel.form().height(), 353);  // 5300 twips
+        QCOMPARE(m_panel.form().width(), 679);   // 10185 twips
+        QCOMPARE(m_panel.form().windowTitle(), QStringLiteral("ORVA   RM740  CONTROL"));
+        m_panel.form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&m_panel.form()));
         QCOMPARE(QApplication::focusWidget(), button("Command17"));
     }
 
@@ -213,15 +213,15 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QByteArray, frame);
         openForm();
-        m_form->setFullView(true);
-        m_form->show();
+        m_panel.form().setFullView(true);
+        m_panel.form().show();
 
         QPushButton *pushButton = this->button(button.toLatin1().constData());
         QVERIFY(pushButton);
         QVERIFY(pushButton->isVisible());
         QTest::mouseClick(pushButton, Qt::LeftButton);
         QTRY_COMPARE(m_projector->received(), frame);
-        QCOMPARE(m_module.pendingCommand, frame);
+        QCOMPARE(m_panel.module().pendingCommand, frame);
         QCOMPARE(line("Label11")->text(), MonitorRendering::render(frame));
         QVERIFY(!line("Label28")->isHidden());
         // A reply is awaited: the reply window, cut short, ends in the no-reply mark.
@@ -232,7 +232,7 @@ private slots:
     void everyClickSendsAFrame()
     {
         openForm();
-        m_form->show();
+        m_panel.form().show();
         QPushButton *on = button("Command17");
         using E = QEvent;
         // One click, then a double click: press, release, double-click press, release.
@@ -246,8 +246,8 @@ private slots:
     void spaceBarOnTheFocusedButtonSendsItsFrame()
     {
         openForm();
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_panel.form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&m_panel.form()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
     }
@@ -265,17 +265,17 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, thenPress);
         openForm();
-        m_form->setFullView(true);
-        m_form->show();
+        m_panel.form().setFullView(true);
+        m_panel.form().show();
         QTest::mouseClick(this->button(button.toLatin1().constData()), Qt::LeftButton);
         if (!thenPress.isEmpty()) {
-            auto *dialog = m_form->findChild<QDialog *>(QStringLiteral("Form2"));
+            auto *dialog = m_panel.form().findChild<QDialog *>(QStringLiteral("Form2"));
             QVERIFY(dialog);
             auto *dialogButton = dialog->findChild<QPushButton *>(thenPress);
             QVERIFY(dialogButton);
             QTest::mouseClick(dialogButton, Qt::LeftButton);
         }
-        QVERIFY2(m_form->MSComm1().PortOpen(), qPrintable(m_form->MSComm1().errorString()));
+        QVERIFY2(m_panel.form().MSComm1().PortOpen(), qPrintable(m_panel.form().MSComm1().errorString()));
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QTest::mouseClick(this->button("Command17"), Qt::LeftButton);
         QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
@@ -301,11 +301,11 @@ private slots:
     void aReplyKeepsTheRxdLineWhenTheReplyWindowCloses()
     {
         openForm();
-        m_form->exchange().setIntervals({200, 400});
+        m_panel.form().exchange().setIntervals({200, 400});
         click("Command17");
         m_projector->send("\x06");
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
-        QTRY_VERIFY(!m_form->exchange().timer2().isActive());
+        QTRY_VERIFY(!m_panel.form().exchange().timer2().isActive());
         QCOMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
         QVERIFY(line("Label28")->isHidden());
         // The buffer was emptied: what comes next starts a new RxD line.
@@ -316,7 +316,7 @@ private slots:
     void noReplyShowsTheMarkThenABlankMonitor()
     {
         openForm();
-        QCOMPARE(m_form->exchange().timer2().interval(), 1000);
+        QCOMPARE(m_panel.form().exchange().timer2().interval(), 1000);
         click("Command44");
         QCOMPARE(line("Label11")->text(), QStringLiteral(" C R 0  [CR] "));
         QCOMPARE(line("Label12")->text(), QString());
@@ -327,7 +327,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(line("Label11")->text(), QString(), 3000);
         QCOMPARE(line("Label12")->text(), QString());
         QCOMPARE(line("Label25")->text(), QString());
-        QVERIFY(!m_form->exchange().timer4().isActive());
+        QVERIFY(!m_panel.form().exchange().timer4().isActive());
     }
 
     void charactersWithoutATransmitAreShownWithoutTheMark()
@@ -355,18 +355,18 @@ private slots:
     void theReceiveBufferIsBounded()
     {
         openForm();
-        m_form->exchange().setIntervals({60000, 60000});
+        m_panel.form().exchange().setIntervals({60000, 60000});
         click("Command44");
+        qsizetype arrived = 0;
+        QObject::connect(&m_panel.form().exchange(), &Exchange::bytesReceived,
+                         [&arrived](const QByteArray &bytes) { arrived += bytes.size(); });
         QByteArray flood(40000, 'A');
         flood[0] = ' ';
         m_projector->send(flood);
-        // The RxD line shows the first 32767 characters, and only those.
-        const QString bounded = MonitorRendering::render(flood.left(32767));
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), bounded, 10000);
-        // Let anything still in transit arrive and be dropped.
-        QTRY_COMPARE(m_projector->terminal().pendingBytes(), 0);
-        QTest::qWait(50);
-        QCOMPARE(line("Label12")->text(), bounded);
+        // Once every byte has arrived, the RxD line shows the first 32767
+        // characters, and only those.
+        QTRY_COMPARE_WITH_TIMEOUT(arrived, flood.size(), 10000);
+        QCOMPARE(line("Label12")->text(), MonitorRendering::render(flood.left(32767)));
         QVERIFY(!line("Label27")->isHidden());
     }
 
@@ -375,13 +375,13 @@ private slots:
     void aLostDeviceClosesThePort()
     {
         openForm();
-        QSignalSpy lost(&m_form->MSComm1(), &MSComm::deviceLost);
+        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
         m_projector->hangUp();
-        QTRY_VERIFY(!m_form->MSComm1().PortOpen());
+        QTRY_VERIFY(!m_panel.form().MSComm1().PortOpen());
         QCOMPARE(lost.count(), 1);
 
         // Sending now writes nothing and shows the exchange as usual.
-        m_form->exchange().setIntervals({100, 5000});
+        m_panel.form().exchange().setIntervals({100, 5000});
         click("Command17");
         QCOMPARE(line("Label11")->text(), QStringLiteral(" C 0 0  [CR] "));
         QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" X X X X"));
@@ -391,58 +391,44 @@ private slots:
     void endClosesThePortAndTheWindow()
     {
         openForm();
-        m_form->setFullView(true);
-        m_form->show();
+        m_panel.form().setFullView(true);
+        m_panel.form().show();
         QTest::mouseClick(button("Command16"), Qt::LeftButton);
-        QVERIFY(!m_form->isVisible());
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        QVERIFY(!m_panel.form().isVisible());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
     }
 
     void closingTheWindowClosesThePort()
     {
         openForm();
-        m_form->show();
-        QVERIFY(m_form->close());
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        m_panel.form().show();
+        QVERIFY(m_panel.form().close());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
     }
 
 private:
-    void createForm()
-    {
-        m_form = std::make_unique<Form1>(m_module);
-        m_form->Form_Load();
-    }
+    void createForm() { m_panel.startFromTheStore(PanelFixture::View::Hidden); }
     void openForm()
     {
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         createForm();
-        QVERIFY(m_form->MSComm1().PortOpen());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
     }
-    QPushButton *button(const char *name) const
-    {
-        return m_form->findChild<QPushButton *>(QLatin1StringView(name));
-    }
-    QLabel *line(const char *name) const
-    {
-        return m_form->findChild<QLabel *>(QLatin1StringView(name));
-    }
+    QPushButton *button(const char *name) const { return m_panel.button(name); }
+    QLabel *line(const char *name) const { return m_panel.label(name); }
     QTimer *timer(const char *name) const
     {
-        return m_form->findChild<QTimer *>(QLatin1StringView(name));
+        return m_panel.form().findChild<QTimer *>(QLatin1StringView(name));
     }
-    void click(const char *name) { button(name)->click(); }
+    void click(const char *name) { m_panel.click(name); }
     static void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button)
     {
-        const QPoint centre = target->rect().center();
-        const Qt::MouseButtons down = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
-        QMouseEvent event(type, centre, target->mapToGlobal(centre), button, down, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
+        PanelFixture::sendMouse(target, type, button);
     }
 
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<ModalWatcher> m_watcher;
-    Module1 m_module;
-    std::unique_ptr<Form1> m_form;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(Form1Test)

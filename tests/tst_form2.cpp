@@ -10,7 +10,7 @@
 #include "panel/form1.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
-#include "support/panelonport.h"
+#include "support/panelfixture.h"
 #include "support/testsettings.h"
 
 #include <QGroupBox>
@@ -52,13 +52,12 @@ private slots:
         QVERIFY(m_projector->open());
         QVERIFY(m_other->open());
         TestSettings::mapPort(1, m_projector->devicePath());
-        m_module = Module1{};
-        m_watcher = std::make_unique<ModalWatcher>();
+                m_watcher = std::make_unique<ModalWatcher>();
     }
 
     void cleanup()
     {
-        m_form.reset();
+        m_panel.reset();
         m_projector.reset();
         m_other.reset();
         m_watcher.reset();
@@ -144,7 +143,7 @@ private slots:
         } seen;
         m_watcher->onModalDialog([&](QWidget *dialog) {
             seen.modal = QApplication::activeModalWidget() == dialog;
-            seen.mainWindowVisible = m_form->isVisible();
+            seen.mainWindowVisible = m_panel.form().isVisible();
             seen.speed = checkedOption(dialog, {"Option1", "Option2"});
             seen.portsChecked = checkedOptions(dialog, PortOptions);
             auto *text1 = control<QLineEdit>(dialog, "Text1");
@@ -165,10 +164,10 @@ private slots:
         QCOMPARE(seen.selected, QStringLiteral("0"));
         // Start-up has finished, no message, nothing opened or stored.
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
         QVERIFY(!TestSettings::contains(StartUp, ComPort));
         QVERIFY(!TestSettings::contains(StartUp, BaudRate));
-        QVERIFY(!m_form->findChild<Form2 *>());
+        QVERIFY(!m_panel.form().findChild<Form2 *>());
     }
 
     void theStartUpDialogAnswers_data()
@@ -214,24 +213,24 @@ private slots:
         bool shownBeforeStartUpEnded = false;
         m_watcher->onModalDialog([&](QWidget *dialog) {
             perform(static_cast<Form2 *>(dialog), steps);
-            shownBeforeStartUpEnded = m_form->isVisible();
+            shownBeforeStartUpEnded = m_panel.form().isVisible();
         });
         createForm();
 
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QCOMPARE(m_watcher->messageBoxes(), QList<ModalWatcher::MessageBox>(messages, RetryComport));
-        QCOMPARE(m_form->MSComm1().PortOpen(), opened != 0);
+        QCOMPARE(m_panel.form().MSComm1().PortOpen(), opened != 0);
         QCOMPARE(shownBeforeStartUpEnded, opened != 0);
-        QCOMPARE(int(m_module.portNumber), portNumber);
+        QCOMPARE(int(m_panel.module().portNumber), portNumber);
         QCOMPARE(TestSettings::contains(StartUp, ComPort), !storedAfter.isNull());
         if (!storedAfter.isNull())
             QCOMPARE(TestSettings::value(StartUp, ComPort), storedAfter);
         if (opened) {
-            QCOMPARE(m_form->MSComm1().CommPort(), opened);
-            QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+            QCOMPARE(m_panel.form().MSComm1().CommPort(), opened);
+            QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
             QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("192"));
             // The dialog's way in skips the rest of start-up.
-            QCOMPARE(m_form->exchange().timer2().interval(), 5000);
+            QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
             sendsTo(opened == 1 ? *m_projector : *m_other);
         } else {
             QVERIFY(!TestSettings::contains(StartUp, BaudRate));
@@ -268,7 +267,7 @@ private slots:
 
         for (qsizetype i = 0; i < keys.size(); ++i) {
             QTest::keyClick(text1, keys.at(i).toLatin1());
-            QCOMPARE(int(m_module.portNumber), ports.at(i));
+            QCOMPARE(int(m_panel.module().portNumber), ports.at(i));
             QCOMPARE(text1->text(), texts.at(i));
         }
         // The field never changes the options.
@@ -310,13 +309,13 @@ private slots:
 
         text1->selectAll();
         text1->insert(pasted);
-        QCOMPARE(int(m_module.portNumber), portNumber);
+        QCOMPARE(int(m_panel.module().portNumber), portNumber);
         QCOMPARE(text1->text(), text);
 
         // Still usable: a fresh entry is taken.
         text1->selectAll();
         QTest::keyClick(text1, '8');
-        QCOMPARE(int(m_module.portNumber), 8);
+        QCOMPARE(int(m_panel.module().portNumber), 8);
     }
 
     // --- OK ---------------------------------------------------------------------
@@ -345,21 +344,21 @@ private slots:
         startWith("1", "192");
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
 
         perform(dialog, steps);
         QVERIFY(checkedOptions(dialog, PortOptions).size() <= 1);
         perform(dialog, {"OK"});
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QTRY_VERIFY(!m_form->findChild<Form2 *>());
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(m_form->MSComm1().CommPort(), port);
-        QCOMPARE(m_form->MSComm1().Settings(),
+        QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(m_panel.form().MSComm1().CommPort(), port);
+        QCOMPARE(m_panel.form().MSComm1().Settings(),
                  baudRate == "96" ? QStringLiteral("9600,N,8,1") : QStringLiteral("19200,N,8,1"));
         QCOMPARE(TestSettings::value(StartUp, ComPort), QString::number(port));
         QCOMPARE(TestSettings::value(StartUp, BaudRate), baudRate);
-        QCOMPARE(QString::number(m_module.baudCode), baudRate);
+        QCOMPARE(QString::number(m_panel.module().baudCode), baudRate);
         sendsTo(*m_other);
         QVERIFY(m_projector->received().isEmpty());
 
@@ -383,21 +382,21 @@ private slots:
 
         QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
         QCOMPARE(openDialog(), dialog);
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("1"));
         QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("192"));
-        QCOMPARE(int(m_module.portNumber), 4);
-        QCOMPARE(int(m_module.baudCode), 96);
+        QCOMPARE(int(m_panel.module().portNumber), 4);
+        QCOMPARE(int(m_panel.module().baudCode), 96);
         QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option6"});
         QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}), QStringLiteral("Option1"));
 
         // Cancel goes back to the port in force before.
         perform(dialog, {"Cancel"});
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(m_form->MSComm1().CommPort(), 1);
-        QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
-        QTRY_VERIFY(!m_form->findChild<Form2 *>());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
+        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+        QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
     }
 
     // --- Cancel and "COM" -------------------------------------------------------
@@ -421,25 +420,25 @@ private slots:
         const int port = comPort.toInt();
         TestSettings::mapPort(port, m_projector->devicePath());
         startWith(comPort, baudRate);
-        const QString settings = m_form->MSComm1().Settings();
+        const QString settings = m_panel.form().MSComm1().Settings();
         // Anything Cancel wrote would replace these.
         TestSettings::storeLink(QStringLiteral("9"), QStringLiteral("1"));
 
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
         QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{PortOptions.at(port - 1)});
         QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}),
                  baudRate == "96" ? QStringLiteral("Option1") : QStringLiteral("Option2"));
         perform(dialog, steps + QStringList{"Cancel"});
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QTRY_VERIFY(!m_form->findChild<Form2 *>());
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(m_form->MSComm1().CommPort(), port);
-        QCOMPARE(m_form->MSComm1().Settings(), settings);
-        QCOMPARE(int(m_module.portNumber), port);
-        QCOMPARE(QString::number(m_module.baudCode), baudRate);
+        QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(m_panel.form().MSComm1().CommPort(), port);
+        QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
+        QCOMPARE(int(m_panel.module().portNumber), port);
+        QCOMPARE(QString::number(m_panel.module().baudCode), baudRate);
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("9"));
         QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("1"));
         // The round trip wrote nothing to the line.
@@ -456,15 +455,15 @@ private slots:
 
         QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
         QCOMPARE(openDialog(), dialog);
-        QVERIFY(!m_form->MSComm1().PortOpen());
-        QCOMPARE(int(m_module.portNumber), 1);
-        QCOMPARE(int(m_module.baudCode), 192);
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(int(m_panel.module().portNumber), 1);
+        QCOMPARE(int(m_panel.module().baudCode), 192);
         QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}), QStringLiteral("Option2"));
         QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option4"});
 
         TestSettings::mapPort(1, m_projector->devicePath());
         perform(dialog, {"Cancel"});
-        QVERIFY(m_form->MSComm1().PortOpen());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
     }
 
@@ -477,17 +476,17 @@ private slots:
         perform(dialog, {"Option1", "Option4"});
 
         QCOMPARE(pressCom(), dialog.data());
-        QCOMPARE(m_form->findChildren<Form2 *>().size(), 1);
-        QCOMPARE(int(m_module.previousPortNumber), 2);
-        QCOMPARE(int(m_module.previousBaudCode), 96);
+        QCOMPARE(m_panel.form().findChildren<Form2 *>().size(), 1);
+        QCOMPARE(int(m_panel.module().previousPortNumber), 2);
+        QCOMPARE(int(m_panel.module().previousBaudCode), 96);
         // Not loaded again: the choice is still shown.
         QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option4"});
         QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}), QStringLiteral("Option1"));
 
         perform(dialog, {"Cancel"});
-        QVERIFY(m_form->MSComm1().PortOpen());
-        QCOMPARE(m_form->MSComm1().CommPort(), 2);
-        QCOMPARE(m_form->MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QCOMPARE(m_panel.form().MSComm1().CommPort(), 2);
+        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("1"));
         QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("192"));
     }
@@ -502,8 +501,8 @@ private slots:
         QCOMPARE(openDialog(), dialog);  // Escape is no way out
 
         QVERIFY(dialog->close());
-        QTRY_VERIFY(!m_form->findChild<Form2 *>());
-        QVERIFY(!m_form->MSComm1().PortOpen());
+        QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
+        QVERIFY(!m_panel.form().MSComm1().PortOpen());
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("1"));
 
@@ -517,37 +516,25 @@ private slots:
     }
 
 private:
-    void createForm()
-    {
-        m_form = std::make_unique<Form1>(m_module);
-        m_form->Form_Load();
-        m_form->setFullView(true);
-        m_form->show();
-    }
+    void createForm() { m_panel.startFromTheStore(); }
     // Start-up from a stored link that opens.
     void startWith(const QString &comPort, const QString &baudRate)
     {
         TestSettings::storeLink(comPort, baudRate);
         createForm();
-        QVERIFY(m_form->MSComm1().PortOpen());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
     }
-    QPushButton *button(const char *name) const
-    {
-        // Only names that the dialog does not use as well.
-        return m_form->findChild<QPushButton *>(QLatin1StringView(name));
-    }
+    // Only names that the dialog does not use as well.
+    QPushButton *button(const char *name) const { return m_panel.button(name); }
     [[nodiscard]] Form2 *pressCom()
     {
         QPushButton *com = button("Command33");
         if (!com || !com->isVisible())
             return nullptr;
         QTest::mouseClick(com, Qt::LeftButton);
-        return openDialog();
+        return m_panel.openDialog();
     }
-    [[nodiscard]] Form2 *openDialog() const
-    {
-        return openPortDialog(*m_form);
-    }
+    [[nodiscard]] Form2 *openDialog() const { return m_panel.openDialog(); }
     template <typename T>
     static T *control(QWidget *dialog, const char *name)
     {
@@ -596,8 +583,7 @@ private:
     std::unique_ptr<FakeProjector> m_projector;  // COM1
     std::unique_ptr<FakeProjector> m_other;
     std::unique_ptr<ModalWatcher> m_watcher;
-    Module1 m_module;
-    std::unique_ptr<Form1> m_form;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(Form2Test)

@@ -11,7 +11,7 @@
 #include "exchange/monitorrendering.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -33,7 +33,7 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         form1().setFullView(true);
         form1().show();
@@ -531,7 +531,7 @@ private:
     FakeProjector &projector() const { return m_wired->projector(); }
     Module1 &module() const { return m_wired->module(); }
 
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
 };
 
 QTEST_MAIN(Form3Test)

@@ -2,7 +2,7 @@
 // pseudo-terminal.
 
 #include "exchange/exchange.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -79,7 +79,7 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         form().setFullView(true);
         form().show();
@@ -104,13 +104,13 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QByteArray, frame);
         QPushButton *arrow = m_wired->button(button.toLatin1().constData());
-        WiredForm::sendMouse(arrow, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(arrow, QEvent::MouseButtonPress, Qt::LeftButton);
         QCOMPARE(m_wired->module().pendingCommand, frame);
         QTRY_COMPARE(projector().received().left(frame.size()), frame);
         // The repeated frames come from the held button's row of the repeat
         // table, not from the first frame.
         QTRY_VERIFY(projector().frames().size() >= 3);
-        WiredForm::sendMouse(arrow, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(arrow, QEvent::MouseButtonRelease, Qt::LeftButton);
         QVERIFY(!timer("Timer1")->isActive());
         const QList<QByteArray> frames = sentBeforeMarker();
         QVERIFY(frames.size() >= 3);
@@ -121,8 +121,8 @@ private slots:
     void aShortPressSendsOneFrame()
     {
         QPushButton *up = m_wired->button("Command1");
-        WiredForm::sendMouse(up, QEvent::MouseButtonPress, Qt::LeftButton);
-        WiredForm::sendMouse(up, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(up, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(up, QEvent::MouseButtonRelease, Qt::LeftButton);
         QVERIFY(!timer("Timer1")->isActive());
         expectWireBeforeMarker("C09\r");
     }
@@ -130,13 +130,13 @@ private slots:
     void aHoldRunsOnItsOwnIntervals()
     {
         QPushButton *volume = m_wired->button("Command2");
-        WiredForm::sendMouse(volume, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(volume, QEvent::MouseButtonPress, Qt::LeftButton);
         QVERIFY(timer("Timer1")->isActive());
         QCOMPARE(timer("Timer1")->interval(), RepeatInterval);
         QCOMPARE(timer("Timer2")->interval(), HoldReplyWindow);
         QCOMPARE(timer("Timer4")->interval(), HoldMonitorHold);
 
-        WiredForm::sendMouse(volume, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(volume, QEvent::MouseButtonRelease, Qt::LeftButton);
         QVERIFY(!timer("Timer1")->isActive());
         QVERIFY(!timer("Timer2")->isActive());
         QVERIFY(timer("Timer4")->isActive());
@@ -163,9 +163,9 @@ private slots:
         QPushButton *bright = m_wired->button("Command30");
         QElapsedTimer held;
         held.start();
-        WiredForm::sendMouse(bright, QEvent::MouseButtonPress, button);
+        PanelFixture::sendMouse(bright, QEvent::MouseButtonPress, button);
         QTRY_VERIFY_WITH_TIMEOUT(projector().frames().size() >= 10, 10000);
-        WiredForm::sendMouse(bright, QEvent::MouseButtonRelease, button);
+        PanelFixture::sendMouse(bright, QEvent::MouseButtonRelease, button);
         const qint64 ms = held.elapsed();
 
         const QList<QByteArray> frames = sentBeforeMarker();
@@ -179,16 +179,16 @@ private slots:
     void aSecondMouseButtonDuringAHoldChangesNothing()
     {
         QPushButton *down = m_wired->button("Command2");
-        WiredForm::sendMouse(down, QEvent::MouseButtonPress, Qt::LeftButton);
-        WiredForm::sendMouse(down, QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton);
+        PanelFixture::sendMouse(down, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(down, QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton);
         QCOMPARE(m_wired->module().pendingCommand, QByteArray("C0A\r"));
         QTRY_COMPARE(projector().frames().size(), 1);
         // Releasing either button ends the hold.
-        WiredForm::sendMouse(down, QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton);
+        PanelFixture::sendMouse(down, QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton);
         QVERIFY(!timer("Timer1")->isActive());
         // The other release runs the release steps once more.
         m_wired->label("Label11")->setText(QStringLiteral("x"));
-        WiredForm::sendMouse(down, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(down, QEvent::MouseButtonRelease, Qt::LeftButton);
         QCOMPARE(m_wired->text("Label11"), QString());
         expectWireBeforeMarker("C0A\r");
         expectANewHoldStarts();
@@ -198,12 +198,12 @@ private slots:
     {
         QPushButton *zoomIn = m_wired->button("Command48");
         QPushButton *zoomOut = m_wired->button("Command49");
-        WiredForm::sendMouse(zoomIn, QEvent::MouseButtonPress, Qt::LeftButton);
-        WiredForm::sendMouse(zoomOut, QEvent::MouseButtonPress, Qt::LeftButton);
-        WiredForm::sendMouse(zoomOut, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(zoomIn, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(zoomOut, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(zoomOut, QEvent::MouseButtonRelease, Qt::LeftButton);
         // The release of either ends the hold; only the first press was sent.
         QVERIFY(!timer("Timer1")->isActive());
-        WiredForm::sendMouse(zoomIn, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(zoomIn, QEvent::MouseButtonRelease, Qt::LeftButton);
         const QList<QByteArray> frames = sentBeforeMarker();
         QVERIFY(!frames.isEmpty());
         for (const QByteArray &frame : frames)
@@ -224,10 +224,10 @@ private slots:
     void theReleaseBlanksTheMonitorLinesAndKeepsTheCrLegend()
     {
         QPushButton *zoom = m_wired->button("Command48");
-        WiredForm::sendMouse(zoom, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(zoom, QEvent::MouseButtonPress, Qt::LeftButton);
         projector().send("\x06");
         QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral("  [ACK] "));
-        WiredForm::sendMouse(zoom, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(zoom, QEvent::MouseButtonRelease, Qt::LeftButton);
 
         QCOMPARE(monitor(), (Monitor{QString(), QString(), QString(), true}));
         QCOMPARE(m_wired->module().pendingCommand, QByteArray("C30\r"));
@@ -244,9 +244,9 @@ private slots:
         QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Power ON"));
 
         QPushButton *keystone = m_wired->button("Command10");
-        WiredForm::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
         QTRY_VERIFY(projector().received().endsWith("C8E\r"));
-        WiredForm::sendMouse(keystone, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(keystone, QEvent::MouseButtonRelease, Qt::LeftButton);
         MonitorLooks seen([this] { return monitor(); }, around(AfterHoldMonitorHold));
         // A reply that comes after the release shows until the monitor hold ends.
         projector().send("\x06");
@@ -261,8 +261,8 @@ private slots:
     void anUnansweredFrameAfterAHoldShowsTheMarkAfterTheShorterWindow()
     {
         QPushButton *right = m_wired->button("Command8");
-        WiredForm::sendMouse(right, QEvent::MouseButtonPress, Qt::LeftButton);
-        WiredForm::sendMouse(right, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(right, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(right, QEvent::MouseButtonRelease, Qt::LeftButton);
 
         m_wired->button("Command17")->click();
         const QString sent = QStringLiteral(" C 0 0  [CR] ");
@@ -279,7 +279,7 @@ private slots:
     void aHoldEndsWhenTheButtonIsHidden()
     {
         QPushButton *keystone = m_wired->button("Command10");
-        WiredForm::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
         QVERIFY(timer("Timer1")->isActive());
         form().setFullView(false);
         form().hide();
@@ -292,7 +292,7 @@ private slots:
     {
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         QPushButton *keystone = m_wired->button("Command35");
-        WiredForm::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
         QVERIFY(timer("Timer1")->isActive());
         {
             QWidget other;
@@ -338,12 +338,12 @@ private:
         (void)sentBeforeMarker();  // whatever was on its way is in
         projector().clearReceived();
         QPushButton *menuUp = m_wired->button("Command5");
-        WiredForm::sendMouse(menuUp, QEvent::MouseButtonPress, Qt::LeftButton);
-        WiredForm::sendMouse(menuUp, QEvent::MouseButtonRelease, Qt::LeftButton);
+        PanelFixture::sendMouse(menuUp, QEvent::MouseButtonPress, Qt::LeftButton);
+        PanelFixture::sendMouse(menuUp, QEvent::MouseButtonRelease, Qt::LeftButton);
         expectWireBeforeMarker("C3C\r");
     }
 
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
 };
 
 QTEST_MAIN(HoldRepeatTest)

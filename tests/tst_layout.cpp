@@ -11,7 +11,7 @@
 #include "link/form2.h"
 #include "look/captionfont.h"
 #include "support/tabledata.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QAbstractButton>
 #include <QFontDatabase>
@@ -141,7 +141,7 @@ private slots:
             if (expected != QLatin1String("Liberation Sans"))
                 QVERIFY(!QFontDatabase::families().contains(QStringLiteral("Liberation Sans")));
         }
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         Form1 &form1 = m_wired->form();
         form1.setFullView(true);
@@ -406,7 +406,7 @@ private:
         return m_wired->form().findChild<Form2 *>();
     }
 
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
 };
 
 QTEST_MAIN(LayoutTest)

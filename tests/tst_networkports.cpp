@@ -11,7 +11,7 @@
 #include "support/cpushare.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
-#include "support/panelonport.h"
+#include "support/panelfixture.h"
 #include "support/ser2netserver.h"
 #include "support/simulatorprocess.h"
 #include "support/testsettings.h"
@@ -189,7 +189,7 @@ private slots:
         m_watcher->onModalDialog([&](QWidget *dialog) {
             seen.modal = dialog->isModal();
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
-            PanelOnPort::pressOk(dialog);
+            PanelFixture::pressOk(dialog);
             seen.messagesAfterOk = m_watcher->messageBoxes();
             seen.stillOpenAfterOk = dialog->isVisible();
         });
@@ -251,13 +251,13 @@ private slots:
             QTimer repaint;
             connect(&repaint, &QTimer::timeout, dialog, qOverload<>(&QWidget::update));
             repaint.start(100);
-            PanelOnPort::pressOk(dialog);
+            PanelFixture::pressOk(dialog);
             repaint.stop();
             seen.paintsDuringOk = paints.count;
             seen.messagesAfterOk = m_watcher->messageBoxes();
             // And the dialog is still usable: COM1 and OK.
-            PanelOnPort::choose(dialog, "Option3");
-            PanelOnPort::pressOk(dialog);
+            PanelFixture::choose(dialog, "Option3");
+            PanelFixture::pressOk(dialog);
         });
         m_panel.start(urlFor(QStringLiteral("rfc2217"), mute.serverPort()), 96);
 
@@ -349,7 +349,7 @@ private:
 
     std::unique_ptr<ModalWatcher> m_watcher;
     std::unique_ptr<SimulatorProcess> m_simulator;
-    PanelOnPort m_panel;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(NetworkPortsTest)

@@ -9,7 +9,7 @@
 #include "support/cpushare.h"
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
-#include "support/panelonport.h"
+#include "support/panelfixture.h"
 #include "support/ser2netserver.h"
 #include "support/testsettings.h"
 
@@ -146,7 +146,7 @@ private:
     std::unique_ptr<ModalWatcher> m_watcher;
     std::unique_ptr<FakeProjector> m_projector;
     Ser2NetServer m_server;
-    PanelOnPort m_panel;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(Ser2NetTest)

@@ -8,6 +8,7 @@
 #include "panel/form1.h"
 #include "support/fakeprojector.h"
 #include "support/simulatorprocess.h"
+#include "support/panelfixture.h"
 #include "support/testsettings.h"
 
 #include <QFileInfo>
@@ -47,7 +48,7 @@ private slots:
 
     void cleanup()
     {
-        m_form.reset();
+        m_panel.reset();
         m_projector.reset();
         if (m_simulator) {
             m_simulator->stop();
@@ -90,7 +91,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        m_form->exchange().setIntervals({5000, 6000});
+        m_panel.form().exchange().setIntervals({5000, 6000});
         click("Command46");  // Lamp Time
         QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral(" 0 0 1 2 3  [CR] "),
                                   ReplyTimeoutMs);
@@ -126,7 +127,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        m_form->exchange().setIntervals({5000, 6000});
+        m_panel.form().exchange().setIntervals({5000, 6000});
         click("Command44");
         // The reply, then the noise after it on the RxD line.
         const QString reply = QStringLiteral(" 8 0  [CR] ");
@@ -141,7 +142,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        QTRY_COMPARE_WITH_TIMEOUT(m_form->exchange().receiveBuffer().size(), 32767, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.form().exchange().receiveBuffer().size(), 32767, 60000);
         // The window still sends while the stream goes on.
         click("Command44");
         QTRY_VERIFY_WITH_TIMEOUT(simulatorLog().contains("CR0[CR]  ->  80[CR]"),
@@ -154,12 +155,12 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        QSignalSpy lost(&m_form->MSComm1(), &MSComm::deviceLost);
+        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
         click("Command17");
         QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral("  [ACK] "), ReplyTimeoutMs);
-        QVERIFY(m_form->MSComm1().PortOpen());
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
         click("Command44");
-        QTRY_VERIFY_WITH_TIMEOUT(!m_form->MSComm1().PortOpen(), ReplyTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), ReplyTimeoutMs);
         QCOMPARE(lost.count(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_simulator->process().state(), QProcess::NotRunning, ReplyTimeoutMs);
         QVERIFY(!QFileInfo::exists(m_link) && !QFileInfo(m_link).isSymLink());
@@ -212,7 +213,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        m_form->setFullView(true);
+        m_panel.form().setFullView(true);
         click(button.toLatin1().constData());
         QTRY_COMPARE_WITH_TIMEOUT(line("Label25")->text(), status, ReplyTimeoutMs);
     }
@@ -226,7 +227,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        m_form->setFullView(true);
+        m_panel.form().setFullView(true);
         click("Command21");  // video mute on
         QTRY_COMPARE_WITH_TIMEOUT(model.setting("VMUTE"), QByteArray("ON"), ReplyTimeoutMs);
         click("Command17");
@@ -249,14 +250,13 @@ private:
     void openForm()
     {
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        m_form = std::make_unique<Form1>(m_module);
-        m_form->Form_Load();
-        QVERIFY(m_form->MSComm1().PortOpen());
+        m_panel.startFromTheStore(PanelFixture::View::Hidden);
+        QVERIFY(m_panel.form().MSComm1().PortOpen());
     }
 
     void click(const char *name)
     {
-        auto *button = m_form->findChild<QPushButton *>(QLatin1StringView(name));
+        auto *button = m_panel.form().findChild<QPushButton *>(QLatin1StringView(name));
         QVERIFY2(button, name);
         button->click();
     }
@@ -264,17 +264,13 @@ private:
     // Everything the simulator has logged so far.
     QByteArray simulatorLog() { return m_simulator->log(); }
 
-    QLabel *line(const char *name) const
-    {
-        return m_form->findChild<QLabel *>(QLatin1StringView(name));
-    }
+    QLabel *line(const char *name) const { return m_panel.label(name); }
 
     QTemporaryDir m_folder;
     QString m_link;
     std::unique_ptr<SimulatorProcess> m_simulator;
     std::unique_ptr<FakeProjector> m_projector;
-    Module1 m_module;
-    std::unique_ptr<Form1> m_form;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(SimulatorTest)

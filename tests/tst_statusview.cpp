@@ -3,7 +3,7 @@
 
 #include "exchange/exchange.h"
 #include "exchange/monitorrendering.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QKeyEvent>
 #include <QTest>
@@ -52,7 +52,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(Chunks, chunks);
         QFETCH(QString, status);
-        WiredForm wired;
+        PanelFixture wired{PanelFixture::onFakeProjector};
         QVERIFY(wired.isConnected());
         wired.form().exchange().setIntervals({60000, 60000});
         wired.label("Label25")->setText(QStringLiteral(" previous"));
@@ -70,7 +70,7 @@ private slots:
 
     void aSecondLampTimeReplyDoesNotAddACopy()
     {
-        WiredForm wired;
+        PanelFixture wired{PanelFixture::onFakeProjector};
         QVERIFY(wired.isConnected());
         wired.form().exchange().setIntervals({60000, 60000});
         for (int i = 0; i < 2; ++i) {
@@ -82,7 +82,7 @@ private slots:
 
     void theKeyIsTheFrameLastTransmitted()
     {
-        WiredForm wired;
+        PanelFixture wired{PanelFixture::onFakeProjector};
         QVERIFY(wired.isConnected());
         wired.button("Command44")->click();  // "CR0" from the main window
         // Then "CR4" from another window, through the same transmit path.
@@ -94,7 +94,7 @@ private slots:
 
     void aTransmitLeavesTheStatusLine()
     {
-        WiredForm wired;
+        PanelFixture wired{PanelFixture::onFakeProjector};
         QVERIFY(wired.isConnected());
         wired.button("Command44")->click();
         wired.projector().send("00\r");
@@ -126,7 +126,7 @@ private slots:
         QFETCH(QString, focus);
         QFETCH(int, modifiers);
         QFETCH(bool, switches);
-        WiredForm wired;
+        PanelFixture wired{PanelFixture::onFakeProjector};
         Form1 &form = wired.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -151,7 +151,7 @@ private slots:
 
     void everyAutoRepeatedKeyDownSwitchesAgain()
     {
-        WiredForm wired;
+        PanelFixture wired{PanelFixture::onFakeProjector};
         Form1 &form = wired.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -164,7 +164,7 @@ private slots:
 
     void theFullViewShowsTheMonitorAndTheReadButtons()
     {
-        WiredForm wired;
+        PanelFixture wired{PanelFixture::onFakeProjector};
         Form1 &form = wired.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

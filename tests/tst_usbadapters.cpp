@@ -6,7 +6,7 @@
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/ordinaryuser.h"
-#include "support/panelonport.h"
+#include "support/panelfixture.h"
 #include "support/testsettings.h"
 
 #include <QDir>
@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -80,8 +81,8 @@ private slots:
             QCOMPARE(com1->toolTip(), QStringLiteral("COM1: %1, FT232R USB UART, serial A10K5Z3B")
                                           .arg(ownName(m_projector->devicePath())));
             QCOMPARE(com1->accessibleDescription(), com1->toolTip());
-            PanelOnPort::choose(dialog, "Option3");
-            PanelOnPort::pressOk(dialog);
+            PanelFixture::choose(dialog, "Option3");
+            PanelFixture::pressOk(dialog);
         });
         m_panel.startFromTheStore();
         QVERIFY(m_panel.comm().PortOpen());
@@ -199,7 +200,7 @@ private slots:
 
         Form2 *dialog = m_panel.pressCom();
         QVERIFY(dialog);
-        PanelOnPort::choose(dialog, "Option7");  // COM5
+        PanelFixture::choose(dialog, "Option7");  // COM5
         // Only the opening runs as an ordinary user: a lock that root took
         // (COM1's, closed by "COM") is root's to remove.
         if (blocker == QLatin1String("permission")) {
@@ -207,7 +208,7 @@ private slots:
             if (!ordinaryUser->isActive())
                 QSKIP(qPrintable(ordinaryUser->errorString()));
         }
-        PanelOnPort::pressOk(dialog);
+        PanelFixture::pressOk(dialog);
         ordinaryUser.reset();
 
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
@@ -222,7 +223,7 @@ private slots:
 
     void okWithNoPortChosenHasNoReasonToGive()
     {
-        m_watcher->onModalDialog([](QWidget *dialog) { PanelOnPort::pressOk(dialog); });
+        m_watcher->onModalDialog([](QWidget *dialog) { PanelFixture::pressOk(dialog); });
         m_panel.startFromTheStore();
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
         QVERIFY(m_watcher->messageBoxes().first().detail.isEmpty());
@@ -287,7 +288,8 @@ private slots:
         QVERIFY(m_replacement->open());
         QVERIFY(relink(link, m_replacement->devicePath()));
         // Several looks of the watch go by: nothing opens the device.
-        QTest::qWait(SeveralLooksMs);
+        QSignalSpy returned(comm, &MSComm::deviceReturned);
+        QVERIFY(!returned.wait(SeveralLooksMs));
         QVERIFY(!comm->PortOpen());
         QVERIFY(!comm->isWaitingForDevice());
         QVERIFY(m_replacement->received().isEmpty());
@@ -327,7 +329,7 @@ private:
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_replacement;
     ListedDevices m_devices;
-    PanelOnPort m_panel;
+    PanelFixture m_panel;
     QList<std::pair<QString, mode_t>> m_modes;
 };
 

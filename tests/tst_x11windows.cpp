@@ -3,7 +3,7 @@
 // owner and no task-bar entry, so the main window can come in front of it.
 
 #include "catalogue/form3.h"
-#include "support/wiredform.h"
+#include "support/panelfixture.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -87,7 +87,7 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<WiredForm>();
+        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
         QVERIFY(m_wired->isConnected());
         m_wired->form().show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_wired->form()));
@@ -132,7 +132,7 @@ private slots:
 private:
     [[nodiscard]] Form3 *commandList() const { return m_wired->form().commandList(); }
 
-    std::unique_ptr<WiredForm> m_wired;
+    std::unique_ptr<PanelFixture> m_wired;
 };
 
 QTEST_MAIN(X11WindowsTest)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rfc2217/serialparameters.h"
+#include "transports/remoteline.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -17,7 +18,7 @@ public:
     using QObject::QObject;
 
     // Receive buffer of the serial control, in characters.
-    static constexpr qint64 InBufferSize = 1024;
+    static constexpr qint64 InBufferSize = RemoteLine::InBufferSize;
 
     // Returns once the line is usable or has failed; a network port waits for
     // its connection and set-up (a bounded time, with the event loop running).

@@ -6,8 +6,6 @@
 // whose settings are the server's.
 class RawTcpTransport final : public TcpTransport
 {
-    Q_OBJECT
-
 public:
     using TcpTransport::TcpTransport;
 

@@ -9,8 +9,6 @@
 // server's line is set to the serial control's settings before it opens.
 class Rfc2217Transport final : public TcpTransport
 {
-    Q_OBJECT
-
 public:
     using TcpTransport::TcpTransport;
 

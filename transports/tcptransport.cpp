@@ -19,9 +19,9 @@ QString seconds(std::chrono::milliseconds limit)
 
 } // namespace
 
-TcpTransport::TcpTransport(const PortTarget &target, QObject *parent)
-    : PortTransport(parent)
-    , m_target(target)
+TcpTransport::TcpTransport(const PortTarget &target, Events events)
+    : m_target(target)
+    , m_events(std::move(events))
 {
     m_socket.setReadBufferSize(InBufferSize);
     connect(&m_socket, &QTcpSocket::connected, this, [this] { m_wait.finish(); });
@@ -52,7 +52,7 @@ bool TcpTransport::open(const SerialParameters &parameters)
     if (!m_received.isEmpty())
         QTimer::singleShot(0, this, [this] {
             if (m_open && !m_received.isEmpty())
-                emit readyRead();
+                m_events.readyRead();
         });
     return true;
 }
@@ -153,7 +153,7 @@ void TcpTransport::readFromSocket()
         return;
     }
     if (!m_received.isEmpty())
-        emit readyRead();
+        m_events.readyRead();
 }
 
 void TcpTransport::connectionEnded()
@@ -167,7 +167,7 @@ void TcpTransport::connectionEnded()
     m_reading = false;
     setErrorString(socketFailure());
     m_socket.abort();
-    emit lost();
+    m_events.lost();
 }
 
 void TcpTransport::sendNow(const QByteArray &bytes)

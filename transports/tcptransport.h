@@ -2,7 +2,9 @@
 
 #include "transports/boundedwait.h"
 #include "transports/porttarget.h"
-#include "transports/porttransport.h"
+#include "transports/remoteline.h"
+
+#include <QObject>
 
 #include <QTcpSocket>
 
@@ -13,15 +15,13 @@
 // up, each within a bounded time; a connection that ends is a lost line.
 // What travels on the connection besides the line's bytes is the business of
 // the protocol (raw TCP: nothing; RFC 2217: telnet).
-class TcpTransport : public PortTransport
+class TcpTransport : public QObject, public RemoteLine
 {
-    Q_OBJECT
-
 public:
     static constexpr std::chrono::milliseconds ConnectLimit{3000};
     static constexpr std::chrono::milliseconds SetUpLimit{3000};
 
-    TcpTransport(const PortTarget &target, QObject *parent);
+    TcpTransport(const PortTarget &target, Events events);
     ~TcpTransport() override;
 
     [[nodiscard]] bool open(const SerialParameters &parameters) final;
@@ -30,6 +30,7 @@ public:
     void write(const QByteArray &bytes) final;
     [[nodiscard]] QByteArray readAll() final;
     void discardInput() final;
+    [[nodiscard]] QString errorString() const final { return m_error; }
 
 protected:
     enum class SetUp { Pending, Done, Failed };
@@ -57,7 +58,11 @@ private:
     [[nodiscard]] QString socketFailure() const;
     void setLowLatencyAndKeepAlive();
 
+    void setErrorString(const QString &error) { m_error = error; }
+
     PortTarget m_target;
+    Events m_events;
+    QString m_error;
     QTcpSocket m_socket;
     BoundedWait m_wait;
     bool m_open = false;

@@ -1,13 +1,17 @@
 // Screenshots of the real windows for the documentation: the main window in
-// full view after Power On and Status, the command list window and the port
-// settings dialog. scripts/screenshots.sh runs it against rm740-sim, with
-// COM1 mapped to the simulator in a private settings store.
+// full view after Power On and Status, the command list window, the port
+// settings dialog, and the exchange log after some more exchanges and a hold,
+// as it is and with a filter applied. scripts/screenshots.sh runs it against
+// rm740-sim, with COM1 mapped to the simulator in a private settings store.
 //
 //   rm740-screenshots OUTPUT-FOLDER SUFFIX
 
 #include "app/appidentity.h"
 #include "app/module1.h"
 #include "link/mscomm.h"
+#include "logwindow/exchangelogaccess.h"
+#include "logwindow/exchangelogmodel.h"
+#include "logwindow/exchangelogwindow.h"
 #include "panel/form1.h"
 
 #include <QAbstractButton>
@@ -15,6 +19,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QStyleFactory>
 #include <QTextStream>
 
@@ -105,5 +111,37 @@ int main(int argc, char *argv[])
     QWidget *form2 = nullptr;
     if (!waitUntil([&] { return (form2 = topLevel("Form2")) != nullptr; }) || !save(form2, QStringLiteral("form2")))
         return fail(QStringLiteral("no port settings dialog"));
+    form2->findChild<QAbstractButton *>(QStringLiteral("Command1"))->click();  // OK: the port opens again
+    if (!form1.MSComm1().PortOpen())
+        return fail(QStringLiteral("COM1 did not open again"));
+
+    // Some more exchanges for the log, and Brightness up held for half a second.
+    for (const char *name : {"Command46", "Command55", "Command54", "Command19", "Command20", "Command44"}) {
+        click(name);
+        pause(250);
+    }
+    auto *bright = form1.findChild<QAbstractButton *>(QStringLiteral("Command30"));
+    const auto mouse = [bright](QEvent::Type type) {
+        const QPointF centre = bright->rect().center();
+        QMouseEvent event(type, centre, bright->mapToGlobal(centre), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(bright, &event);
+    };
+    mouse(QEvent::MouseButtonPress);
+    pause(500);
+    mouse(QEvent::MouseButtonRelease);
+    pause(1200);
+
+    form1.exchangeLog().showWindow();
+    ExchangeLogWindow *log = form1.exchangeLog().window();
+    log->resize(1000, 440);
+    log->model().sync();
+    pause(100);
+    if (!save(log, QStringLiteral("exchange-log")))
+        return fail(QStringLiteral("no exchange log"));
+    log->findChild<QLineEdit *>(QStringLiteral("Filter"))->setText(QStringLiteral("lamp"));
+    pause(100);
+    if (!save(log, QStringLiteral("exchange-log-filtered")))
+        return fail(QStringLiteral("no filtered exchange log"));
     return 0;
 }

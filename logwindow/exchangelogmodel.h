@@ -23,7 +23,7 @@ class ExchangeLogModel : public QAbstractItemModel
     Q_OBJECT
 
 public:
-    enum Column { TimeColumn, DirectionColumn, TextColumn, StatusColumn, DetailsColumn, ColumnCount };
+    enum Column { TimeColumn, DirectionColumn, TextColumn, StatusColumn, ReplyColumn, DetailsColumn, ColumnCount };
     // How long changes gather before the rows follow them.
     static constexpr int SyncDelayMs = 50;
 
@@ -41,6 +41,13 @@ public:
     [[nodiscard]] bool isGroup(const QModelIndex &index) const;
     // The row at `index`; a group row gives its first frame.
     [[nodiscard]] std::optional<LogRow> rowAt(const QModelIndex &index) const;
+    // The records a row comes from: one, or a hold's frames.
+    struct Records {
+        quint64 first = 0;
+        quint64 last = 0;  // inclusive
+    };
+    [[nodiscard]] Records recordsAt(const QModelIndex &index) const;
+    [[nodiscard]] const ExchangeRing &ring() const { return m_ring; }
 
     // Brings the rows up to date with the ring at once.
     void sync();
@@ -75,9 +82,11 @@ private:
     [[nodiscard]] qsizetype nodeRowOf(quint64 id) const;
     [[nodiscard]] const RowRef *refAt(const QModelIndex &index) const;
     [[nodiscard]] QVariant groupData(const Node &node, int column, int role) const;
+    [[nodiscard]] QVariant style(const QModelIndex &index, int role) const;
 
     const ExchangeRing &m_ring;
     const QFont m_fixedFont;
+    QFont m_portFont;
     QTimer m_syncTimer;
     QList<Node> m_nodes;
     quint64 m_nextId = 1;

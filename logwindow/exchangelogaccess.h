@@ -7,6 +7,7 @@
 
 class Exchange;
 class ExchangeLogWindow;
+class MSComm;
 class ExchangeRecorder;
 class QLabel;
 
@@ -21,7 +22,8 @@ class ExchangeLogAccess : public QObject
 
 public:
     // Gives each monitor line the context menu "Exchange Log...", "Copy line".
-    ExchangeLogAccess(Exchange &exchange, std::initializer_list<QLabel *> monitorLines, QObject *parent);
+    ExchangeLogAccess(Exchange &exchange, MSComm &comm, std::initializer_list<QLabel *> monitorLines,
+                      QObject *parent);
     ~ExchangeLogAccess() override;
 
     // Opens the window, or brings it forward.

@@ -3,7 +3,7 @@
 #include <QLatin1StringView>
 
 // What became of one command.
-enum class ExchangeOutcome {
+enum class CommandOutcome {
     Answered,    // a reply of the form the command takes came in time
     Refused,     // the projector answered "?"
     Unexpected,  // what came is no reply of the form the command takes, or garbage
@@ -12,14 +12,14 @@ enum class ExchangeOutcome {
 };
 
 // One word for each, as the output and scripts spell it.
-[[nodiscard]] constexpr QLatin1StringView outcomeWord(ExchangeOutcome outcome)
+[[nodiscard]] constexpr QLatin1StringView outcomeWord(CommandOutcome outcome)
 {
     switch (outcome) {
-    case ExchangeOutcome::Answered: return QLatin1StringView("answered");
-    case ExchangeOutcome::Refused: return QLatin1StringView("refused");
-    case ExchangeOutcome::Unexpected: return QLatin1StringView("unexpected");
-    case ExchangeOutcome::NoReply: return QLatin1StringView("no-reply");
-    case ExchangeOutcome::PortLost: return QLatin1StringView("port-lost");
+    case CommandOutcome::Answered: return QLatin1StringView("answered");
+    case CommandOutcome::Refused: return QLatin1StringView("refused");
+    case CommandOutcome::Unexpected: return QLatin1StringView("unexpected");
+    case CommandOutcome::NoReply: return QLatin1StringView("no-reply");
+    case CommandOutcome::PortLost: return QLatin1StringView("port-lost");
     }
     return QLatin1StringView("unexpected");
 }

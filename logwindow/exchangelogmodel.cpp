@@ -1,16 +1,22 @@
-#include "log/exchangelogmodel.h"
+#include "logwindow/exchangelogmodel.h"
 
 #include "exchange/monitorrendering.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangerecorder.h"
 #include "log/holdgrouping.h"
 #include "log/logfile.h"
 
+#include <QColor>
 #include <QFontDatabase>
 
 #include <algorithm>
 #include <utility>
 
 namespace {
+
+// The port's rows stand apart: a pale band, darker where the port was lost.
+constexpr QRgb PortBand = 0xE6ECF5;
+constexpr QRgb LostBand = 0xF8DEDE;
+constexpr QRgb BandText = 0x1A1A1A;
 
 QString hex(const QByteArray &bytes)
 {
@@ -19,38 +25,45 @@ QString hex(const QByteArray &bytes)
 
 QVariant display(const LogRow &row, int column)
 {
+    const bool port = row.direction == LogRow::Direction::Port;
     switch (column) {
     case ExchangeLogModel::TimeColumn:
         return LogRows::clockTime(row.atMs);
     case ExchangeLogModel::DirectionColumn:
         return LogRows::directionName(row.direction);
     case ExchangeLogModel::TextColumn:
-        return row.text();
+        // What became of the port is read where the exchanges are.
+        return port ? row.details : row.text();
     case ExchangeLogModel::StatusColumn:
         return row.status;
+    case ExchangeLogModel::ReplyColumn:
+        return row.replyMs >= 0 ? QString::number(row.replyMs) : QString();
     case ExchangeLogModel::DetailsColumn:
-        return row.details;
+        return port ? QString() : row.details;
     }
     return {};
 }
 
-// The time with its date, the raw bytes and the whole details, for whoever
-// points at a cell.
-QVariant explanation(const LogRow &row, int column)
+// The time with its date, the raw bytes and the whole details with the
+// control's name, for whoever points at a cell.
+QVariant explanation(const LogRow &row, int column, const QString &controlName)
 {
     if (column == ExchangeLogModel::TimeColumn)
         return LogFile::timeStamp(row.atMs);
     if (column == ExchangeLogModel::TextColumn && !row.bytes.isEmpty())
         return hex(row.bytes);
-    if (column == ExchangeLogModel::DetailsColumn && !row.details.isEmpty())
+    if (column == ExchangeLogModel::TextColumn && row.direction == LogRow::Direction::Port)
         return row.details;
+    if (column == ExchangeLogModel::DetailsColumn && !row.details.isEmpty())
+        return controlName.isEmpty() ? row.details : QStringLiteral("%1 (%2)").arg(row.details, controlName);
     return {};
 }
 
 bool served(int role)
 {
     return role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole
-        || role == Qt::FontRole;
+        || role == Qt::FontRole || role == Qt::TextAlignmentRole || role == Qt::BackgroundRole
+        || role == Qt::ForegroundRole;
 }
 
 } // namespace
@@ -60,6 +73,7 @@ ExchangeLogModel::ExchangeLogModel(const ExchangeRecorder &recorder, QObject *pa
     , m_ring(recorder.ring())
     , m_fixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont))
 {
+    m_portFont.setItalic(true);
     m_syncTimer.setSingleShot(true);
     m_syncTimer.setInterval(SyncDelayMs);
     connect(&m_syncTimer, &QTimer::timeout, this, &ExchangeLogModel::sync);
@@ -292,20 +306,51 @@ std::optional<LogRow> ExchangeLogModel::rowAt(const QModelIndex &index) const
     return LogRows::row(m_ring, *record, ref->row);
 }
 
+ExchangeLogModel::Records ExchangeLogModel::recordsAt(const QModelIndex &index) const
+{
+    if (isGroup(index)) {
+        const Node &node = m_nodes[index.row()];
+        return {node.children.first().sequence, node.children.last().sequence};
+    }
+    const RowRef *ref = index.isValid() ? refAt(index) : nullptr;
+    return ref ? Records{ref->sequence, ref->sequence} : Records{1, 0};
+}
+
 QVariant ExchangeLogModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !served(role))
         return {};
-    if (role == Qt::FontRole) {
-        // The rendering lines up column by column, as on the monitor.
-        return index.column() == TextColumn ? QVariant(m_fixedFont) : QVariant();
-    }
+    if (role == Qt::FontRole || role == Qt::BackgroundRole || role == Qt::ForegroundRole)
+        return style(index, role);
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == ReplyColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
     if (isGroup(index))
         return groupData(m_nodes[index.row()], index.column(), role);
     const auto row = rowAt(index);
     if (!row)
         return {};
-    return role == Qt::DisplayRole ? display(*row, index.column()) : explanation(*row, index.column());
+    if (role == Qt::DisplayRole)
+        return display(*row, index.column());
+    const ExchangeRecord *record = m_ring.bySequence(refAt(index)->sequence);
+    return explanation(*row, index.column(), record ? m_ring.origin(*record).name : QString());
+}
+
+QVariant ExchangeLogModel::style(const QModelIndex &index, int role) const
+{
+    const ExchangeRecord *record = isGroup(index) ? nullptr : m_ring.bySequence(recordsAt(index).first);
+    if (record && record->isPortEvent()) {
+        switch (role) {
+        case Qt::FontRole:
+            return m_portFont;
+        case Qt::BackgroundRole:
+            return QColor(record->portEvent == PortEvent::Lost ? LostBand : PortBand);
+        case Qt::ForegroundRole:
+            return QColor(BandText);
+        }
+        return {};
+    }
+    // The rendering lines up column by column, as on the monitor.
+    return role == Qt::FontRole && index.column() == TextColumn ? QVariant(m_fixedFont) : QVariant();
 }
 
 QVariant ExchangeLogModel::groupData(const Node &node, int column, int role) const
@@ -316,10 +361,14 @@ QVariant ExchangeLogModel::groupData(const Node &node, int column, int role) con
         return {};
     if (column == DetailsColumn) {
         const auto frames = qsizetype(last->sequence - first->sequence + 1);
-        return HoldGrouping::summary(m_ring.origin(*first), frames, first->sentAtMs, last->sentAtMs);
+        const TransmitOrigin &origin = m_ring.origin(*first);
+        const QString summary = HoldGrouping::summary(origin, frames, first->sentAtMs, last->sentAtMs);
+        return role == Qt::DisplayRole || origin.name.isEmpty() ? summary
+                                                                : QStringLiteral("%1 (%2)").arg(summary, origin.name);
     }
     const LogRow firstFrame = LogRows::row(m_ring, *first, 0);
-    return role == Qt::DisplayRole ? display(firstFrame, column) : explanation(firstFrame, column);
+    return role == Qt::DisplayRole ? display(firstFrame, column)
+                                   : explanation(firstFrame, column, m_ring.origin(*first).name);
 }
 
 QVariant ExchangeLogModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -335,6 +384,8 @@ QVariant ExchangeLogModel::headerData(int section, Qt::Orientation orientation, 
         return tr("Text");
     case StatusColumn:
         return tr("Status");
+    case ReplyColumn:
+        return tr("Reply ms");
     case DetailsColumn:
         return tr("Details");
     }

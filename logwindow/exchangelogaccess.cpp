@@ -1,17 +1,17 @@
-#include "log/exchangelogaccess.h"
+#include "logwindow/exchangelogaccess.h"
 
-#include "log/exchangelogwindow.h"
-#include "log/exchangerecorder.h"
+#include "logwindow/exchangelogwindow.h"
+#include "logwindow/exchangerecorder.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 
-ExchangeLogAccess::ExchangeLogAccess(Exchange &exchange, std::initializer_list<QLabel *> monitorLines,
+ExchangeLogAccess::ExchangeLogAccess(Exchange &exchange, MSComm &comm, std::initializer_list<QLabel *> monitorLines,
                                      QObject *parent)
     : QObject(parent)
-    , m_recorder(new ExchangeRecorder(exchange, this))
+    , m_recorder(new ExchangeRecorder(exchange, comm, this))
 {
     for (QLabel *line : monitorLines)
         addContextMenu(line);
