@@ -22,6 +22,11 @@ bool ProjectorState::isFresh(Reading reading, Time now, Time maxAge) const
     return record && now - record->at < maxAge;
 }
 
+void ProjectorState::forget(Reading reading)
+{
+    m_records[size_t(reading)].reset();
+}
+
 void ProjectorState::forgetReadings()
 {
     m_records.fill(std::nullopt);

@@ -28,6 +28,8 @@ public:
     [[nodiscard]] std::optional<QByteArray> reply(Reading reading) const;
     // Whether the reading was taken (or tried) less than `maxAge` before `now`.
     [[nodiscard]] bool isFresh(Reading reading, Time now, Time maxAge) const;
+    // The reading is unknown until it is taken again.
+    void forget(Reading reading);
     // Every reading is gone (the port was lost).
     void forgetReadings();
 
