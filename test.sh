@@ -9,7 +9,8 @@ source "$(dirname "$0")/scripts/common.sh"
 # machine that gets Liberation may have no other face); desktop-file-utils and
 # appstream validate the install; cpack needs dpkg-dev (dpkg-shlibdeps) and
 # file to make the package; ser2net is the device server the network ports
-# are tested against; bash-completion runs rm740ctl's completion.
+# are tested against, and python3-serial (pyserial) a client of another maker
+# for the simulator's RFC 2217 port; bash-completion runs rm740ctl's completion.
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
     "${NETWORK_TEST_PACKAGES[@]}" "${CTL_TEST_PACKAGES[@]}" \
     fonts-dejavu-core desktop-file-utils appstream dpkg-dev file

@@ -4,6 +4,7 @@
 #include "ctl/namedcommands.h"
 #include "exchange/exchangeintervals.h"
 #include "link/linksettings.h"
+#include "transports/messagetext.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -15,21 +16,22 @@ namespace {
 
 struct Options {
     QCommandLineOption port{QStringLiteral("port"),
-                            QStringLiteral("The projector's port: COMn (mapped by the settings' \"Ports\" "
-                                           "group, as the panel maps it), a device such as "
+                            QStringLiteral("The projector's port: COMn or n, 1 to 15 (mapped by the "
+                                           "settings' \"Ports\" group, as the panel maps it), a device such as "
                                            "/dev/ttyUSB0, or socket://host:port or rfc2217://host:port. "
                                            "Give it more than once for several projectors. Default: "
                                            "the port the panel stored."),
                             QStringLiteral("port")};
     QCommandLineOption portsFile{QStringLiteral("ports-file"),
                                  QStringLiteral("Reads more ports from <file>, one a line (\"#\" starts "
-                                                "a comment line)."),
+                                                "a comment; a bad line fails its port alone)."),
                                  QStringLiteral("file")};
     QCommandLineOption baud{QStringLiteral("baud"),
                             QStringLiteral("Line speed, 9600 or 19200. Default: the speed the panel stored."),
                             QStringLiteral("rate")};
     QCommandLineOption timeout{QStringLiteral("timeout"),
-                               QStringLiteral("How long to wait for each reply (default %1 ms).")
+                               QStringLiteral("How long to wait for each reply, 1 to %1 ms (default %2 ms).")
+                                   .arg(LongestTimeoutMs)
                                    .arg(ExchangeIntervals::AfterStartUp.replyWindowMs),
                                QStringLiteral("ms")};
     QCommandLineOption json{QStringLiteral("json"),
@@ -56,6 +58,41 @@ CtlPlan refuse(const QString &error)
     return plan;
 }
 
+// The parser's complaint in the words of the rest: which option, and what
+// is wrong with it.
+QString parserError(const QCommandLineParser &parser, const Options &o, const QStringList &arguments)
+{
+    const QList<const QCommandLineOption *> known{&o.port, &o.portsFile, &o.baud, &o.timeout,
+                                                  &o.json, &o.raw, &o.help, &o.version};
+    const QStringList unknown = parser.unknownOptionNames();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (!argument.startsWith(u'-') || argument == u"-" || argument == u"--")
+            break;
+        const QString typed = argument.section(u'=', 0, 0);
+        QString name = typed;
+        while (name.startsWith(u'-'))
+            name.remove(0, 1);
+        if (unknown.contains(name))
+            return QStringLiteral("unknown option %1").arg(MessageText::quoted(typed));
+        const auto option = std::find_if(known.begin(), known.end(), [&](const QCommandLineOption *candidate) {
+            return candidate->names().contains(name);
+        });
+        if (option == known.end())
+            continue;
+        const bool takesValue = !(*option)->valueName().isEmpty();
+        const bool valueAttached = argument.contains(u'=');
+        if (!takesValue && valueAttached)
+            return QStringLiteral("%1 takes no value").arg(typed);
+        if (takesValue && !valueAttached) {
+            if (i + 1 == arguments.size())
+                return QStringLiteral("%1 needs a value: %1 %2").arg(typed, (*option)->valueName().toUpper());
+            ++i;
+        }
+    }
+    return parser.errorText();
+}
+
 bool isPrintableAscii(QChar c)
 {
     return c.unicode() >= 0x20 && c.unicode() < 0x7F;
@@ -67,17 +104,17 @@ std::optional<QByteArray> sendFrame(const QString &text, bool raw, QString *erro
 {
     const QStringView command = Catalogue::commandText(text);
     if (std::any_of(command.begin(), command.end(), [](QChar c) { return c.unicode() > 0xFF; })) {
-        *error = QStringLiteral("\"%1\" has characters that are no bytes (Latin-1)").arg(text);
+        *error = QStringLiteral("%1 has characters that are no bytes (Latin-1)").arg(MessageText::quoted(text));
         return std::nullopt;
     }
     if (!raw && command.contains(Catalogue::Placeholder)) {
-        *error = QStringLiteral("\"%1\" still has a \"%2\": replace each \"%2\" by a digit (0-9), "
+        *error = QStringLiteral("%1 still has a \"%2\": replace each \"%2\" by a digit (0-9), "
                                 "or give --raw to send it as it is")
-                     .arg(text, Catalogue::Placeholder);
+                     .arg(MessageText::quoted(text), Catalogue::Placeholder);
         return std::nullopt;
     }
     if (!raw && !std::all_of(command.begin(), command.end(), isPrintableAscii)) {
-        *error = QStringLiteral("\"%1\" has control characters; give --raw to send them").arg(text);
+        *error = QStringLiteral("%1 has control characters; give --raw to send them").arg(MessageText::quoted(text));
         return std::nullopt;
     }
     return Catalogue::preparedFrame(text);
@@ -102,8 +139,8 @@ bool readCommands(const QStringList &words, bool raw, CtlPlan &plan)
         if (!rest.isEmpty())
             plan.query.word = rest.takeFirst();
         if (!rest.isEmpty()) {
-            plan = refuse(QStringLiteral("list takes a list (basic, expand, read) and one word, not \"%1\"")
-                              .arg(rest.join(u' ')));
+            plan = refuse(QStringLiteral("list takes a list (basic, expand, read) and one word, not %1")
+                              .arg(MessageText::quoted(rest.join(u' '))));
             return false;
         }
         return true;
@@ -116,6 +153,9 @@ bool readCommands(const QStringList &words, bool raw, CtlPlan &plan)
                 plan = refuse(QStringLiteral("send needs the command text, as in: send 'CF BRIGHT 050'"));
                 return false;
             }
+            // "send -- TEXT" as well as "send TEXT": a text may look like an option.
+            if (words[i + 1] == u"--" && i + 2 < words.size())
+                ++i;
             const QString &text = words[++i];
             QString error;
             const auto frame = sendFrame(text, raw, &error);
@@ -137,8 +177,8 @@ bool readCommands(const QStringList &words, bool raw, CtlPlan &plan)
         if (!named) {
             plan = refuse(word == u"power" ? QStringLiteral("power takes on or off")
                           : word.startsWith(u'-')
-                              ? QStringLiteral("options go before the first command: %1").arg(word)
-                              : QStringLiteral("unknown command \"%1\"").arg(word));
+                              ? QStringLiteral("options go before the first command: %1").arg(MessageText::quoted(word))
+                              : QStringLiteral("unknown command %1").arg(MessageText::quoted(word)));
             return false;
         }
         if (twoWords)
@@ -150,21 +190,7 @@ bool readCommands(const QStringList &words, bool raw, CtlPlan &plan)
 
 bool readPorts(const QCommandLineParser &parser, const Options &o, CtlPlan &plan)
 {
-    QStringList arguments = parser.values(o.port);
-    for (const QString &path : parser.values(o.portsFile)) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            plan = refuse(QStringLiteral("cannot read the ports file %1: %2").arg(path, file.errorString()));
-            return false;
-        }
-        const QStringList listed = portsFileLines(QString::fromUtf8(file.readAll()));
-        if (listed.isEmpty()) {
-            plan = refuse(QStringLiteral("the ports file %1 lists no port").arg(path));
-            return false;
-        }
-        arguments += listed;
-    }
-    for (const QString &argument : arguments) {
+    for (const QString &argument : parser.values(o.port)) {
         QString error;
         const auto choice = PortChoice::fromArgument(argument, &error);
         if (!choice) {
@@ -172,6 +198,21 @@ bool readPorts(const QCommandLineParser &parser, const Options &o, CtlPlan &plan
             return false;
         }
         plan.ports.append(*choice);
+    }
+    // A bad line of a ports file fails its own port alone: one typo must not
+    // keep every other projector from being served.
+    for (const QString &path : parser.values(o.portsFile)) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            plan = refuse(QStringLiteral("cannot read the ports file %1: %2").arg(path, file.errorString()));
+            return false;
+        }
+        const QList<PortChoice> listed = portsFromFile(path, QString::fromUtf8(file.readAll()));
+        if (listed.isEmpty()) {
+            plan = refuse(QStringLiteral("the ports file %1 lists no port").arg(path));
+            return false;
+        }
+        plan.ports += listed;
     }
     return true;
 }
@@ -185,7 +226,7 @@ bool readLine(const QCommandLineParser &parser, const Options &o, CtlPlan &plan)
         else if (rate == u"19200")
             plan.baudCode = LinkSettings::Baud19200;
         else {
-            plan = refuse(QStringLiteral("--baud is 9600 or 19200, not \"%1\"").arg(rate));
+            plan = refuse(QStringLiteral("--baud is 9600 or 19200, not %1").arg(MessageText::quoted(rate)));
             return false;
         }
     }
@@ -197,8 +238,8 @@ bool readLine(const QCommandLineParser &parser, const Options &o, CtlPlan &plan)
         if (!ok || ms < 1 || ms > LongestTimeoutMs || !std::all_of(text.begin(), text.end(), [](QChar c) {
                 return c.isDigit();
             })) {
-            plan = refuse(QStringLiteral("--timeout is a number of milliseconds from 1 to %1, not \"%2\"")
-                              .arg(LongestTimeoutMs).arg(text));
+            plan = refuse(QStringLiteral("--timeout is a number of milliseconds from 1 to %1, not %2")
+                              .arg(LongestTimeoutMs).arg(MessageText::quoted(text)));
             return false;
         }
         plan.timeoutMs = ms;
@@ -214,7 +255,7 @@ CtlPlan parse(const QStringList &arguments)
     QCommandLineParser parser;
     addOptions(parser, o);
     if (!parser.parse(arguments))
-        return refuse(parser.errorText());
+        return refuse(parserError(parser, o, arguments));
 
     CtlPlan plan;
     if (parser.isSet(o.help)) {
@@ -260,12 +301,15 @@ QString helpText()
             "                  prints the command catalogue, or the entries holding WORD\n"
             "\n"
             "Each command prints one line: the frame and the reply as the panel's monitor\n"
-            "shows them and, for a read command, the reply in plain English; with several\n"
-            "ports, the port first.\n"
+            "shows them, for a read command the reply in plain English, and the outcome:\n"
+            "answered, refused (the projector answered \"?\"), unexpected (a reply of\n"
+            "another form than the command takes, or garbage), no-reply or port-lost.\n"
+            "With several ports, the port first.\n"
             "\n"
-            "Exit status: 0 every command was answered, 2 a port did not open or went away,\n"
-            "3 a reply did not come (within --timeout), 64 the arguments were not understood;\n"
-            "the worst over all ports.\n");
+            "Exit status: 0 every command was answered, 2 a port was refused, did not open\n"
+            "or went away, 3 a reply did not come (within --timeout), 4 a command was\n"
+            "refused, 5 a reply was unexpected, 64 the arguments were not understood; the\n"
+            "worst over all ports, in the order 64, 2, 3, 5, 4.\n");
 }
 
 } // namespace CtlArguments

@@ -2,6 +2,7 @@
 
 #include "ctl/cataloguelisting.h"
 #include "ctl/portchoice.h"
+#include "session/sessioncommand.h"
 
 #include <QByteArray>
 #include <QList>
@@ -20,11 +21,7 @@ struct CtlPlan {
         Refuse,    // the arguments were not understood: `error` says why
     };
 
-    struct Command {
-        QString name;      // as typed: "status", "power on", "send CF BRIGHT 050"
-        QByteArray frame;  // command text and CR
-        friend bool operator==(const Command &, const Command &) = default;
-    };
+    using Command = SessionCommand;
 
     Action action = Action::Refuse;
     QString error;

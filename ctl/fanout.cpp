@@ -1,41 +1,77 @@
 #include "ctl/fanout.h"
 
-#include "ctl/portsession.h"
 #include "ctl/resultprinter.h"
+#include "session/portsession.h"
 
 #include <QCoreApplication>
 
 FanOut::FanOut(const CtlPlan &plan, const QList<PortChoice> &ports, const QString &serialParameters,
                ResultPrinter &printer, QObject *parent)
     : QObject(parent)
+    , m_printer(printer)
 {
+    m_runs.reserve(ports.size());
     for (const PortChoice &port : ports) {
-        auto *session = new PortSession(port, serialParameters, plan.commands,
+        Run &run = m_runs.emplace_back(Run{port});
+        if (!port.problem.isEmpty())
+            continue;
+        auto *session = new PortSession(SessionPort{port.label, port.comNumber, port.entry}, serialParameters,
                                         std::chrono::milliseconds(plan.timeoutMs), this);
-        connect(session, &PortSession::exchanged, &printer, &ResultPrinter::printExchange);
-        connect(session, &PortSession::problem, &printer, &ResultPrinter::printProblem);
-        connect(session, &PortSession::finished, this, &FanOut::sessionFinished);
-        m_sessions.append(session);
+        run.session = session;
+        for (const CtlPlan::Command &command : plan.commands)
+            session->submit(command);
+        const qsizetype index = m_runs.size() - 1;
+        connect(session, &PortSession::exchanged, this, [this](const ExchangeResult &result) {
+            m_printer.printExchange(result);
+            m_worst = ExitStatus::worse(m_worst, ExitStatus::of(result.outcome));
+        });
+        connect(session, &PortSession::problem, this, [this, index](const QString &, const QString &message) {
+            m_printer.printProblem(m_runs[index].port.shownName(), message);
+        });
+        connect(session, &PortSession::idle, this, [this, index] { finish(m_runs[index], ExitStatus::Success); });
+        connect(session, &PortSession::lost, this,
+                [this, index] { finish(m_runs[index], ExitStatus::PortFailed); });
     }
 }
 
 ExitStatus::Code FanOut::exec()
 {
-    // Each from the event loop: a network port's connection is awaited with
-    // the loop running, so the next session starts meanwhile instead of after.
-    for (PortSession *session : m_sessions)
-        QMetaObject::invokeMethod(session, &PortSession::start, Qt::QueuedConnection);
-    QCoreApplication::exec();
-    ExitStatus::Code worst = ExitStatus::Success;
-    for (const PortSession *session : m_sessions)
-        worst = ExitStatus::worse(worst, session->status());
-    return worst;
+    bool waiting = false;
+    for (Run &run : m_runs) {
+        if (!run.session) {
+            m_printer.printProblem(run.port.shownName(), run.port.problem);
+            finish(run, ExitStatus::PortFailed);
+            continue;
+        }
+        // Each from the event loop: a network port's connection is awaited
+        // with the loop running, so the next opens meanwhile instead of after.
+        QMetaObject::invokeMethod(this, [this, &run] { open(run); }, Qt::QueuedConnection);
+        waiting = true;
+    }
+    if (waiting)
+        QCoreApplication::exec();
+    return m_worst;
 }
 
-void FanOut::sessionFinished()
+void FanOut::open(Run &run)
 {
-    for (const PortSession *session : m_sessions) {
-        if (!session->isFinished())
+    if (!run.session->open()) {
+        m_printer.printProblem(run.port.shownName(),
+                               tr("the port did not open: %1").arg(run.session->errorString()));
+        finish(run, ExitStatus::PortFailed);
+    }
+}
+
+void FanOut::finish(Run &run, ExitStatus::Code status)
+{
+    if (run.done)
+        return;
+    run.done = true;
+    m_worst = ExitStatus::worse(m_worst, status);
+    if (run.session)
+        run.session->close();
+    for (const Run &other : std::as_const(m_runs)) {
+        if (!other.done)
             return;
     }
     QCoreApplication::quit();

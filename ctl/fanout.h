@@ -10,7 +10,8 @@ class PortSession;
 class ResultPrinter;
 
 // The commands to every port at once, on one event loop: a session for each
-// port, started together; the run ends when the last one has finished.
+// port, opened together; the run ends when the last one is done. A port
+// refused before the run (a bad line of a ports file) fails alone.
 class FanOut : public QObject
 {
     Q_OBJECT
@@ -19,11 +20,20 @@ public:
     FanOut(const CtlPlan &plan, const QList<PortChoice> &ports, const QString &serialParameters,
            ResultPrinter &printer, QObject *parent = nullptr);
 
-    // Runs the event loop until every session has finished; the worst status.
+    // Runs the event loop until every session is done; the worst status.
     [[nodiscard]] ExitStatus::Code exec();
 
 private:
-    void sessionFinished();
+    struct Run {
+        PortChoice port;
+        PortSession *session = nullptr;
+        bool done = false;
+    };
 
-    QList<PortSession *> m_sessions;
+    void open(Run &run);
+    void finish(Run &run, ExitStatus::Code status);
+
+    ResultPrinter &m_printer;
+    QList<Run> m_runs;
+    ExitStatus::Code m_worst = ExitStatus::Success;
 };

@@ -6,9 +6,12 @@
 #include "ctl/fanout.h"
 #include "ctl/resultprinter.h"
 #include "link/linksettings.h"
+#include "link/portnames.h"
 #include "link/portsgroup.h"
+#include "transports/porttarget.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -24,6 +27,17 @@ int refuse(const QString &error)
     say(stderr, CtlArguments::usageLine());
     say(stderr, QStringLiteral("Try 'rm740ctl --help' for more."));
     return ExitStatus::BadArguments;
+}
+
+bool sameLine(const PortTarget &a, const PortTarget &b)
+{
+    if (a.kind != b.kind)
+        return false;
+    if (a.isNetwork())
+        return a.host.compare(b.host, Qt::CaseInsensitive) == 0 && a.port == b.port;
+    const QString ownA = QFileInfo(a.device).canonicalFilePath();
+    const QString ownB = QFileInfo(b.device).canonicalFilePath();
+    return ownA.isEmpty() || ownB.isEmpty() ? a.device == b.device : ownA == ownB;
 }
 
 int list(const CtlPlan &plan)
@@ -48,11 +62,23 @@ int exchange(const CtlPlan &plan)
         }
         ports.append(PortChoice::comPort(stored));
     }
-    // A COM number opens what the store's "Ports" group maps it to, as in the panel.
+    // A COM number opens what the store's "Ports" group maps it to, as in the
+    // panel; an entry there that names no port fails that port alone.
     for (PortChoice &port : ports) {
-        if (port.comNumber > 0)
-            port.entry = PortsGroup::entryFor(port.comNumber, *store);
+        if (port.comNumber == 0)
+            continue;
+        port.entry = PortsGroup::entryFor(port.comNumber, *store);
+        const PortTarget target = PortTarget::fromEntry(port.entry);
+        if (target.kind == PortTarget::Kind::Invalid)
+            port.problem = QStringLiteral("the entry %1 of the settings' [%2] group (%3): %4")
+                               .arg(PortNames::comName(port.comNumber), QLatin1StringView(LinkSettings::PortsGroup),
+                                    store->fileName(), target.problem);
     }
+    // A port named twice, or by two names, is served once: a second opening
+    // would meet the first one's lock.
+    ports = withoutRepeats(ports, [](const PortChoice &a, const PortChoice &b) {
+        return sameLine(PortTarget::fromEntry(a.entry), PortTarget::fromEntry(b.entry));
+    });
     const quint8 baudCode = plan.baudCode.value_or(LinkSettings::readBaudCode(*store));
 
     ResultPrinter printer(plan.json, ports.size() > 1);

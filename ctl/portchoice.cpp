@@ -3,6 +3,7 @@
 #include "link/linksettings.h"
 #include "link/numericprefix.h"
 #include "link/portnames.h"
+#include "transports/portname.h"
 #include "transports/porttarget.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 
 PortChoice PortChoice::comPort(int comNumber)
 {
-    return PortChoice{PortNames::comName(comNumber), comNumber, {}};
+    return PortChoice{PortNames::comName(comNumber), comNumber, {}, {}, {}};
 }
 
 std::optional<PortChoice> PortChoice::fromArgument(const QString &argument, QString *error)
@@ -18,6 +19,10 @@ std::optional<PortChoice> PortChoice::fromArgument(const QString &argument, QStr
     const QString text = argument.trimmed();
     if (text.isEmpty()) {
         *error = QStringLiteral("--port needs a port: COMn, a device or a network URL");
+        return std::nullopt;
+    }
+    if (QString control = PortName::controlProblem(text); !control.isEmpty()) {
+        *error = control;
         return std::nullopt;
     }
     // The number is read as the port dialog's "OTHER" box reads one.
@@ -44,24 +49,61 @@ std::optional<PortChoice> PortChoice::fromArgument(const QString &argument, QStr
         *error = target.problem;
         return std::nullopt;
     }
-    return PortChoice{argument, 0, text};
+    return PortChoice{argument, 0, text, {}, {}};
+}
+
+PortChoice PortChoice::refused(const QString &label, const QString &problem)
+{
+    PortChoice choice;
+    choice.label = label;
+    choice.problem = problem;
+    return choice;
+}
+
+QString PortChoice::shownName() const
+{
+    return note.isEmpty() ? label : QStringLiteral("%1 (%2)").arg(label, note);
 }
 
 QDebug operator<<(QDebug debug, const PortChoice &choice)
 {
     QDebugStateSaver saver(debug);
     debug.nospace() << "PortChoice(" << choice.label << ", COM " << choice.comNumber << ", "
-                    << choice.entry << ')';
+                    << choice.entry << ", " << choice.problem << ", " << choice.note << ')';
     return debug;
 }
 
-QStringList portsFileLines(QStringView text)
+QList<PortsFileLine> portsFileLines(QStringView text)
 {
-    QStringList ports;
+    QList<PortsFileLine> ports;
+    int number = 0;
     for (QStringView line : text.split(u'\n')) {
+        ++number;
+        QStringView note;
+        for (qsizetype i = 1; i < line.size(); ++i) {
+            if (line[i] == u'#' && line[i - 1].isSpace()) {
+                note = line.sliced(i + 1).trimmed();
+                line = line.first(i);
+                break;
+            }
+        }
         line = line.trimmed();
         if (!line.isEmpty() && !line.startsWith(u'#'))
-            ports.append(line.toString());
+            ports.append({number, line.toString(), note.toString()});
+    }
+    return ports;
+}
+
+QList<PortChoice> portsFromFile(const QString &path, QStringView text)
+{
+    QList<PortChoice> ports;
+    for (const PortsFileLine &line : portsFileLines(text)) {
+        const QString where = QStringLiteral("%1:%2").arg(path).arg(line.number);
+        QString error;
+        std::optional<PortChoice> choice = PortChoice::fromArgument(line.port, &error);
+        PortChoice port = choice ? *choice : PortChoice::refused(where, error);
+        port.note = line.note;
+        ports.append(port);
     }
     return ports;
 }

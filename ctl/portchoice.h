@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDebug>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -14,19 +15,55 @@ struct PortChoice {
     QString label;       // as given (or "COMn" from the store): for messages and prefixes
     int comNumber = 0;   // 1 to 15, or 0 when `entry` names the port
     QString entry;       // a device path, socket://host:port or rfc2217://host:port
+    QString problem{};   // why it is refused before anything opens it; empty: it is not
+    QString note{};      // the comment after it in a ports file: "room 101"
 
     // "COMn" (any case) or a bare number n is a COM number; a text with
-    // "://" must be a valid network URL; anything else is a device path.
-    // Nothing, with `error` set, for a COM number the panel cannot use or a
-    // malformed URL.
+    // "://" must be a valid network URL; anything else is a device path,
+    // without control characters and short enough for the system. Nothing,
+    // with `error` set, for anything else.
     [[nodiscard]] static std::optional<PortChoice> fromArgument(const QString &argument, QString *error);
     [[nodiscard]] static PortChoice comPort(int comNumber);
+    // A port that is not served: `problem` says why, `label` where it was named.
+    [[nodiscard]] static PortChoice refused(const QString &label, const QString &problem);
+
+    // The label, and the note in brackets after it, for messages.
+    [[nodiscard]] QString shownName() const;
 
     friend bool operator==(const PortChoice &, const PortChoice &) = default;
 };
 
 QDebug operator<<(QDebug debug, const PortChoice &choice);
 
-// The ports a ports file lists: one a line, surrounding blanks dropped,
-// empty lines and lines starting with "#" skipped.
-[[nodiscard]] QStringList portsFileLines(QStringView text);
+// One port a ports file lists.
+struct PortsFileLine {
+    int number = 0;  // counted from 1
+    QString port;
+    QString note;    // the comment after it, if any
+    friend bool operator==(const PortsFileLine &, const PortsFileLine &) = default;
+};
+
+// The ports a ports file lists: one a line, surrounding blanks dropped;
+// empty lines and lines starting with "#" skipped, and a "#" after a blank
+// starts a comment.
+[[nodiscard]] QList<PortsFileLine> portsFileLines(QStringView text);
+
+// The ports a ports file lists, each refused alone when it names no port
+// ("FILE:LINE: why").
+[[nodiscard]] QList<PortChoice> portsFromFile(const QString &path, QStringView text);
+
+// Each port once: later ones that reach the same port as an earlier one
+// (by `sameAs`) are dropped.
+template <typename SameAs>
+[[nodiscard]] QList<PortChoice> withoutRepeats(const QList<PortChoice> &ports, SameAs sameAs)
+{
+    QList<PortChoice> kept;
+    for (const PortChoice &port : ports) {
+        bool repeated = false;
+        for (const PortChoice &earlier : std::as_const(kept))
+            repeated = repeated || (port.problem.isEmpty() && earlier.problem.isEmpty() && sameAs(earlier, port));
+        if (!repeated)
+            kept.append(port);
+    }
+    return kept;
+}

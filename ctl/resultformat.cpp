@@ -1,17 +1,11 @@
 #include "ctl/resultformat.h"
 
 #include "exchange/monitorrendering.h"
-#include "exchange/replyinterpretation.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cmath>
-
-std::optional<QString> ExchangeResult::status() const
-{
-    return ReplyInterpretation::statusFor(sent, MonitorRendering::render(reply), reply.size());
-}
 
 namespace ResultFormat {
 
@@ -24,6 +18,7 @@ QString line(const ExchangeResult &result, bool withPort)
     // Nothing received renders as nothing, not as the lone leading space.
     fields.append(result.reply.isEmpty() ? QString() : MonitorRendering::render(result.reply));
     fields.append(result.status().value_or(QString()));
+    fields.append(outcomeWord(result.outcome));
     return fields.join(u'\t');
 }
 
@@ -37,6 +32,7 @@ QByteArray json(const ExchangeResult &result)
         {QStringLiteral("reply"), QString::fromLatin1(result.reply)},
         {QStringLiteral("complete"), result.complete},
         {QStringLiteral("status"), status ? QJsonValue(*status) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("outcome"), outcomeWord(result.outcome)},
         // Microseconds are as fine as the clock is worth here.
         {QStringLiteral("elapsed_ms"), std::round(result.elapsedMs * 1000) / 1000},
     };

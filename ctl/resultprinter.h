@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ctl/exchangeresult.h"
+#include "session/exchangeresult.h"
 
 #include <QByteArray>
 #include <QObject>

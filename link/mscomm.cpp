@@ -109,6 +109,12 @@ QByteArray MSComm::Input()
     return PortOpen() ? m_transport->readAll() : QByteArray();
 }
 
+void MSComm::discardInput()
+{
+    if (PortOpen())
+        m_transport->discardInput();
+}
+
 void MSComm::readyToRead()
 {
     m_commEvent = comEvReceive;

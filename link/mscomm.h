@@ -57,6 +57,8 @@ public:
     void Output(const QByteArray &bytes);
     // All bytes waiting, removed from the receive queue.
     [[nodiscard]] QByteArray Input();
+    // Drops what waits, the system's queue for the line included.
+    void discardInput();
     [[nodiscard]] qint16 CommEvent() const { return m_commEvent; }
 
     // The device or network port that opening reaches.

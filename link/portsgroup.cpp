@@ -95,7 +95,12 @@ PortDescription::Port port(int portNumber, QSettings &store, const DeviceList &d
     port.portNumber = portNumber;
     const PortTarget target = targetFor(portNumber, store);
     port.isNetwork = target.isNetwork();
-    port.configured = port.isNetwork ? mappedEntry(portNumber, store) : target.device;
+    port.configured = port.isNetwork || target.kind == PortTarget::Kind::Invalid ? mappedEntry(portNumber, store)
+                                                                                 : target.device;
+    if (target.kind == PortTarget::Kind::Invalid) {
+        port.problem = target.problem;
+        return port;
+    }
     if (port.isNetwork)
         return port;
 #ifdef Q_OS_WIN

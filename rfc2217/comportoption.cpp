@@ -40,8 +40,7 @@ std::optional<Enum> keyOf(const std::array<std::pair<Enum, quint32>, N> &table, 
 
 bool isKnown(quint8 code)
 {
-    return (code >= quint8(Command::SetBaudRate) && code <= quint8(Command::SetControl))
-        || code == quint8(Command::PurgeData);
+    return code <= quint8(Command::PurgeData);
 }
 
 } // namespace
@@ -59,11 +58,20 @@ QList<Setting> lineSettings(const SerialParameters &parameters)
 QByteArray payload(const Setting &setting, bool fromServer)
 {
     QByteArray bytes(1, char(quint8(setting.command) + (fromServer ? ServerOffset : 0)));
-    if (setting.command == Command::SetBaudRate) {
+    switch (setting.command) {
+    case Command::SetBaudRate: {
         char value[4];
         qToBigEndian(setting.value, value);
         bytes.append(value, sizeof value);
-    } else {
+        break;
+    }
+    case Command::Signature:
+        bytes.append(setting.text);
+        break;
+    case Command::FlowControlSuspend:
+    case Command::FlowControlResume:
+        break;
+    default:
         bytes.append(char(quint8(setting.value)));
     }
     return bytes;
@@ -74,21 +82,35 @@ std::optional<Message> parse(QByteArrayView payload)
     if (payload.isEmpty())
         return std::nullopt;
     const auto code = quint8(payload.front());
-    const bool fromServer = code > ServerOffset;
+    const bool fromServer = code >= ServerOffset;
     const quint8 command = fromServer ? quint8(code - ServerOffset) : code;
     if (!isKnown(command))
         return std::nullopt;
     const QByteArrayView value = payload.sliced(1);
     Message message{{Command(command), 0}, fromServer};
-    if (message.setting.command == Command::SetBaudRate) {
+    switch (message.setting.command) {
+    case Command::SetBaudRate:
         if (value.size() != 4)
             return std::nullopt;
         message.setting.value = qFromBigEndian<quint32>(value.data());
-    } else {
-        if (value.size() != 1)
-            return std::nullopt;
-        message.setting.value = quint8(value.front());
+        return message;
+    case Command::Signature:
+        message.setting.text = value.toByteArray();
+        return message;
+    case Command::FlowControlSuspend:
+    case Command::FlowControlResume:
+        return value.isEmpty() ? std::optional(message) : std::nullopt;
+    case Command::NotifyLineState:
+    case Command::NotifyModemState:
+        if (value.isEmpty())
+            return message;
+        break;
+    default:
+        break;
     }
+    if (value.size() != 1)
+        return std::nullopt;
+    message.setting.value = quint8(value.front());
     return message;
 }
 
@@ -117,8 +139,7 @@ std::optional<SerialParameters> apply(SerialParameters parameters, const Setting
             return parameters;
         }
         return std::nullopt;
-    case Command::SetControl:
-    case Command::PurgeData:
+    default:
         break;
     }
     return std::nullopt;
@@ -132,9 +153,8 @@ quint32 valueIn(const SerialParameters &parameters, Command command)
     case Command::SetParity: return valueOf(ParityValues, parameters.parity);
     case Command::SetStopSize: return valueOf(StopValues, parameters.stopBits);
     case Command::SetControl: return NoFlowControl;
-    case Command::PurgeData: return 0;
+    default: return 0;
     }
-    return 0;
 }
 
 } // namespace ComPortOption

@@ -15,11 +15,18 @@
 namespace ComPortOption {
 
 enum class Command : quint8 {
+    Signature = 0,
     SetBaudRate = 1,
     SetDataSize = 2,
     SetParity = 3,
     SetStopSize = 4,
     SetControl = 5,
+    NotifyLineState = 6,
+    NotifyModemState = 7,
+    FlowControlSuspend = 8,
+    FlowControlResume = 9,
+    SetLineStateMask = 10,
+    SetModemStateMask = 11,
     PurgeData = 12,
 };
 
@@ -30,8 +37,24 @@ inline constexpr quint32 NoFlowControl = 1;
 struct Setting {
     Command command = Command::SetBaudRate;
     quint32 value = 0;  // 0 asks for the value in force
+    QByteArray text{};  // SIGNATURE's text; empty asks for the peer's
     friend bool operator==(const Setting &, const Setting &) = default;
 };
+
+// SET-CONTROL's values (RFC 2217): requests of a state, and settings.
+namespace Control {
+inline constexpr quint32 AskFlowControl = 0, NoFlow = 1, XonXoff = 2, Hardware = 3;
+inline constexpr quint32 AskBreak = 4, BreakOn = 5, BreakOff = 6;
+inline constexpr quint32 AskDtr = 7, DtrOn = 8, DtrOff = 9;
+inline constexpr quint32 AskRts = 10, RtsOn = 11, RtsOff = 12;
+inline constexpr quint32 AskInboundFlow = 13, NoInboundFlow = 14, InboundXonXoff = 15, InboundHardware = 16;
+inline constexpr quint32 DcdFlow = 17, DtrFlow = 18, DsrFlow = 19;
+} // namespace Control
+
+// NOTIFY-MODEMSTATE's bits.
+namespace ModemState {
+inline constexpr quint8 Cts = 0x10, Dsr = 0x20, CarrierDetect = 0x80;
+} // namespace ModemState
 
 struct Message {
     Setting setting;
@@ -44,9 +67,11 @@ struct Message {
 [[nodiscard]] QList<Setting> lineSettings(const SerialParameters &parameters);
 
 // The subnegotiation payload: the code, then the value (four bytes in network
-// order for the speed, one byte for the rest).
+// order for the speed, the text for a signature, nothing for the flow
+// control's suspend and resume, one byte for the rest).
 [[nodiscard]] QByteArray payload(const Setting &setting, bool fromServer);
-// A payload read back; nullopt for other commands or a value of the wrong size.
+// A payload read back; nullopt for other commands or a value of the wrong
+// size. The notifications may come without a value: a poll.
 [[nodiscard]] std::optional<Message> parse(QByteArrayView payload);
 
 // The parameters with one setting applied; nullopt for a value that names none.

@@ -16,8 +16,9 @@ QString describe(Command command, quint32 value)
     case Command::SetStopSize: return QStringLiteral("stop size %1").arg(value);
     case Command::SetControl: return QStringLiteral("control %1").arg(value);
     case Command::PurgeData: return QStringLiteral("purge %1").arg(value);
+    default: break;
     }
-    return {};
+    return QStringLiteral("command %1, %2").arg(int(command)).arg(value);
 }
 
 } // namespace

@@ -12,8 +12,9 @@ RUNTIME_PACKAGES=(fonts-liberation2 qt6-qpa-plugins)
 # What the AT-SPI test needs: an assistive-technology client (pyatspi), the
 # accessibility bus, a D-Bus session and an X server.
 ATSPI_TEST_PACKAGES=(python3-pyatspi at-spi2-core dbus-daemon xvfb xauth)
-# What the network port test needs: a real serial device server.
-NETWORK_TEST_PACKAGES=(ser2net)
+# What the network port tests need: a real serial device server, and
+# pyserial's RFC 2217 client as another maker's client of the simulator.
+NETWORK_TEST_PACKAGES=(ser2net python3-serial)
 # What rm740ctl's completion test needs: bash's completion framework.
 CTL_TEST_PACKAGES=(bash-completion)
 

@@ -16,6 +16,8 @@ public:
     [[nodiscard]] QList<QByteArray> take(QByteArrayView bytes);
 
     [[nodiscard]] const QByteArray &partial() const { return m_partial; }
+    // Forgets a frame begun: its sender is gone.
+    void clear() { m_partial.clear(); }
 
 private:
     QByteArray m_partial;

@@ -7,6 +7,15 @@ const SerialParameters InitialLine{19200, SerialParameters::Parity::None, 8, Ser
 
 } // namespace
 
+Rfc2217Server::Device NetworkLine::projectorSide()
+{
+    Rfc2217Server::Device device;
+    device.speeds = {9600, 19200};
+    device.fixedFormat = true;
+    device.signature = QByteArrayLiteral("rm740-sim");
+    return device;
+}
+
 NetworkLine::NetworkLine(Protocol protocol, const QHostAddress &address, quint16 port, QObject *parent)
     : SimulatorLine(parent)
     , m_protocol(protocol)
@@ -79,8 +88,10 @@ void NetworkLine::accept()
         m_client = incoming;
         m_client->setParent(this);
         m_client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        if (m_protocol == Protocol::Rfc2217)
-            m_rfc2217.emplace(m_line);
+        if (m_protocol == Protocol::Rfc2217) {
+            m_rfc2217.emplace(m_line, projectorSide());
+            m_client->write(m_rfc2217->start());
+        }
         connect(m_client, &QTcpSocket::readyRead, this, &NetworkLine::readClient);
         connect(m_client, &QTcpSocket::disconnected, this, &NetworkLine::clientGone);
         connect(m_client, &QTcpSocket::bytesWritten, this, &NetworkLine::bytesWritten);
@@ -100,6 +111,8 @@ void NetworkLine::readClient()
     const Rfc2217Server::Step step = m_rfc2217->receive(bytes);
     if (!step.reply.isEmpty())
         m_client->write(step.reply);
+    if (step.lineChanged)
+        emit lineSet();
     if (!step.data.isEmpty())
         emit received(step.data);
 }
@@ -130,6 +143,7 @@ void NetworkLine::dropClient()
     client->disconnect(this);
     client->abort();
     client->deleteLater();
+    emit partnerGone();
 }
 
 QString NetworkLine::peerName() const

@@ -35,6 +35,10 @@ public:
 
     [[nodiscard]] std::optional<qint32> lineSpeed() const override;
 
+    // The projector's serial side as an RFC 2217 client may set it: its two
+    // speeds, 8N1, no flow control.
+    [[nodiscard]] static Rfc2217Server::Device projectorSide();
+
 private:
     void accept();
     void readClient();

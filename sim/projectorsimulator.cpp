@@ -50,6 +50,8 @@ ProjectorSimulator::ProjectorSimulator(const SimulatorOptions &options, QObject 
     connect(&m_floodTimer, &QTimer::timeout, this, &ProjectorSimulator::sendFlood);
     connect(m_line.get(), &SimulatorLine::received, this, &ProjectorSimulator::take);
     connect(m_line.get(), &SimulatorLine::note, this, &ProjectorSimulator::logEvent);
+    connect(m_line.get(), &SimulatorLine::lineSet, this, &ProjectorSimulator::logLineSpeed);
+    connect(m_line.get(), &SimulatorLine::partnerGone, this, [this] { m_splitter.clear(); });
 }
 
 bool ProjectorSimulator::open()
@@ -80,7 +82,7 @@ void ProjectorSimulator::take(const QByteArray &bytes)
 }
 
 // Logged when the program's bytes arrive, as a line set in between cannot be
-// seen on a pseudo-terminal.
+// seen on a pseudo-terminal, and as soon as a network line is set.
 void ProjectorSimulator::logLineSpeed()
 {
     const std::optional<qint32> speed = m_line->lineSpeed();

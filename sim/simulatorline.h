@@ -36,4 +36,8 @@ signals:
     void drained();
     // Something worth a line of the log (a connection came or went).
     void note(const QString &text);
+    // The program has set the line anew (where the line carries its settings).
+    void lineSet();
+    // The program's connection ended: what it half sent is no frame.
+    void partnerGone();
 };

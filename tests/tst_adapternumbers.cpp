@@ -171,7 +171,7 @@ private slots:
                                 {12, "rfc2217://10.0.0.8:2217", QString(), true, std::nullopt}};
         QCOMPARE(PortDescription::otherPorts(ports),
                  QStringLiteral("COM6 to COM15 with a device:\nCOM7: /dev/ttyUSB1\n"
-                                "COM12: rfc2217://10.0.0.8:2217, network port"));
+                                "COM12: rfc2217://10.0.0.8:2217, network port\nNo device: COM9"));
         QCOMPARE(PortDescription::otherPorts(ports.mid(0, 1)),
                  QStringLiteral("COM6 to COM15: none has a device"));
     }

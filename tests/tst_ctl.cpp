@@ -9,6 +9,7 @@
 #include "support/simulatorprocess.h"
 #include "support/testsettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -86,6 +87,20 @@ QJsonObject jsonObject(const QByteArray &line)
 QList<QByteArray> fields(const QByteArray &line)
 {
     return line.split('\t');
+}
+
+// Serial locks (where QSerialPort and other serial programs put them) for
+// devices under `folder`.
+QStringList lockFilesOf(const QString &folder)
+{
+    const QString mangled = QStringLiteral("LCK..") + QString(folder).replace(u'/', u'_');
+    QStringList found;
+    for (const char *directory : {"/var/lock", "/run/lock", "/tmp", "/var/tmp"}) {
+        for (const QString &name : QDir(QLatin1StringView(directory)).entryList({"LCK..*"}, QDir::Files | QDir::System))
+            if (name.startsWith(mangled))
+                found.append(QLatin1StringView(directory) + u'/' + name);
+    }
+    return found;
 }
 
 } // namespace
@@ -168,10 +183,11 @@ private slots:
         QVERIFY2(outcome.err.isEmpty(), outcome.err);
         QCOMPARE(outcome.lines().size(), 1);
         const QList<QByteArray> printed = fields(outcome.lines().front());
-        QCOMPARE(printed.size(), 3);
+        QCOMPARE(printed.size(), 4);
         QCOMPARE(printed[0], renderedFrame);
         QCOMPARE(printed[1], renderedReply);
         QCOMPARE(printed[2], status);
+        QCOMPARE(printed[3], QByteArray("answered"));
         QTRY_COMPARE_WITH_TIMEOUT(loggedFrames(m_simulator->log()),
                                   QStringList{ExchangeLog::spellOut(frameText)}, FinishTimeoutMs);
     }
@@ -251,7 +267,7 @@ private slots:
         QTest::newRow("list among commands") << QStringList{"status", "list"} << "list goes alone";
         QTest::newRow("list with two words") << QStringList{"list", "read", "lamp", "mode"} << "list takes a list";
         QTest::newRow("option after a command") << QStringList{"status", "--json"} << "options go before";
-        QTest::newRow("unknown option") << QStringList{"--colour", "status"} << "Unknown option 'colour'";
+        QTest::newRow("unknown option") << QStringList{"--colour", "status"} << "unknown option \"--colour\"";
         QTest::newRow("option without its value") << QStringList{"--port"} << "--port";
         QTest::newRow("baud 4800") << QStringList{"--baud", "4800", "status"} << "--baud is 9600 or 19200";
         QTest::newRow("timeout 0") << QStringList{"--timeout", "0", "status"} << "--timeout is a number";
@@ -288,7 +304,8 @@ private slots:
         QVERIFY(help.out.startsWith("Usage: rm740ctl "));
         for (const char *word : {"--port", "--ports-file", "--baud", "--timeout", "--json", "--raw", "power on",
                                  "power off", "status", "input", "lamp-time", "temperatures", "lamp-status",
-                                 "lamp-mode", "setting", "send TEXT", "list", "Exit status"})
+                                 "lamp-mode", "setting", "send TEXT", "list", "Exit status", "COMn or n",
+                                 "1 to 3600000 ms", "refused", "unexpected", "no-reply", "port-lost"})
             QVERIFY2(help.out.contains(word), word);
 
         const Outcome version = runCtl({"--version"});
@@ -330,8 +347,9 @@ private slots:
         QTest::addColumn<QJsonValue>("status");
 
         QTest::newRow("noise after the CR") << QByteArray("00\rXYZ") << 0 << "00\r" << QJsonValue(" Power ON");
-        QTest::newRow("bytes after an ACK") << QByteArray("\x06" "00\r") << 0 << "\x06" << QJsonValue(QJsonValue::Null);
-        QTest::newRow("no CR: incomplete") << QByteArray("00") << 3 << "00" << QJsonValue(" Power ON");
+        QTest::newRow("a stray ACK before the reply") << QByteArray("\x06" "00\r") << 0 << "00\r"
+                                                      << QJsonValue(" Power ON");
+        QTest::newRow("no CR: incomplete") << QByteArray("00") << 3 << "00" << QJsonValue(QJsonValue::Null);
     }
     void replyIsCutAtItsEnd()
     {
@@ -392,6 +410,134 @@ private slots:
         // The first was answered; nothing went out after the loss.
         QCOMPARE(fields(outcome.lines().value(0)).value(2), QByteArray(" Stand by"));
         QVERIFY(outcome.lines().size() <= 2);
+    }
+
+    // --- what a device does, and what a script learns of it -------------------------------
+
+    void deviceBehaviourGivesItsOutcome_data()
+    {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("earlierRun");  // run before, on the same device
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("outcomes");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("told");
+
+        QTest::newRow("a late reply answers nothing in the next run")
+            << QStringList{"--delay", "300"} << QStringList{"--timeout", "100", "status"} << QStringList{"lamp-time"}
+            << QStringList{"answered"} << 0 << QString();
+        QTest::newRow("a late reply answers nothing in the same run")
+            << QStringList{"--delay", "900"} << QStringList() << QStringList{"--timeout", "500", "status", "input"}
+            << QStringList{"no-reply", "unexpected"} << 3 << "unexpected reply to \"CR1\": \"80\\r\"";
+        QTest::newRow("a reply just too late is let fall quiet")
+            << QStringList{"--delay", "200"} << QStringList()
+            << QStringList{"--timeout", "100", "send", "CR BRIGHT", "send", "CR CONT"}
+            << QStringList{"no-reply", "no-reply"} << 3 << "no reply to \"CR CONT\" within 100 ms";
+        QTest::newRow("refused") << QStringList() << QStringList() << QStringList{"send", "CF BRIGHT 999"}
+                                 << QStringList{"refused"} << 4
+                                 << "the projector refused \"CF BRIGHT 999\" (it answered \"?\")";
+        QTest::newRow("garbage") << QStringList{"--flood", "--silent", "--seed", "21"} << QStringList()
+                                 << QStringList{"--timeout", "300", "status"} << QStringList{"unexpected"} << 5
+                                 << "unexpected reply to \"CR0\": \"";
+        QTest::newRow("lost while a reply is awaited")
+            << QStringList{"--drop-after", "1", "--delay", "300"} << QStringList()
+            << QStringList{"--timeout", "5000", "status", "status"} << QStringList{"answered", "port-lost"} << 2
+            << "the port went away while the reply to \"CR0\" was awaited (";
+    }
+    void deviceBehaviourGivesItsOutcome()
+    {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, earlierRun);
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, outcomes);
+        QFETCH(int, exitCode);
+        QFETCH(QString, told);
+        const QString link = startSimulator(simulator);
+        if (QTest::currentTestFailed())
+            return;
+        if (!earlierRun.isEmpty())
+            QCOMPARE(runCtl(QStringList{"--port", link} + earlierRun).exitCode, 3);
+
+        const Outcome outcome = runCtl(QStringList{"--port", link, "--json"} + arguments);
+        QVERIFY2(outcome.exitCode == exitCode, qPrintable(outcome.report()));
+        QStringList seen;
+        for (const QByteArray &line : outcome.lines())
+            seen.append(jsonObject(line).value("outcome").toString());
+        QCOMPARE(seen, outcomes);
+        QVERIFY2(outcome.err.contains(told.toLocal8Bit()), outcome.err);
+        // A reply that does not fit is never put in plain English.
+        for (const QByteArray &line : outcome.lines()) {
+            const QJsonObject object = jsonObject(line);
+            if (object.value("outcome").toString() != u"answered")
+                QVERIFY2(object.value("status").isNull(), line);
+        }
+        QVERIFY2(!outcome.err.contains("no reply") || exitCode == 3, outcome.err);
+    }
+
+    // --- port names ----------------------------------------------------------------------
+
+    void badPortNamesFailAloneAndLeaveNoLock_data()
+    {
+        // "{good}" is an answering projector, "{folder}" a folder of the test's,
+        // "{file}" the ports file with the row's text.
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("portsFile");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("goodServed");
+
+        const QStringList withFile{"--ports-file", "{file}"};
+        const QByteArray longName = "{folder}/" + QByteArray(300, 'a');
+        QTest::newRow("a NUL in a ports file line")
+            << withFile << QByteArray("{folder}/q\0a\n{good}\n", 20)
+            << "{file}:1: \"{folder}/q\\0a\" cannot name a port: it holds a control character" << 2 << 1;
+        QTest::newRow("a binary file as ports file")
+            << QStringList{"--ports-file", "/bin/true", "--port", "{good}"} << QByteArray()
+            << "/bin/true:1: \"\\x7fELF" << 2 << 1;
+        QTest::newRow("a malformed URL in a ports file")
+            << withFile << QByteArray("{good}\nrfc2217://[::1\n")
+            << "{file}:2: rfc2217://[::1 is no network port: the [ of an IPv6 address is not closed" << 2 << 1;
+        QTest::newRow("a comment after a port") << withFile << QByteArray("{good}  # room 101\n") << QString() << 0
+                                                << 1;
+        QTest::newRow("a port listed twice") << QStringList{"--port", "{good}", "--ports-file", "{file}"}
+                                             << QByteArray("{good}\n{good} # again\n") << QString() << 0 << 1;
+        QTest::newRow("a broken [Ports] entry") << QStringList{"--port", "COM3", "--port", "{good}"} << QByteArray()
+                                                << "COM3: the entry COM3 of the settings' [Ports] group" << 2 << 1;
+        QTest::newRow("a name too long for --port")
+            << QStringList{"--port", QString::fromLatin1(longName)} << QByteArray()
+            << "is too long for a serial device's name: 3" << 64 << 0;
+        QTest::newRow("an escape sequence in --port") << QStringList{"--port", "{folder}/\x1b[2J"} << QByteArray()
+                                                      << "\"{folder}/\\x1b[2J\" cannot name a port" << 64 << 0;
+    }
+    void badPortNamesFailAloneAndLeaveNoLock()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, portsFile);
+        QFETCH(QString, told);
+        QFETCH(int, exitCode);
+        QFETCH(int, goodServed);
+        FakeProjector &good = addProjector();
+        good.emulateProjector();
+        TestSettings::mapPort(3, QStringLiteral("rfc2217://[::1"));
+        const QString file = m_folder.filePath(QStringLiteral("rooms"));
+        const auto filled = [&](QString text) {
+            return text.replace(QStringLiteral("{good}"), good.devicePath())
+                .replace(QStringLiteral("{folder}"), m_folder.path())
+                .replace(QStringLiteral("{file}"), file);
+        };
+        if (!portsFile.isEmpty()) {
+            QFile rooms(file);
+            QVERIFY(rooms.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            rooms.write(filled(QString::fromLatin1(portsFile)).toLatin1());
+        }
+        for (QString &argument : arguments)
+            argument = filled(argument);
+
+        const Outcome outcome = runCtl(arguments + QStringList{"status"});
+        QVERIFY2(outcome.exitCode == exitCode, qPrintable(outcome.report()));
+        QVERIFY2(outcome.err.contains(filled(told).toLocal8Bit()), qPrintable(outcome.report()));
+        QCOMPARE(good.received(), QByteArray("CR0\r").repeated(goodServed));
+        QCOMPARE(lockFilesOf(m_folder.path()), QStringList());
     }
 
     // --- the store ------------------------------------------------------------------------
@@ -510,7 +656,7 @@ private slots:
             QList<QByteArray> statuses;
             for (const QByteArray &line : outcome.lines()) {
                 const QList<QByteArray> printed = fields(line);
-                QCOMPARE(printed.size(), 4);
+                QCOMPARE(printed.size(), 5);
                 if (printed[0] == projector->devicePath().toLocal8Bit())
                     statuses.append(printed[3]);
             }
@@ -590,6 +736,7 @@ private slots:
         QCOMPARE(status.value("sent").toString(), QStringLiteral("CR0\r"));
         QCOMPARE(status.value("reply").toString(), QStringLiteral("80\r"));
         QCOMPARE(status.value("status").toString(), QStringLiteral(" Stand by"));
+        QCOMPARE(status.value("outcome").toString(), QStringLiteral("answered"));
         QVERIFY(status.value("elapsed_ms").isDouble());
         const QJsonObject powerOn = jsonObject(outcome.lines()[1]);
         QCOMPARE(powerOn.value("command").toString(), QStringLiteral("power on"));

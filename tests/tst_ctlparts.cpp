@@ -1,12 +1,14 @@
 // rm740ctl's pure parts: its arguments read into a plan, the ports it is
-// given, when a reply is over, the worst exit status, and its output lines.
+// given, when a reply is over and which reply is a command's, the outcomes'
+// words and exit statuses, and its output lines.
 
 #include "ctl/cataloguelisting.h"
 #include "ctl/ctlplan.h"
 #include "ctl/exitstatus.h"
 #include "ctl/namedcommands.h"
-#include "ctl/replycompletion.h"
 #include "ctl/resultformat.h"
+#include "session/replycompletion.h"
+#include "session/replymatcher.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -83,6 +85,8 @@ private slots:
                                            << QList<QByteArray>{"C0B\r"} << 1000 << 0 << false;
         QTest::newRow("a text like an option") << QStringList{"send", "--json"} << QStringList{"send --json"}
                                                << QList<QByteArray>{"--json\r"} << 1000 << 0 << false;
+        QTest::newRow("send -- TEXT") << QStringList{"send", "--", "-x"} << QStringList{"send -x"}
+                                      << QList<QByteArray>{"-x\r"} << 1000 << 0 << false;
         QTest::newRow("a % after the [ counts not") << QStringList{"send", "CF GAMMA 1[CR] :% = 0-9"}
                                                      << QStringList{"send CF GAMMA 1[CR] :% = 0-9"}
                                                      << QList<QByteArray>{"CF GAMMA 1\r"} << 1000 << 0 << false;
@@ -130,7 +134,14 @@ private slots:
                                         "or give --raw to send it as it is";
         QTest::newRow("beyond Latin-1 even with --raw") << QStringList{"--raw", "send", QStringLiteral("C\u0100")}
                                                         << QStringLiteral("\"C\u0100\" has characters that are no bytes (Latin-1)");
-        QTest::newRow("a tab") << QStringList{"send", "C00\t"} << "\"C00\t\" has control characters; give --raw to send them";
+        QTest::newRow("a tab, shown escaped") << QStringList{"send", "C00\t"}
+                                              << "\"C00\\t\" has control characters; give --raw to send them";
+        QTest::newRow("unknown option") << QStringList{"--bogus", "status"} << "unknown option \"--bogus\"";
+        QTest::newRow("no value after an option") << QStringList{"--port"} << "--port needs a value: --port PORT";
+        QTest::newRow("a value for a switch") << QStringList{"--json=yes", "status"} << "--json takes no value";
+        QTest::newRow("a port name with a control character")
+            << QStringList{"--port", "/dev/tty\x01S0", "status"}
+            << "\"/dev/tty\\x01S0\" cannot name a port: it holds a control character";
         QTest::newRow("timeout too long") << QStringList{"--timeout", "3600001", "status"}
                                           << "--timeout is a number of milliseconds from 1 to 3600000, not \"3600001\"";
         QTest::newRow("timeout with a sign") << QStringList{"--timeout", "+100", "status"}
@@ -247,14 +258,19 @@ private slots:
 
     void portsFileListsOnePortALine()
     {
-        QCOMPARE(portsFileLines(u"# rooms\nCOM1\n\n  /dev/ttyUSB0  \r\n\t# off for repair\nsocket://a:1"),
-                 (QStringList{"COM1", "/dev/ttyUSB0", "socket://a:1"}));
+        QCOMPARE(portsFileLines(u"# rooms\nCOM1\n\n  /dev/ttyUSB0  \r\n\t# off for repair\nsocket://a:1  # room 101"),
+                 (QList<PortsFileLine>{{2, "COM1", {}}, {4, "/dev/ttyUSB0", {}}, {6, "socket://a:1", "room 101"}}));
         QTemporaryFile file;
         QVERIFY(file.open());
-        file.write("COM2\n# COM3\n/dev/ttyS4\n");
+        file.write("COM2\n# COM3\n/dev/ttyS4\nrfc2217://[::1\n");
         file.flush();
         const CtlPlan plan = planFor({"--port", "COM1", "--ports-file", file.fileName(), "status"});
-        QCOMPARE(plan.ports, (QList<PortChoice>{{"COM1", 1, {}}, {"COM2", 2, {}}, {"/dev/ttyS4", 0, "/dev/ttyS4"}}));
+        QCOMPARE(plan.action, CtlPlan::Action::Exchange);
+        QCOMPARE(plan.ports,
+                 (QList<PortChoice>{{"COM1", 1, {}}, {"COM2", 2, {}}, {"/dev/ttyS4", 0, "/dev/ttyS4"},
+                                    PortChoice::refused(file.fileName() + ":4",
+                                                        "rfc2217://[::1 is no network port: the [ of an IPv6 "
+                                                        "address is not closed")}));
 
         QTemporaryFile empty;
         QVERIFY(empty.open());
@@ -296,6 +312,8 @@ private slots:
         QTest::newRow("a port over no reply") << 3 << 2 << 2;
         QTest::newRow("a port over no reply, other order") << 2 << 3 << 2;
         QTest::newRow("bad arguments over all") << 2 << 64 << 64;
+        QTest::newRow("unexpected over refused") << 4 << 5 << 5;
+        QTest::newRow("no reply over unexpected") << 5 << 3 << 3;
     }
     void worstExitStatusWins()
     {
@@ -305,6 +323,57 @@ private slots:
         QCOMPARE(int(ExitStatus::worse(ExitStatus::Code(a), ExitStatus::Code(b))), worst);
     }
 
+    // A reply is the ACK or the text up to CR of the form the command takes;
+    // others are passed over; "?" refuses; garbage decides at once.
+    void replyIsMatchedToItsCommandByItsForm_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QByteArrayList>("pieces");  // as they arrive
+        QTest::addColumn<ExchangeOutcome>("outcome");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("beforeTheTimeout");
+
+        using O = ExchangeOutcome;
+        QTest::newRow("status") << QByteArray("CR0\r") << QByteArrayList{"8", "0\r"} << O::Answered
+                                << QByteArray("80\r") << true;
+        QTest::newRow("a late status passed over for the lamp time")
+            << QByteArray("CR3\r") << QByteArrayList{"80\r", "00123\r"} << O::Answered << QByteArray("00123\r") << true;
+        QTest::newRow("a status outside the table") << QByteArray("CR0\r") << QByteArrayList{"99\r"}
+                                                    << O::Unexpected << QByteArray("99\r") << false;
+        QTest::newRow("an ACK executes") << QByteArray("C00\r") << QByteArrayList{"\x06"} << O::Answered
+                                         << QByteArray("\x06") << true;
+        QTest::newRow("a late text before the ACK") << QByteArray("C01\r") << QByteArrayList{"80\r\x06"}
+                                                    << O::Answered << QByteArray("\x06") << true;
+        QTest::newRow("a late ACK before the status") << QByteArray("CR0\r") << QByteArrayList{"\x06", "00\r"}
+                                                      << O::Answered << QByteArray("00\r") << true;
+        QTest::newRow("any text for a read without a decoder")
+            << QByteArray("CR BRIGHT\r") << QByteArrayList{"050\r"} << O::Answered << QByteArray("050\r") << true;
+        QTest::newRow("garbage without a CR") << QByteArray("C00\r") << QByteArrayList{"\x01\x02"}
+                                              << O::Unexpected << QByteArray("\x01\x02") << false;
+        QTest::newRow("text without its CR") << QByteArray("CR0\r") << QByteArrayList{"00"} << O::NoReply
+                                             << QByteArray("00") << false;
+        QTest::newRow("nothing") << QByteArray("CR0\r") << QByteArrayList{} << O::NoReply << QByteArray() << false;
+    }
+    void replyIsMatchedToItsCommandByItsForm()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(QByteArrayList, pieces);
+        QFETCH(ExchangeOutcome, outcome);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, beforeTheTimeout);
+        ReplyMatcher matcher(frame);
+        std::optional<ReplyMatcher::Verdict> verdict;
+        for (const QByteArray &piece : std::as_const(pieces)) {
+            verdict = matcher.take(piece);
+            if (verdict)
+                break;
+        }
+        QCOMPARE(verdict.has_value(), beforeTheTimeout);
+        const ReplyMatcher::Verdict decided = verdict.value_or(matcher.timedOut());
+        QCOMPARE(decided.outcome, outcome);
+        QCOMPARE(decided.reply, reply);
+    }
+
     void exchangePrintsAsALine_data()
     {
         QTest::addColumn<QByteArray>("sent");
@@ -312,16 +381,16 @@ private slots:
         QTest::addColumn<bool>("withPort");
         QTest::addColumn<QString>("line");
         QTest::newRow("status") << QByteArray("CR0\r") << QByteArray("00\r") << false
-                                << " C R 0  [CR] \t 0 0  [CR] \t Power ON";
+                                << " C R 0  [CR] \t 0 0  [CR] \t Power ON\tanswered";
         QTest::newRow("with the port") << QByteArray("CR LAMPSTS\r") << QByteArray("000 1X\r") << true
-                                       << "COM2\t C R _ L A M P S T S  [CR] \t 0 0 0 _ 1 X  [CR] \t Lamp is failure";
+                                       << "COM2\t C R _ L A M P S T S  [CR] \t 0 0 0 _ 1 X  [CR] \t Lamp is failure\tanswered";
         QTest::newRow("lamp time from an empty status") << QByteArray("CR3\r") << QByteArray("12345\r") << false
-                                                        << " C R 3  [CR] \t 1 2 3 4 5  [CR] \t 1 2 3 4 5   Hour Use";
+                                                        << " C R 3  [CR] \t 1 2 3 4 5  [CR] \t 1 2 3 4 5   Hour Use\tanswered";
         QTest::newRow("an ACK, no decoder") << QByteArray("C00\r") << QByteArray("\x06") << false
-                                            << " C 0 0  [CR] \t  [ACK] \t";
-        QTest::newRow("nothing came") << QByteArray("CR0\r") << QByteArray() << true << "COM2\t C R 0  [CR] \t\t";
-        QTest::newRow("unknown to the decoder") << QByteArray("CR1\r") << QByteArray("9\r") << false
-                                                << " C R 1  [CR] \t 9  [CR] \t";
+                                            << " C 0 0  [CR] \t  [ACK] \t\tanswered";
+        QTest::newRow("nothing came") << QByteArray("CR0\r") << QByteArray() << true << "COM2\t C R 0  [CR] \t\t\tno-reply";
+        QTest::newRow("unexpected: no plain English") << QByteArray("CR1\r") << QByteArray("9\r") << false
+                                                      << " C R 1  [CR] \t 9  [CR] \t\tunexpected";
     }
     void exchangePrintsAsALine()
     {
@@ -329,14 +398,17 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(bool, withPort);
         QFETCH(QString, line);
-        const ExchangeResult result{"COM2", "x", sent, reply, !reply.isEmpty(), 1.0};
+        const ExchangeOutcome outcome = reply.isEmpty() ? ExchangeOutcome::NoReply
+            : reply == "9\r"                         ? ExchangeOutcome::Unexpected
+                                                     : ExchangeOutcome::Answered;
+        const ExchangeResult result{"COM2", "x", sent, reply, !reply.isEmpty(), 1.0, outcome};
         QCOMPARE(ResultFormat::line(result, withPort), line);
     }
 
     void exchangePrintsAsJson()
     {
         const ExchangeResult result{"socket://h:1", "send CF MIC ON", "CF MIC ON\r", QByteArray("\x06\xff", 2),
-                                    false, 12.34567};
+                                    false, 12.34567, ExchangeOutcome::Unexpected};
         const QByteArray json = ResultFormat::json(result);
         QVERIFY2(!json.contains('\n') && !json.contains('\x06'), json);
         const QJsonObject object = QJsonDocument::fromJson(json).object();
@@ -347,7 +419,8 @@ private slots:
         QCOMPARE(object.value("complete"), QJsonValue(false));
         QCOMPARE(object.value("status"), QJsonValue(QJsonValue::Null));
         QCOMPARE(object.value("elapsed_ms").toDouble(), 12.346);
-        QCOMPARE(object.size(), 7);
+        QCOMPARE(object.value("outcome").toString(), QStringLiteral("unexpected"));
+        QCOMPARE(object.size(), 8);
     }
 };
 

@@ -1,7 +1,9 @@
 // Network ports through the real windows: the panel against the simulated
 // projector on its raw TCP and RFC 2217 ports, a server that goes away in the
 // middle, a port nothing listens on, and a server that takes the connection
-// but never answers the line settings.
+// but never answers the line settings. And the simulator's ports against
+// clients that are none of ours: pyserial's RFC 2217 client, and clients
+// that leave half a frame behind.
 
 #include "exchange/exchange.h"
 #include "link/form2.h"
@@ -15,8 +17,10 @@
 #include "support/testsettings.h"
 
 #include <QHostAddress>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -273,6 +277,67 @@ private slots:
         m_panel.click("Command44");
         QTRY_COMPARE_WITH_TIMEOUT(projector.received(), QByteArray("CR0\r"), TimeoutMs);
         QCOMPARE(TestSettings::value("StartUP", "ComPort"), QStringLiteral("1"));
+    }
+
+    // --- the simulator against other clients --------------------------------------
+
+#ifdef RM740_PYSERIAL_PYTHON
+    void pyserialSetsTheLineReadsTheModemLinesAndGetsClearReplies()
+    {
+        startSimulator({"--rfc2217", QString::number(freeLoopbackPort())});
+        QProcess python;
+        python.start(QStringLiteral(RM740_PYSERIAL_PYTHON),
+                     {"-c",
+                      "import serial, sys\n"
+                      "s = serial.serial_for_url(sys.argv[1], baudrate=9600, timeout=2)\n"
+                      "s.write(b'CR0\\r'); print(repr(s.read_until(b'\\r')))\n"
+                      "s.baudrate = 19200\n"
+                      "print(s.cts, s.dsr)\n"
+                      "s.write(b'CR0\\r'); print(repr(s.read_until(b'\\r')))\n"
+                      "s.timeout = 0.3; print(repr(s.read(1)))\n"
+                      "s.close()\n",
+                      m_simulator->devicePath()});
+        QVERIFY(python.waitForFinished(TimeoutMs));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError());
+        // Each reply whole, with no NUL after its CR.
+        QCOMPARE(python.readAllStandardOutput(), QByteArray("b'80\\r'\nTrue True\nb'80\\r'\nb''\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_simulator->log().contains("line at 19200 baud"), TimeoutMs);
+        QVERIFY(m_simulator->log().contains("line at 9600 baud"));
+    }
+#endif
+
+    // What one connection sent of a frame is forgotten when it closes: the
+    // next client's frame is read whole.
+    void halfAFrameDiesWithItsConnection_data()
+    {
+        QTest::addColumn<QString>("protocol");
+        QTest::addColumn<QByteArray>("leftBehind");
+        QTest::newRow("raw TCP") << "--tcp" << QByteArray("C0");
+        QTest::newRow("RFC 2217, telnet commands and text") << "--rfc2217" << QByteArray("\xff\xfb\x2c" "CF BRI", 9);
+    }
+    void halfAFrameDiesWithItsConnection()
+    {
+        QFETCH(QString, protocol);
+        QFETCH(QByteArray, leftBehind);
+        startSimulator({protocol, QString::number(freeLoopbackPort())});
+        const QUrl url(m_simulator->devicePath());
+        {
+            QTcpSocket first;
+            first.connectToHost(url.host(), quint16(url.port()));
+            QVERIFY(first.waitForConnected(TimeoutMs));
+            first.write(leftBehind);
+            QVERIFY(first.waitForBytesWritten(TimeoutMs));
+            first.disconnectFromHost();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_simulator->log().contains("closed the connection"), TimeoutMs);
+
+        QTcpSocket second;
+        second.connectToHost(url.host(), quint16(url.port()));
+        QVERIFY(second.waitForConnected(TimeoutMs));
+        second.write("CR0\r");
+        QByteArray reply;
+        QTRY_VERIFY_WITH_TIMEOUT((reply += second.readAll()).contains("80\r"), TimeoutMs);
+        QVERIFY2(!reply.contains('?'), reply);
     }
 
 private:

@@ -114,6 +114,60 @@ private slots:
         QVERIFY2(target.problem.contains(why), qPrintable(target.problem));
     }
 
+    // Refused before anything opens a device or takes a lock for it.
+    void rejectsNamesNoPortCanHave_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("problem");
+        const QString longest = QStringLiteral("/tmp/") + QString(245, u'a');
+        QTest::newRow("a NUL") << QStringLiteral("/tmp/t/q%1a").arg(QChar(0))
+                               << "\"/tmp/t/q\\0a\" cannot name a port: it holds a control character";
+        QTest::newRow("a CR in a URL") << "socket://10.0.0.7:4001\r"
+                                       << "\"socket://10.0.0.7:4001\\r\" cannot name a port: it holds a control character";
+        QTest::newRow("DEL") << QStringLiteral("/dev/ttyS0%1").arg(QChar(0x7F))
+                             << "\"/dev/ttyS0\\x7f\" cannot name a port: it holds a control character";
+        QTest::newRow("longer than a lock's name allows")
+            << longest + u'a'
+            << "\"" + longest.left(80) + "\"... is too long for a serial device's name: 251 characters, at most 250 "
+                                         "(its lock file's name must fit the system's 255)";
+        QTest::newRow("as long as it may be") << longest << QString();
+        QTest::newRow("under /dev/, five more") << QStringLiteral("/dev/") + QString(250, u'b') << QString();
+    }
+    void rejectsNamesNoPortCanHave()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, problem);
+        const PortTarget target = PortTarget::fromEntry(entry);
+        QCOMPARE(target.problem, problem);
+        QCOMPARE(target.kind == Kind::Invalid, !problem.isEmpty());
+    }
+
+    // What the port dialog says of a COM number whose entry names no port.
+    void dialogSaysWhatIsWrongWithAnEntry_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("described");
+        QTest::newRow("an IPv6 bracket not closed")
+            << "rfc2217://[::1" << "COM7: rfc2217://[::1 is no network port: the [ of an IPv6 address is not closed";
+        QTest::newRow("a port out of range")
+            << "socket://host:99999"
+            << "COM7: socket://host:99999 is no network port: the port must be a number from 1 to 65535";
+    }
+    void dialogSaysWhatIsWrongWithAnEntry()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, described);
+        TestSettings::mapPort(7, entry);
+        auto store = LinkSettings::openStore();
+        const PortDescription::Port port = PortsGroup::port(7, *store, {});
+        QCOMPARE(PortDescription::describe(port), described);
+        // The OTHER field lists it by what is wrong, and the rest as without a device.
+        QList<PortDescription::Port> others;
+        for (int number = 6; number <= 15; ++number)
+            others.append(PortsGroup::port(number, *store, {}));
+        QCOMPARE(PortDescription::otherPorts(others), described + "\nNo device: COM6, COM8 to COM15");
+    }
+
     void eachComNumberReachesItsEntry()
     {
         TestSettings::mapPort(3, QStringLiteral("/dev/ttyUSB0"));

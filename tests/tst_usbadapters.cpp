@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(says("Option5"), QStringLiteral("COM3: /nonexistent/ttyUSB5, not present"));  // missing
         QCOMPARE(says("Option6"), QStringLiteral("COM4: socket://10.0.0.7:4001, network port"));
         const auto *other = dialog->findChild<QLineEdit *>(QStringLiteral("Text1"));
-        QCOMPARE(other->toolTip(), QStringLiteral("COM6 to COM15 with a device:\nCOM7: %1").arg(pty));
+        QCOMPARE(other->toolTip(), QStringLiteral("COM6 to COM15 with a device:\nCOM7: %1\nNo device: COM6, COM8 to COM15").arg(pty));
         // The captions stay as they are.
         QCOMPARE(dialog->findChild<QRadioButton *>(QStringLiteral("Option3"))->text(), QStringLiteral("COM1"));
     }

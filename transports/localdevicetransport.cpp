@@ -1,6 +1,7 @@
 #include "transports/localdevicetransport.h"
 
 #include "devices/openfailure.h"
+#include "transports/portname.h"
 
 #include <QFileInfo>
 
@@ -59,7 +60,13 @@ LocalDeviceTransport::~LocalDeviceTransport()
 
 bool LocalDeviceTransport::open(const SerialParameters &parameters)
 {
-    m_port.setPortName(ownName(m_device));
+    // A link may lead to a name no lock can be taken for.
+    const QString own = ownName(m_device);
+    if (QString problem = PortName::deviceProblem(own); !problem.isEmpty()) {
+        setErrorString(problem);
+        return false;
+    }
+    m_port.setPortName(own);
     m_port.setBaudRate(parameters.baudRate);
     m_port.setParity(toQt(parameters.parity));
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(parameters.dataBits));
@@ -74,6 +81,13 @@ bool LocalDeviceTransport::open(const SerialParameters &parameters)
     }
     setErrorString({});
     return true;
+}
+
+void LocalDeviceTransport::discardInput()
+{
+    // The driver's queue as well as what the port has read already.
+    if (m_port.isOpen())
+        (void)m_port.clear(QSerialPort::Input);
 }
 
 void LocalDeviceTransport::close()

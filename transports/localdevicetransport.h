@@ -19,6 +19,7 @@ public:
     [[nodiscard]] bool isOpen() const override { return m_port.isOpen(); }
     void write(const QByteArray &bytes) override;
     [[nodiscard]] QByteArray readAll() override { return m_port.readAll(); }
+    void discardInput() override;
 
 private:
     void handleError(QSerialPort::SerialPortError error);

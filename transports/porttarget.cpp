@@ -1,5 +1,7 @@
 #include "transports/porttarget.h"
 
+#include "transports/portname.h"
+
 #include <QUrl>
 
 #include <algorithm>
@@ -107,6 +109,11 @@ PortTarget PortTarget::fromDevice(const QString &device)
 
 PortTarget PortTarget::fromEntry(const QString &entry)
 {
+    if (QString problem = PortName::controlProblem(entry); !problem.isEmpty()) {
+        PortTarget target;
+        target.problem = std::move(problem);
+        return target;
+    }
     const Scheme *scheme = nullptr;
     for (const Scheme &candidate : Schemes)
         if (entry.startsWith(QLatin1StringView(candidate.prefix), Qt::CaseInsensitive))
@@ -114,6 +121,11 @@ PortTarget PortTarget::fromEntry(const QString &entry)
     if (!scheme) {
         if (looksLikeAUrl(entry))
             return invalid(entry, QStringLiteral("use socket://host:port or rfc2217://host:port"));
+        if (QString problem = PortName::deviceProblem(entry); !problem.isEmpty()) {
+            PortTarget target;
+            target.problem = std::move(problem);
+            return target;
+        }
         return fromDevice(entry);
     }
 

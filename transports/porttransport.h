@@ -28,6 +28,9 @@ public:
     virtual void write(const QByteArray &bytes) = 0;
     // The line's bytes waiting, removed.
     [[nodiscard]] virtual QByteArray readAll() = 0;
+    // Drops everything received so far, down to what the system holds for
+    // the line, so that nothing from before reads as a reply.
+    virtual void discardInput() = 0;
     // Why the last opening failed, or why the line was lost.
     [[nodiscard]] QString errorString() const { return m_error; }
 

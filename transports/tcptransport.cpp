@@ -125,6 +125,15 @@ QByteArray TcpTransport::readAll()
     return bytes;
 }
 
+void TcpTransport::discardInput()
+{
+    m_received.clear();
+    // What the socket holds is decoded all the same: the server's telnet
+    // commands in it still get their answers.
+    while (m_open && m_socket.bytesAvailable() > 0)
+        sendNow(decode(m_socket.read(InBufferSize)).reply);
+}
+
 void TcpTransport::readFromSocket()
 {
     m_pumpQueued = false;

@@ -29,6 +29,7 @@ public:
     [[nodiscard]] bool isOpen() const final { return m_open; }
     void write(const QByteArray &bytes) final;
     [[nodiscard]] QByteArray readAll() final;
+    void discardInput() final;
 
 protected:
     enum class SetUp { Pending, Done, Failed };

@@ -15,6 +15,23 @@ folder="$(mktemp -d)"
 trap 'rm -rf "$folder"' EXIT
 touch "$folder/rooms.txt" "$folder/rooms-old.txt"
 
+# A machine of the test's own: one UART that answers (ttyS0) and one that
+# does not, two USB adapters with a by-id link, a virtual terminal; and the
+# panel's settings naming COM1, COM3 and COM10.
+root="$folder/machine"
+mkdir -p "$root/sys/class/tty/ttyS0" "$root/sys/class/tty/ttyS1" "$root/dev/serial/by-id" "$root/config"
+echo 4 >"$root/sys/class/tty/ttyS0/type"
+echo 0 >"$root/sys/class/tty/ttyS1/type"
+touch "$root/dev/ttyS0" "$root/dev/ttyS1" "$root/dev/ttyUSB0" "$root/dev/ttyACM0" "$root/dev/tty5"
+ln -s ../../ttyUSB0 "$root/dev/serial/by-id/usb-FTDI_FT232R_A10K5Z3B-if00-port0"
+printf '[Ports]\nCOM1=/dev/ttyS0\nCOM10=socket://10.0.0.7:4001\nCOM99=/dev/null\n\n[StartUP]\nBaudRate=192\nComPort=3\n' \
+    >"$root/config/ORVA.conf"
+_rm740ctl_dev="$root/dev"
+_rm740ctl_sys="$root/sys"
+export XDG_CONFIG_HOME="$root/config"
+ports=(COM1 COM10 COM3 "$root/dev/ttyS0" "$root/dev/ttyUSB0" "$root/dev/ttyACM0"
+       "$root/dev/serial/by-id/usb-FTDI_FT232R_A10K5Z3B-if00-port0" socket:// rfc2217://)
+
 failures=0
 # expect LINE WORDS...: completing LINE offers exactly WORDS, in any order.
 expect() {
@@ -39,7 +56,12 @@ expect "rm740ctl --b" --baud
 expect "rm740ctl --baud " 9600 19200
 expect "rm740ctl --baud 1" 19200
 expect "rm740ctl --j" --json
-expect "rm740ctl --port COM1" COM1 COM10 COM11 COM12 COM13 COM14 COM15
+expect "rm740ctl --port COM1" COM1 COM10
+expect "rm740ctl --port " "${ports[@]}"
+expect "rm740ctl --port=" "${ports[@]}"
+expect "rm740ctl --port=rfc" rfc2217://
+expect "rm740ctl --port $root/dev/tty" "$root/dev/ttyS0" "$root/dev/ttyUSB0" "$root/dev/ttyACM0"
+expect "rm740ctl --baud=1" 19200
 expect "rm740ctl --port soc" socket://
 expect "rm740ctl --port $folder/rooms" "$folder/rooms.txt" "$folder/rooms-old.txt"
 expect "rm740ctl --ports-file $folder/rooms-" "$folder/rooms-old.txt"

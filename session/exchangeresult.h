@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/exchangeoutcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,8 +15,10 @@ struct ExchangeResult {
     QByteArray reply; // the reply, or what came before the wait ended
     bool complete = false;  // the reply ended (CR or ACK) before the wait did
     double elapsedMs = 0;   // from the frame going out to the end of the wait
+    ExchangeOutcome outcome = ExchangeOutcome::NoReply;
 
     // The plain-English text the panel's status line shows for this reply
-    // (starting from an empty line), or nothing when no decoder applies.
+    // (starting from an empty line), or nothing when no decoder applies or
+    // the command was not answered.
     [[nodiscard]] std::optional<QString> status() const;
 };
