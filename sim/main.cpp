@@ -2,47 +2,17 @@
 // device server offers it), for trying the control panel, the end-to-end
 // tests and the benchmarks without the real device.
 
+#include "signals/terminationsignals.h"
 #include "sim/projectorsimulator.h"
 #include "sim/simulatoroptions.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-// Turns SIGINT, SIGTERM and SIGHUP into a normal quit, so the link is removed.
-class QuitOnSignals
-{
-public:
-    QuitOnSignals()
-    {
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, s_pipe) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[1], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [] {
-            char c;
-            (void)::read(s_pipe[1], &c, 1);
-            QCoreApplication::quit();
-        });
-        struct sigaction action {};
-        action.sa_handler = [](int) { (void)::write(s_pipe[0], "q", 1); };
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signal : {SIGINT, SIGTERM, SIGHUP})
-            ::sigaction(signal, &action, nullptr);
-    }
-
-private:
-    static inline int s_pipe[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_notifier;
-};
 
 // The symbolic link by which the program finds the device; an existing link
 // is replaced, anything else at that path is left alone.
@@ -98,7 +68,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    QuitOnSignals quitOnSignals;
+    // Runs until stopped: a signal is its ordinary end (status 0), the link removed.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app, &QCoreApplication::quit);
     ProjectorSimulator simulator(line.options);
     if (!simulator.open()) {
         if (line.options.listening == SimulatorOptions::Listening::None)

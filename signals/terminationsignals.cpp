@@ -1,0 +1,89 @@
+#include "signals/terminationsignals.h"
+
+#include <QSocketNotifier>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::array Caught = {SIGTERM, SIGINT, SIGHUP};
+
+// Shared with the handler, which may touch nothing else.
+int s_pipe[2] = {-1, -1};
+std::atomic<int> s_first{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+struct sigaction s_previous[Caught.size()];
+
+void onSignal(int signal)
+{
+    int none = 0;
+    if (!s_first.compare_exchange_strong(none, signal)) {
+        // The orderly way out is still going (or stuck): the default ends the
+        // process once this handler returns, since the signal is blocked here.
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+        return;
+    }
+    const int savedErrno = errno;
+    const char number = char(signal);
+    (void)::write(s_pipe[1], &number, 1);
+    errno = savedErrno;
+}
+
+} // namespace
+
+TerminationSignals::TerminationSignals(QObject *parent)
+    : QObject(parent)
+{
+    if (s_pipe[0] >= 0 || ::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    s_first = 0;
+    m_notifier = new QSocketNotifier(s_pipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
+
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    // One handler at a time, so a second signal finds the first one's mark.
+    sigemptyset(&action.sa_mask);
+    for (int signal : Caught)
+        sigaddset(&action.sa_mask, signal);
+    action.sa_flags = SA_RESTART;
+    for (size_t i = 0; i < Caught.size(); ++i)
+        ::sigaction(Caught[i], &action, &s_previous[i]);
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    if (!isInstalled())
+        return;
+    for (size_t i = 0; i < Caught.size(); ++i)
+        ::sigaction(Caught[i], &s_previous[i], nullptr);
+    delete m_notifier;
+    ::close(s_pipe[0]);
+    ::close(s_pipe[1]);
+    s_pipe[0] = s_pipe[1] = -1;
+}
+
+QString TerminationSignals::name(int signal)
+{
+    switch (signal) {
+    case SIGTERM: return QStringLiteral("SIGTERM");
+    case SIGINT: return QStringLiteral("SIGINT");
+    case SIGHUP: return QStringLiteral("SIGHUP");
+    }
+    return QStringLiteral("signal %1").arg(signal);
+}
+
+void TerminationSignals::readPipe()
+{
+    char number = 0;
+    if (::read(s_pipe[0], &number, 1) != 1 || m_caught)
+        return;
+    m_caught = int(number);
+    emit received(*m_caught);
+}
