@@ -295,6 +295,7 @@ std::optional<ProjectorConfig> projector(const Section &section, QString *error)
                                            .arg(setting.key, keys().join(QLatin1StringView(", "))));
             return std::nullopt;
         }
+        config.whereOf.insert(setting.key, setting.where);
         if (const auto problem = key->apply(config, setting.value.trimmed())) {
             fail(error, setting.where, QStringLiteral("%1 %2").arg(setting.key, *problem));
             return std::nullopt;

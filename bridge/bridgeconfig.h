@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -15,7 +16,8 @@
 // One projector the bridge serves, as the configuration gives it.
 struct ProjectorConfig {
     QString name;             // the section's name, or NAME's answer when `name` is set
-    QString where;            // "bridge.conf:4" or "command line": for messages
+    QString where;            // "bridge.conf:4" or "the command line": for messages
+    QMap<QString, QString> whereOf;  // each key given: "bridge.conf:7" or "--baud"
     QString port;             // any form rm740ctl --port takes
     int baud = 19200;
     QHostAddress listenAddress = QHostAddress(QHostAddress::LocalHost);

@@ -117,9 +117,9 @@ void PjlinkConnection::answer(const Pjlink::Request &request, QByteArrayView res
         return;
     const QByteArray response = Pjlink::response(request, result);
     m_socket->write(response);
+    const QString ms = QString::number(double(m_requestClock.nsecsElapsed()) / 1e6, 'f', 1);
     emit logLine(QStringLiteral("%1 %2 -> %3 (%4 ms)")
-                     .arg(m_peer, QString::fromLatin1(m_requestText), QString::fromLatin1(response.chopped(1)))
-                     .arg(double(m_requestClock.nsecsElapsed()) / 1e6, 0, 'f', 1));
+                     .arg(m_peer, QString::fromLatin1(m_requestText), QString::fromLatin1(response.chopped(1)), ms));
     m_busy = false;
     m_idle.start();
     // The next request may already wait; not from inside the service's call.
@@ -134,7 +134,12 @@ void PjlinkConnection::close(const QString &why)
     m_idle.stop();
     if (!why.isEmpty())
         emit logLine(QStringLiteral("%1 closed: %2").arg(m_peer, why));
-    m_socket->disconnectFromHost();
     emit closed();
-    deleteLater();
+    // What was written (an ERRA) goes out before the connection ends; a peer
+    // that does not take it is not waited for long.
+    connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+    QTimer::singleShot(LingerMs, this, &QObject::deleteLater);
+    m_socket->disconnectFromHost();
+    if (m_socket->state() == QAbstractSocket::UnconnectedState)
+        deleteLater();
 }

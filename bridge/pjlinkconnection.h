@@ -35,6 +35,8 @@ public:
     // Bytes read from the socket at a time: a client that sends faster than
     // it is answered waits in TCP, not in memory.
     static constexpr qint64 ReadChunk = 1024;
+    // How long a closed connection may take to send what was written to it.
+    static constexpr int LingerMs = 1000;
 
     PjlinkConnection(QTcpSocket *socket, ProjectorService &service, const PjlinkSettings &settings,
                      QObject *parent = nullptr);

@@ -81,7 +81,8 @@ void ProjectorService::openPort()
     m_redialDelay = FirstRedial;
     emit logLine(tr("the port %1 is open").arg(m_settings.port.label));
     emit portOpened();
-    poll();
+    if (m_settings.pollInterval.count() > 0)
+        poll();
 }
 
 void ProjectorService::scheduleReopen()
