@@ -114,13 +114,16 @@ void ProjectorService::poll()
         return;
     // A poll still waiting is enough (a silent projector is slower than the interval).
     for (const Job &job : m_jobs) {
-        if (job.kind == Job::Kind::Read && job.force && !job.hasContext)
+        if (job.polling)
             return;
     }
     Job job;
     job.reads = ReadingSet{Reading::Status, Reading::Input, Reading::LampHours, Reading::LampStatus,
                            Reading::Temperatures};
-    job.force = true;
+    job.polling = true;
+    // A front that found a reading stale just before this tick had it read
+    // already; reading it again would only add a frame.
+    job.maxAge = m_settings.pollInterval / 2;
     m_jobs.push_back(std::move(job));
     runNext();
 }
@@ -138,6 +141,7 @@ void ProjectorService::refresh(ReadingSet readings, QObject *context, std::funct
     }
     Job job;
     job.reads = readings;
+    job.maxAge = freshness();
     job.context = context;
     job.hasContext = true;
     job.readDone = std::move(done);
@@ -180,7 +184,7 @@ bool ProjectorService::startRead(Job &job)
             continue;
         job.reads.remove(reading);
         // Read by a job before this one: no need to ask the projector again.
-        if (!job.force && m_state.isFresh(reading, now(), freshness()))
+        if (m_state.isFresh(reading, now(), job.maxAge))
             continue;
         send(Step::Reading, reading, ProjectorReadings::frame(reading), ProjectorReadings::word(reading));
         return true;
@@ -248,7 +252,6 @@ void ProjectorService::exchanged(const ExchangeResult &result)
             m_state.forget(*readAfter);
             Job refresh;
             refresh.reads = ReadingSet{*readAfter};
-            refresh.force = true;
             m_jobs.insert(m_jobs.begin() + 1, std::move(refresh));
         }
         emit stateChanged();

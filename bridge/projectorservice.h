@@ -77,7 +77,10 @@ private:
         enum class Kind { Read, Act };
         Kind kind = Kind::Read;
         ProjectorReadings::ReadingSet reads;   // Read: still to read
-        bool force = false;                    // Read: also what is fresh (polling, refreshing)
+        // Read: what was read less than this long ago is not read again
+        // (the poll interval for a front; half of it for polling; 0 after a set).
+        std::chrono::milliseconds maxAge{0};
+        bool polling = false;
         QList<ProjectorAction> actions;        // Act
         qsizetype next = 0;                    // Act: the action on the line or next
         bool powerChecked = false;             // Act: the status was read for this action

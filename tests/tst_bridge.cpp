@@ -10,8 +10,12 @@
 #include "support/ser2netserver.h"
 #include "support/simulatorprocess.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 #include <QTest>
 
 #include <csignal>
@@ -30,6 +34,32 @@ QByteArrayList framesIn(const QByteArray &simulatorLog)
             frames.append(line.mid(14, arrow - 14).trimmed());
     }
     return frames;
+}
+
+// The UDP sockets a process holds, from /proc: its socket inodes found in the
+// system's UDP tables.
+int udpSocketsOf(qint64 pid)
+{
+    QSet<QByteArray> inodes;
+    for (const QString &table : {QStringLiteral("/proc/net/udp"), QStringLiteral("/proc/net/udp6")}) {
+        QFile file(table);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : file.readAll().split('\n').mid(1)) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() > 9)
+                inodes.insert(fields[9]);
+        }
+    }
+    int held = 0;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo &fd : fds.entryInfoList(QDir::System)) {
+        const QString target = fd.symLinkTarget().isEmpty() ? QFile::symLinkTarget(fd.filePath()) : fd.symLinkTarget();
+        const QString name = QFileInfo(target).fileName();
+        if (name.startsWith(u"socket:[") && inodes.contains(name.mid(8).chopped(1).toLatin1()))
+            ++held;
+    }
+    return held;
 }
 
 QByteArray answerOf(const QByteArray &line)
@@ -281,6 +311,32 @@ private slots:
         QVERIFY(first.isClosedByServer());
         PjlinkClient third;
         QVERIFY(third.connectTo(m_port));
+    }
+
+    void searchesAreAnsweredOnlyWhenAskedTo()
+    {
+        serve({}, {});
+        QCOMPARE(udpSocketsOf(m_bridge->process().processId()), 0);
+        m_bridge->stop();
+
+        if (isListeningOnLoopback(4352))
+            QSKIP("something else listens on PJLink's port 4352 here");
+        const quint16 searchPort = freeLoopbackPort();
+        QVERIFY2(m_bridge->start({"--port", link(), "--pjlink", "127.0.0.1:4352", "--discovery", "--discovery-port",
+                                  QString::number(searchPort)}),
+                 qPrintable(m_bridge->errorString()));
+        QCOMPARE(udpSocketsOf(m_bridge->process().processId()), 1);
+        QUdpSocket controller;
+        QVERIFY(controller.bind(QHostAddress::LocalHost, 0));
+        controller.writeDatagram("%2SRCH\r", QHostAddress::LocalHost, searchPort);
+        QTRY_VERIFY(controller.hasPendingDatagrams());
+        QCOMPARE(controller.receiveDatagram().data(), QByteArray("%2ACKN=00:00:00:00:00:00\r"));
+        controller.writeDatagram("%2SRCH?\r", QHostAddress::LocalHost, searchPort);
+        controller.writeDatagram("%2SRCH\r", QHostAddress::LocalHost, searchPort);
+        QTRY_VERIFY(controller.hasPendingDatagrams());
+        QCOMPARE(controller.receiveDatagram().data(), QByteArray("%2ACKN=00:00:00:00:00:00\r"));
+        QVERIFY(!controller.hasPendingDatagrams());
+        QVERIFY(m_bridge->waitForLog("searched; answered on lo"));
     }
 
     void aBadConfigurationStartsNothing_data()
