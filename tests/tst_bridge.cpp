@@ -121,8 +121,6 @@ private slots:
                                 << QByteArrayList{"OK", "21", "OK", "11"} << QByteArrayList{"C07", "C50"};
         QTest::newRow("mutes") << QByteArrayList{"%1AVMT 31", "%1AVMT ?", "%1AVMT 10", "%1AVMT ?"}
                                << QByteArrayList{"OK", "31", "OK", "21"} << QByteArrayList{"C0D", "C0B", "C0E"};
-        QTest::newRow("out of range") << QByteArrayList{"%1INPT 59", "%1AVMT 40", "%1POWR 5", "%1ERST 0"}
-                                      << QByteArrayList{"ERR2", "ERR2", "ERR2", "ERR2"} << QByteArrayList{};
     }
     void setsGoOutAsThePanelsFrames()
     {
@@ -215,37 +213,25 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(client.ask("%1POWR ?"), QByteArray("%1POWR=1"), 5000);
     }
 
-    void aPasswordIsAskedFor_data()
+    // The right and the wrong password are the independent client's test
+    // (tests/bridge); here what it does not show: a digest left out, and a
+    // fresh challenge for each connection.
+    void aRequestWithoutItsDigestIsRefused()
     {
-        QTest::addColumn<QByteArray>("password");  // what the client uses; empty: no digest
-        QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("right") << QByteArray("JBMIAProjectorLink") << QByteArray("%1POWR=0");
-        QTest::newRow("wrong") << QByteArray("JBMIAProjectorLinq") << QByteArray("PJLINK ERRA");
-        QTest::newRow("none") << QByteArray() << QByteArray("PJLINK ERRA");
-    }
-    void aPasswordIsAskedFor()
-    {
-        QFETCH(QByteArray, password);
-        const QString passwordFile = writeFile("password", "JBMIAProjectorLink\n", 0600);
-        serve({"--password-file", passwordFile}, {});
+        serve({"--password-file", writeFile("password", "JBMIAProjectorLink\n", 0600)}, {});
         PjlinkClient client;
         QVERIFY(client.connectTo(m_port));
         QVERIFY2(client.greeting().startsWith("PJLINK 1 ") && client.greeting().size() == 17, client.greeting());
-        const QByteArray digest = password.isEmpty() ? QByteArray() : PjlinkAuth::digest(client.challenge(), password);
-        QTEST(client.ask(digest + "%1POWR ?"), "answer");
-        if (password == "JBMIAProjectorLink") {
-            // Only the first request carries the digest.
-            QCOMPARE(client.ask("%1CLSS ?"), QByteArray("%1CLSS=1"));
-            return;
-        }
+        QCOMPARE(client.ask("%1POWR ?"), QByteArray("PJLINK ERRA"));
         QVERIFY(client.isClosedByServer());
-        QVERIFY(m_bridge->waitForLog("authentication failed"));
+        QVERIFY(m_bridge->waitForLog("authentication failed: no digest"));
         QVERIFY(m_bridge->log().contains("127.0.0.1:"));
-        QVERIFY(!m_bridge->log().contains(digest.isEmpty() ? "JBMIA" : digest));
-        // A second client gets a challenge of its own.
         PjlinkClient next;
         QVERIFY(next.connectTo(m_port));
         QVERIFY(next.challenge() != client.challenge());
+        QCOMPARE(next.ask(PjlinkAuth::digest(next.challenge(), "JBMIAProjectorLink") + "%1POWR ?"),
+                 QByteArray("%1POWR=0"));
+        QCOMPARE(next.ask("%1CLSS ?"), QByteArray("%1CLSS=1"));
     }
 
     void hostileClientsReachNothing_data()
