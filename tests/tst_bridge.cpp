@@ -179,9 +179,25 @@ private slots:
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
     }
 
+    void aPulledPortIsOpenedAgainWhenItReturns_data()
+    {
+        QTest::addColumn<bool>("network");
+        QTest::newRow("device") << false;
+        QTest::newRow("network port, redialled") << true;
+    }
     void aPulledPortIsOpenedAgainWhenItReturns()
     {
-        serve({"--poll-interval", "0"}, {});
+        QFETCH(bool, network);
+        const QStringList simulatorOptions =
+            network ? QStringList{"--tcp", QString::number(freeLoopbackPort())} : QStringList{};
+        if (network) {
+            QVERIFY2(m_simulator->startListening(simulatorOptions), qPrintable(m_simulator->errorString()));
+            QVERIFY2(m_bridge->start({"--port", m_simulator->devicePath(), "--pjlink", endpoint(), "--poll-interval", "0"}),
+                     qPrintable(m_bridge->errorString()));
+            QVERIFY(m_bridge->waitForLog("is open"));
+        } else {
+            serve({"--poll-interval", "0"}, {});
+        }
         PjlinkClient client;
         QVERIFY(client.connectTo(m_port));
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
@@ -189,8 +205,10 @@ private slots:
         QVERIFY(m_bridge->waitForLog("went away"));
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=ERR4"));
         QCOMPARE(client.ask("%1POWR 1"), QByteArray("%1POWR=ERR4"));
-        QVERIFY2(m_simulator->start(link(), {}), qPrintable(m_simulator->errorString()));
-        QTRY_COMPARE_WITH_TIMEOUT(client.ask("%1POWR ?"), QByteArray("%1POWR=0"), 5000);
+        QVERIFY2(network ? m_simulator->startListening(simulatorOptions) : m_simulator->start(link(), {}),
+                 qPrintable(m_simulator->errorString()));
+        QTRY_COMPARE_WITH_TIMEOUT(m_bridge->log().count("is open"), 2, 10000);
+        QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
         QCOMPARE(client.ask("%1POWR 1"), QByteArray("%1POWR=OK"));
         QVERIFY(framesIn(m_simulator->log()).contains("C00"));
     }
@@ -237,8 +255,8 @@ private slots:
     void hostileClientsReachNothing_data()
     {
         QTest::addColumn<QString>("attack");
-        for (const char *attack : {"garbage", "10 MB without CR", "half a line, then silence", "100 connections at once",
-                                   "wrong digests again and again", "not PJLink"})
+        for (const char *attack : {"garbage", "10 MB without CR", "a request of 137 bytes", "half a line, then silence",
+                                   "100 connections at once", "wrong digests again and again", "not PJLink"})
             QTest::newRow(attack) << QString::fromLatin1(attack);
     }
     void hostileClientsReachNothing()
@@ -274,6 +292,8 @@ private slots:
                 attacker.socket().write(QByteArray(10 * 1024 * 1024, '1'));
             else if (attack == u"not PJLink")
                 attacker.socket().write("POWR 1\r");
+            else if (attack == u"a request of 137 bytes")
+                attacker.socket().write("%1NAME " + QByteArray(129, '?') + '\r');
             else
                 attacker.socket().write("%1POW");
             QVERIFY(attacker.isClosedByServer());
