@@ -7,6 +7,8 @@
 
 QString ProjectorConfig::listenEndpoint() const
 {
+    if (listenAddress == QHostAddress::Any)
+        return QStringLiteral("*:%1").arg(listenPort);
     const QString host = listenAddress.protocol() == QAbstractSocket::IPv6Protocol
         ? QStringLiteral("[%1]").arg(listenAddress.toString())
         : listenAddress.toString();

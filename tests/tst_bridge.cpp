@@ -299,10 +299,14 @@ private slots:
             QVERIFY(attacker.isClosedByServer());
         }
         QCOMPARE(m_bridge->process().state(), QProcess::Running);
-        PjlinkClient next;
-        QVERIFY(next.connectTo(m_port));
-        QCOMPARE(next.ask(attack.startsWith(u"wrong") ? PjlinkAuth::digest(next.challenge(), "secret") + "%1CLSS ?"
-                                                       : QByteArray("%1CLSS ?")),
+        // Once the bridge has seen the attackers go, the next client is served.
+        std::unique_ptr<PjlinkClient> next;
+        QVERIFY(QTest::qWaitFor([&] {
+            next = std::make_unique<PjlinkClient>();
+            return next->connectTo(m_port);
+        }, 10000));
+        QCOMPARE(next->ask(attack.startsWith(u"wrong") ? PjlinkAuth::digest(next->challenge(), "secret") + "%1CLSS ?"
+                                                        : QByteArray("%1CLSS ?")),
                  QByteArray("%1CLSS=1"));
         QCOMPARE(framesIn(m_simulator->log()), QByteArrayList{});
     }

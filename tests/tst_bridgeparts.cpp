@@ -390,8 +390,8 @@ private slots:
                                              << "bridge.conf:4: discovery finds projectors on PJLink's port 4352 only";
         QTest::newRow("same listen port") << "[a]\nport=COM1\n[b]\nport=COM2\n"
                                           << "bridge.conf:3: [b] listens on 127.0.0.1:4352 as [a] does";
-        QTest::newRow("every address") << "[a]\nport=COM1\npjlink=*:4352\n[b]\nport=COM2\npjlink=127.0.0.1:4352\n"
-                                       << "bridge.conf:6: [b] listens on 127.0.0.1:4352 as [a] does";
+        QTest::newRow("every address") << "[a]\nport=COM1\npjlink=127.0.0.1:4352\n[b]\nport=COM2\npjlink=*:4352\n"
+                                       << "bridge.conf:6: [b] listens on *:4352 as [a] does";
         QTest::newRow("same serial port") << "[a]\nport=COM1\n[b]\nport=COM1\npjlink=4353\n"
                                           << "bridge.conf:4: [b] uses the serial port COM1 of [a]";
     }
