@@ -89,36 +89,6 @@ class BridgePartsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void requestLineIsRead_data()
-    {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<bool>("isPjlink");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QByteArray>("parameter");
-        QTest::addColumn<bool>("separated");
-        QTest::newRow("query") << QByteArray("%1POWR ?") << true << QByteArray("POWR") << QByteArray("?") << true;
-        QTest::newRow("set") << QByteArray("%1INPT 31") << true << QByteArray("INPT") << QByteArray("31") << true;
-        QTest::newRow("class 2") << QByteArray("%2SRCH") << true << QByteArray("SRCH") << QByteArray() << false;
-        QTest::newRow("no space") << QByteArray("%1POWR1") << true << QByteArray("POWR") << QByteArray("1") << false;
-        QTest::newRow("spaces kept") << QByteArray("%1NAME  ? ") << true << QByteArray("NAME") << QByteArray(" ? ") << true;
-        QTest::newRow("short body") << QByteArray("%1POW") << false << QByteArray() << QByteArray() << false;
-        QTest::newRow("no class digit") << QByteArray("%XPOWR ?") << false << QByteArray() << QByteArray() << false;
-        QTest::newRow("no mark") << QByteArray("POWR ?") << false << QByteArray() << QByteArray() << false;
-        QTest::newRow("empty") << QByteArray() << false << QByteArray() << QByteArray() << false;
-    }
-    void requestLineIsRead()
-    {
-        QFETCH(QByteArray, line);
-        QFETCH(bool, isPjlink);
-        const auto request = Pjlink::parseRequest(line);
-        QCOMPARE(request.has_value(), isPjlink);
-        if (!request)
-            return;
-        QTEST(request->body, "body");
-        QTEST(request->parameter, "parameter");
-        QTEST(request->separated, "separated");
-    }
-
     void lineReaderCutsAndGivesUp_data()
     {
         QTest::addColumn<QByteArrayList>("pieces");
@@ -331,6 +301,11 @@ private slots:
         QTest::newRow("lower case") << QByteArray("%1powr ?") << on << QByteArray("ERR1");
         QTest::newRow("class 2") << QByteArray("%2POWR ?") << on << QByteArray("ERR1");
         QTest::newRow("class 2 search") << QByteArray("%2SRCH") << on << QByteArray("ERR1");
+        QTest::newRow("no space") << QByteArray("%1POWR1") << on << QByteArray("ERR2");
+        QTest::newRow("spaces are the parameter's") << QByteArray("%1NAME  ? ") << on << QByteArray("ERR2");
+        QTest::newRow("short body") << QByteArray("%1POW") << on << QByteArray("not PJLink");
+        QTest::newRow("no class digit") << QByteArray("%XPOWR ?") << on << QByteArray("not PJLink");
+        QTest::newRow("no mark") << QByteArray("POWR ?") << on << QByteArray("not PJLink");
     }
     void requestIsPlannedAndAnswered()
     {
