@@ -10,10 +10,12 @@ source "$(dirname "$0")/scripts/common.sh"
 # appstream validate the install; cpack needs dpkg-dev (dpkg-shlibdeps) and
 # file to make the package; ser2net is the device server the network ports
 # are tested against, and python3-serial (pyserial) a client of another maker
-# for the simulator's RFC 2217 port; bash-completion runs rm740ctl's completion.
+# for the simulator's RFC 2217 port; bash-completion runs rm740ctl's completion;
+# node with npm's pjlink drives the bridge as a control system would.
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
-    "${NETWORK_TEST_PACKAGES[@]}" "${CTL_TEST_PACKAGES[@]}" \
+    "${NETWORK_TEST_PACKAGES[@]}" "${CTL_TEST_PACKAGES[@]}" "${BRIDGE_TEST_PACKAGES[@]}" \
     fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
+ensure_pjlink_client "$ROOT/build"
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 
 cd "$ROOT/build"

@@ -9,8 +9,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "arrows that repeat while held, a monitor of every exchange, replies to\n"
     "read commands in plain English and the projector's whole command set in\n"
     "a list. Also holds rm740ctl, the same commands from a shell (for scripts,\n"
-    "schedules and many projectors at once), and rm740-sim, a simulated\n"
-    "projector on a pseudo-terminal.")
+    "schedules and many projectors at once), rm740-bridge, which puts\n"
+    "projectors on PJLink ports for control systems (its service is not\n"
+    "enabled), and rm740-sim, a simulated projector on a pseudo-terminal.")
 set(CPACK_PACKAGE_CONTACT "rm740-control maintainers <rm740-control@maintainers.invalid>")
 set(CPACK_STRIP_FILES ON)
 
@@ -22,5 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # smaller, so the layout is only as designed with it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+
+# The bridge's configuration is the administrator's: an upgrade keeps it.
+file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "/etc/rm740/bridge.conf\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
 
 include(CPack)

@@ -17,6 +17,10 @@ ATSPI_TEST_PACKAGES=(python3-pyatspi at-spi2-core dbus-daemon xvfb xauth)
 NETWORK_TEST_PACKAGES=(ser2net python3-serial)
 # What rm740ctl's completion test needs: bash's completion framework.
 CTL_TEST_PACKAGES=(bash-completion)
+# What the bridge's tests need: node for the independent PJLink client (npm's
+# pjlink, see ensure_pjlink_client), systemd-analyze to verify the unit, man
+# to look up its manual page the way verify does.
+BRIDGE_TEST_PACKAGES=(nodejs systemd man-db)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -47,6 +51,20 @@ ensure_packages() {
         return 1
     fi
     echo "Installed ${#missing[@]} package(s) and what they need: $(grep -c '^Setting up ' "$log") set up in $((SECONDS - started)) s"
+}
+
+# ensure_pjlink_client DIR: the npm package pjlink 0.2.8, the client the
+# bridge is tested against, in DIR/npm/node_modules (test-only, never
+# installed system-wide). npm comes with nodejs from some sources and is a
+# package of its own in Debian's. Without the network the test is skipped.
+ensure_pjlink_client() {
+    local dir="$1"
+    [ -f "$dir/npm/node_modules/pjlink/package.json" ] && return 0
+    command -v npm >/dev/null 2>&1 || ensure_packages npm
+    mkdir -p "$dir/npm"
+    if ! npm install --prefix "$dir/npm" --no-audit --no-fund --silent pjlink@0.2.8 >"$dir/npm/install.log" 2>&1; then
+        echo "npm could not install pjlink (see $dir/npm/install.log): the bridge's client test will be skipped" >&2
+    fi
 }
 
 # build_tree DIR [CMAKE ARGS...]: configures (once) and builds into DIR.

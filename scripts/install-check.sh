@@ -15,7 +15,7 @@ fail() { echo "install check: FAILED: $*" >&2; exit 1; }
 cmake --install "$BUILD" --prefix "$PREFIX" >"$PREFIX.log" 2>&1 || { cat "$PREFIX.log" >&2; rm -f "$PREFIX.log"; fail "cmake --install"; }
 rm -f "$PREFIX.log"
 
-for program in rm740-control rm740-sim rm740ctl; do
+for program in rm740-control rm740-sim rm740ctl rm740-bridge; do
     [ -x "$PREFIX/bin/$program" ] || fail "bin/$program is missing"
 done
 
@@ -35,6 +35,17 @@ version="$("$PREFIX/bin/rm740ctl" --version)" || fail "rm740ctl --version"
 gzip -dc "$PREFIX/$MANUAL" | grep -q "^\.TH RM740CTL 1 .*\"rm740-control ${version#rm740ctl }\"" \
     || fail "the manual page is not of $version"
 grep -q "complete -F _rm740ctl rm740ctl" "$PREFIX/$COMPLETION" || fail "$COMPLETION completes no rm740ctl"
+
+# rm740-bridge with its manual page, its service and its configuration, which
+# names no projector yet (so the service would not start unconfigured).
+BRIDGE_MANUAL=share/man/man1/rm740-bridge.1.gz
+UNIT=lib/systemd/system/rm740-bridge.service
+[ -f "$PREFIX/$BRIDGE_MANUAL" ] || fail "$BRIDGE_MANUAL is missing"
+[ -f "$PREFIX/$UNIT" ] || fail "$UNIT is missing"
+[ -f "$PREFIX/etc/rm740/bridge.conf" ] || fail "etc/rm740/bridge.conf is missing"
+"$PREFIX/bin/rm740-bridge" --version | grep -q "^rm740-bridge ${version#rm740ctl }$" || fail "rm740-bridge --version"
+refusal="$("$PREFIX/bin/rm740-bridge" --config "$PREFIX/etc/rm740/bridge.conf" --check 2>&1)" && fail "the shipped configuration serves a projector"
+grep -q "no projector" <<<"$refusal" || fail "rm740-bridge --check: $refusal"
 
 entry="$PREFIX/share/applications/$ID.desktop"
 [ -f "$entry" ] || fail "the desktop entry is missing"
@@ -57,9 +68,10 @@ deb="$(ls "$OUT"/rm740-control_*.deb 2>/dev/null | head -n1)"
 [ -n "$deb" ] || fail "cpack made no package"
 contents="$(dpkg-deb -c "$deb")"
 for file in usr/bin/rm740-control usr/bin/rm740-sim usr/bin/rm740ctl usr/$MANUAL usr/$COMPLETION \
-    usr/share/applications/$ID.desktop usr/$MODULE; do
+    usr/share/applications/$ID.desktop usr/$MODULE usr/bin/rm740-bridge usr/$BRIDGE_MANUAL usr/$UNIT etc/rm740/bridge.conf; do
     grep -q " \./$file\$" <<<"$contents" || fail "the package lacks $file"
 done
+dpkg-deb -I "$deb" conffiles 2>/dev/null | grep -qx /etc/rm740/bridge.conf || fail "/etc/rm740/bridge.conf is no conffile"
 depends="$(dpkg-deb -f "$deb" Depends)"
 # The display plugins and the caption face are loaded at run time, so no
 # library dependency brings them.

@@ -1,0 +1,351 @@
+#include "bridge/bridgeconfig.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <functional>
+
+QString ProjectorConfig::listenEndpoint() const
+{
+    if (listenAddress == QHostAddress::Any)
+        return QStringLiteral("*:%1").arg(listenPort);
+    const QString host = listenAddress.protocol() == QAbstractSocket::IPv6Protocol
+        ? QStringLiteral("[%1]").arg(listenAddress.toString())
+        : listenAddress.toString();
+    return QStringLiteral("%1:%2").arg(host).arg(listenPort);
+}
+
+namespace BridgeConfig {
+namespace {
+
+using Apply = std::function<std::optional<QString>(ProjectorConfig &, const QString &value)>;
+
+std::optional<double> number(const QString &value, double lowest, double highest)
+{
+    bool ok = false;
+    const double n = value.toDouble(&ok);
+    if (!ok || !std::isfinite(n) || n < lowest || n > highest)
+        return std::nullopt;
+    return n;
+}
+
+std::optional<int> wholeNumber(const QString &value, int lowest, int highest)
+{
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < lowest || n > highest)
+        return std::nullopt;
+    return n;
+}
+
+QString outOfRange(double lowest, double highest, const QString &unit)
+{
+    return QStringLiteral("must be a number from %1 to %2%3").arg(lowest).arg(highest).arg(unit);
+}
+
+std::optional<QString> seconds(std::chrono::milliseconds &into, const QString &value, double lowest,
+                               double highest)
+{
+    const auto n = number(value, lowest, highest);
+    if (!n)
+        return outOfRange(lowest, highest, QStringLiteral(" (seconds)"));
+    into = std::chrono::milliseconds(qint64(std::llround(*n * 1000)));
+    return std::nullopt;
+}
+
+std::optional<QString> checkName(const QString &value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    if (utf8.isEmpty() || utf8.size() > 64)
+        return QStringLiteral("must be 1 to 64 bytes of UTF-8 (it is %1)").arg(utf8.size());
+    for (const QChar c : value) {
+        if (!c.isPrint())
+            return QStringLiteral("must hold printable characters only");
+    }
+    return std::nullopt;
+}
+
+struct Key {
+    const char *name;
+    Apply apply;
+};
+
+const QList<Key> &keyTable()
+{
+    static const QList<Key> table{
+        {"port", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             if (v.isEmpty())
+                 return QStringLiteral("needs a port: COMn, a device or a socket:// or rfc2217:// URL");
+             c.port = v;
+             return std::nullopt;
+         }},
+        {"baud", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             if (v != QLatin1StringView("9600") && v != QLatin1StringView("19200"))
+                 return QStringLiteral("must be 9600 or 19200");
+             c.baud = v.toInt();
+             return std::nullopt;
+         }},
+        {"pjlink", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             if (!parseEndpoint(v, &c.listenAddress, &c.listenPort))
+                 return QStringLiteral("must be ADDRESS:PORT (an IP address, [IPv6] or *, and a port "
+                                       "from 1 to 65535)");
+             return std::nullopt;
+         }},
+        {"name", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             if (auto problem = checkName(v))
+                 return problem;
+             c.name = v;
+             return std::nullopt;
+         }},
+        {"password-file", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             if (v.isEmpty())
+                 return QStringLiteral("needs a file name");
+             c.passwordFile = v;
+             return std::nullopt;
+         }},
+        {"inputs", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             QString error;
+             const auto inputs = InputTable::parse(v, &error);
+             if (!inputs)
+                 return error;
+             c.inputs = *inputs;
+             return std::nullopt;
+         }},
+        {"poll-interval", [](ProjectorConfig &c, const QString &v) {
+             return seconds(c.pollInterval, v, 0, 3600);
+         }},
+        {"idle-timeout", [](ProjectorConfig &c, const QString &v) {
+             return seconds(c.idleTimeout, v, 0.1, 3600);
+         }},
+        {"max-clients", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             const auto n = wholeNumber(v, 1, 1024);
+             if (!n)
+                 return QStringLiteral("must be a whole number from 1 to 1024");
+             c.maxClients = *n;
+             return std::nullopt;
+         }},
+        {"reply-timeout", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             const auto n = wholeNumber(v, 50, 10000);
+             if (!n)
+                 return QStringLiteral("must be a whole number from 50 to 10000 (milliseconds)");
+             c.replyTimeout = std::chrono::milliseconds(*n);
+             return std::nullopt;
+         }},
+        {"temperature-warning", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             const auto n = number(v, 0, 200);
+             if (!n)
+                 return outOfRange(0, 200, QStringLiteral(" (degrees C; 0: never)"));
+             c.temperatureWarning = *n;
+             return std::nullopt;
+         }},
+        {"discovery", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             static const QStringList yes{"true", "yes", "on", "1"};
+             static const QStringList no{"false", "no", "off", "0"};
+             if (yes.contains(v, Qt::CaseInsensitive))
+                 c.discovery = true;
+             else if (no.contains(v, Qt::CaseInsensitive))
+                 c.discovery = false;
+             else
+                 return QStringLiteral("must be true or false");
+             return std::nullopt;
+         }},
+        {"discovery-port", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             const auto n = wholeNumber(v, 1, 65535);
+             if (!n)
+                 return QStringLiteral("must be a port from 1 to 65535");
+             c.discoveryPort = quint16(*n);
+             return std::nullopt;
+         }},
+    };
+    return table;
+}
+
+const Key *keyNamed(const QString &name)
+{
+    for (const Key &key : keyTable()) {
+        if (name == QLatin1StringView(key.name))
+            return &key;
+    }
+    return nullptr;
+}
+
+bool fail(QString *error, const QString &where, const QString &message)
+{
+    *error = QStringLiteral("%1: %2").arg(where, message);
+    return false;
+}
+
+bool sameListenSocket(const ProjectorConfig &a, const ProjectorConfig &b)
+{
+    const auto isAny = [](const QHostAddress &address) {
+        return address == QHostAddress::Any || address == QHostAddress::AnyIPv4
+            || address == QHostAddress::AnyIPv6;
+    };
+    return a.listenPort == b.listenPort
+        && (a.listenAddress.isEqual(b.listenAddress) || isAny(a.listenAddress) || isAny(b.listenAddress));
+}
+
+QString whereOf(const Section &section, const QString &key)
+{
+    for (const Setting &s : section.settings) {
+        if (s.key == key)
+            return s.where;
+    }
+    return section.where;
+}
+
+} // namespace
+
+bool parseEndpoint(QStringView text, QHostAddress *address, quint16 *port)
+{
+    QStringView host;
+    QStringView portText = text;
+    if (const qsizetype colon = text.lastIndexOf(u':'); colon >= 0) {
+        host = text.first(colon);
+        portText = text.sliced(colon + 1);
+    } else {
+        host = u"127.0.0.1";
+    }
+    if (host.startsWith(u'[') && host.endsWith(u']'))
+        host = host.sliced(1, host.size() - 2);
+    bool ok = false;
+    const uint number = portText.toUInt(&ok);
+    if (!ok || number < 1 || number > 65535)
+        return false;
+    QHostAddress parsed;
+    if (host == u"*")
+        parsed = QHostAddress(QHostAddress::Any);
+    else if (!parsed.setAddress(host.toString()))
+        return false;
+    *address = parsed;
+    *port = quint16(number);
+    return true;
+}
+
+std::optional<QList<Section>> readSections(QStringView text, const QString &fileName, QString *error)
+{
+    static const QRegularExpression sectionLine(QStringLiteral("^\\[\\s*([^\\]]*?)\\s*\\]$"));
+    static const QRegularExpression settingLine(QStringLiteral("^([A-Za-z0-9-]+)\\s*=\\s*(.*)$"));
+    QList<Section> sections;
+    int lineNumber = 0;
+    for (QStringView line : text.split(u'\n')) {
+        ++lineNumber;
+        const QString where = QStringLiteral("%1:%2").arg(fileName).arg(lineNumber);
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
+            continue;
+        if (const auto m = sectionLine.match(line.toString()); m.hasMatch()) {
+            const QString name = m.captured(1);
+            if (name.isEmpty()) {
+                fail(error, where, QStringLiteral("a section needs a name: [room-101]"));
+                return std::nullopt;
+            }
+            for (const Section &s : std::as_const(sections)) {
+                if (s.name == name) {
+                    fail(error, where, QStringLiteral("section [%1] comes twice (first at %2)").arg(name, s.where));
+                    return std::nullopt;
+                }
+            }
+            sections.append(Section{name, where, {}});
+            continue;
+        }
+        const auto m = settingLine.match(line.toString());
+        if (!m.hasMatch()) {
+            fail(error, where, QStringLiteral("not understood: a line is [section], key = value, or a "
+                                              "comment starting with # or ;"));
+            return std::nullopt;
+        }
+        if (sections.isEmpty()) {
+            fail(error, where, QStringLiteral("%1 stands before any section; each projector is a "
+                                              "section, as in [room-101]").arg(m.captured(1)));
+            return std::nullopt;
+        }
+        const QString key = m.captured(1).toLower();
+        for (const Setting &s : std::as_const(sections.last().settings)) {
+            if (s.key == key) {
+                fail(error, where, QStringLiteral("%1 comes twice in [%2] (first at %3)")
+                                       .arg(key, sections.last().name, s.where));
+                return std::nullopt;
+            }
+        }
+        sections.last().settings.append(Setting{key, m.captured(2), where});
+    }
+    if (sections.isEmpty()) {
+        fail(error, fileName, QStringLiteral("no projector: add a section such as [room-101] with a port"));
+        return std::nullopt;
+    }
+    return sections;
+}
+
+QStringList keys()
+{
+    QStringList names;
+    for (const Key &key : keyTable())
+        names.append(QLatin1StringView(key.name));
+    return names;
+}
+
+std::optional<ProjectorConfig> projector(const Section &section, QString *error)
+{
+    ProjectorConfig config;
+    config.name = section.name;
+    config.where = section.where;
+    for (const Setting &setting : section.settings) {
+        const Key *key = keyNamed(setting.key);
+        if (!key) {
+            fail(error, setting.where, QStringLiteral("unknown key %1 (the keys: %2)")
+                                           .arg(setting.key, keys().join(QLatin1StringView(", "))));
+            return std::nullopt;
+        }
+        config.whereOf.insert(setting.key, setting.where);
+        if (const auto problem = key->apply(config, setting.value.trimmed())) {
+            fail(error, setting.where, QStringLiteral("%1 %2").arg(setting.key, *problem));
+            return std::nullopt;
+        }
+    }
+    if (config.port.isEmpty()) {
+        fail(error, section.where, QStringLiteral("[%1] has no port").arg(section.name));
+        return std::nullopt;
+    }
+    if (config.discovery && config.listenPort != 4352) {
+        fail(error, whereOf(section, QStringLiteral("discovery")),
+             QStringLiteral("discovery finds projectors on PJLink's port 4352 only; this one listens on %1")
+                 .arg(config.listenEndpoint()));
+        return std::nullopt;
+    }
+    return config;
+}
+
+std::optional<QList<ProjectorConfig>> projectors(const QList<Section> &sections, QString *error)
+{
+    QList<ProjectorConfig> result;
+    for (const Section &section : sections) {
+        auto config = projector(section, error);
+        if (!config)
+            return std::nullopt;
+        for (const ProjectorConfig &earlier : std::as_const(result)) {
+            if (sameListenSocket(earlier, *config)) {
+                fail(error, whereOf(section, QStringLiteral("pjlink")),
+                     QStringLiteral("[%1] listens on %2 as [%3] does: give each projector a port (or "
+                                    "address) of its own").arg(config->name, config->listenEndpoint(), earlier.name));
+                return std::nullopt;
+            }
+            if (earlier.port == config->port) {
+                fail(error, whereOf(section, QStringLiteral("port")),
+                     QStringLiteral("[%1] uses the serial port %2 of [%3]: one line serves one projector")
+                         .arg(config->name, config->port, earlier.name));
+                return std::nullopt;
+            }
+            if (earlier.discovery && config->discovery && earlier.discoveryPort == config->discoveryPort) {
+                fail(error, whereOf(section, QStringLiteral("discovery")),
+                     QStringLiteral("[%1] answers searches as [%2] does: one projector a machine can be found")
+                         .arg(config->name, earlier.name));
+                return std::nullopt;
+            }
+        }
+        result.append(*config);
+    }
+    return result;
+}
+
+} // namespace BridgeConfig

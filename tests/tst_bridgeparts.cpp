@@ -1,0 +1,445 @@
+// rm740-bridge's pure parts: the PJLink codec and digest, the translation
+// table against the projector's replies, the input table, the configuration
+// and the command line.
+
+#include "bridge/bridgearguments.h"
+#include "bridge/bridgeconfig.h"
+#include "bridge/inputtable.h"
+#include "bridge/passwordfile.h"
+#include "bridge/pjlinkauth.h"
+#include "bridge/pjlinkcodec.h"
+#include "bridge/pjlinktable.h"
+#include "bridge/projectorreadings.h"
+#include "exchange/monitorrendering.h"
+#include "exchange/replyinterpretation.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using ProjectorReadings::Reading;
+
+namespace {
+
+// The replies the projector last gave: status, input, lamp hours, lamp
+// status, temperatures; an empty one was not answered.
+struct Replies {
+    QByteArray status = "00\r";
+    QByteArray input = "1\r";
+    QByteArray lampHours = "00123\r";
+    QByteArray lampStatus = "000 1I\r";
+    QByteArray temperatures = "025.0 031.5 040.0\r";
+    QByteArray rememberedInput;
+    bool videoMuted = false;
+    bool audioMuted = false;
+};
+
+ProjectorState stateOf(const Replies &r)
+{
+    ProjectorState state;
+    const auto put = [&state](Reading reading, const QByteArray &reply) {
+        state.record(reading, ProjectorState::Time(0), reply.isEmpty() ? std::nullopt : std::optional(reply));
+    };
+    put(Reading::Status, r.status);
+    put(Reading::Input, r.input);
+    put(Reading::LampHours, r.lampHours);
+    put(Reading::LampStatus, r.lampStatus);
+    put(Reading::Temperatures, r.temperatures);
+    state.remembered() = {r.rememberedInput, r.videoMuted, r.audioMuted};
+    return state;
+}
+
+Replies status(const QByteArray &reply) { Replies r; r.status = reply; return r; }
+
+// A plan in one line: the answer, or "send" and the frames' texts.
+QByteArray outcomeOf(const QByteArray &line, const Replies &replies)
+{
+    const auto request = Pjlink::parseRequest(line);
+    if (!request)
+        return "not PJLink";
+    const InputTable inputs = InputTable::defaults();
+    const PjlinkTable::Plan plan = PjlinkTable::plan(*request, inputs);
+    if (plan.kind == PjlinkTable::Plan::Kind::Set) {
+        QByteArrayList frames;
+        for (const ProjectorAction &action : plan.actions)
+            frames.append(action.frame.chopped(1));
+        return "send " + frames.join(' ');
+    }
+    const ProjectorState state = stateOf(replies);
+    const PjlinkTable::Identity identity{"Room 101", "rm740-bridge", 70};
+    return PjlinkTable::answer(plan, PjlinkTable::Context{state, inputs, identity});
+}
+
+QString configError(const QString &text)
+{
+    QString error;
+    const auto sections = BridgeConfig::readSections(text, QStringLiteral("bridge.conf"), &error);
+    if (sections && BridgeConfig::projectors(*sections, &error))
+        return QStringLiteral("fine");
+    return error;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Replies)
+
+class BridgePartsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lineReaderCutsAndGivesUp_data()
+    {
+        QTest::addColumn<QByteArrayList>("pieces");
+        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<int>("verdict");
+        using V = Pjlink::LineReader::Verdict;
+        const QByteArray longest(Pjlink::LineReader::LongestLine, 'a');
+        QTest::newRow("one") << QByteArrayList{"%1POWR ?\r"} << QByteArrayList{"%1POWR ?"} << int(V::Fine);
+        QTest::newRow("split") << QByteArrayList{"%1PO", "WR ?\r%1IN", "PT ?\r"}
+                               << QByteArrayList{"%1POWR ?", "%1INPT ?"} << int(V::Fine);
+        QTest::newRow("half a line") << QByteArrayList{"%1POWR"} << QByteArrayList{} << int(V::Fine);
+        QTest::newRow("longest") << QByteArrayList{longest + '\r'} << QByteArrayList{longest} << int(V::Fine);
+        QTest::newRow("one too long") << QByteArrayList{longest + 'a'} << QByteArrayList{} << int(V::TooLong);
+        QTest::newRow("NUL") << QByteArrayList{QByteArray("%1PO\0WR ?\r", 10)} << QByteArrayList{} << int(V::NotText);
+        QTest::newRow("LF") << QByteArrayList{"%1POWR ?\n"} << QByteArrayList{} << int(V::NotText);
+        QTest::newRow("high bit") << QByteArrayList{"%1POWR \xff\r"} << QByteArrayList{} << int(V::NotText);
+        QTest::newRow("lines before garbage are kept")
+            << QByteArrayList{"%1POWR ?\r\x01"} << QByteArrayList{"%1POWR ?"} << int(V::NotText);
+    }
+    void lineReaderCutsAndGivesUp()
+    {
+        QFETCH(QByteArrayList, pieces);
+        Pjlink::LineReader reader;
+        for (const QByteArray &piece : pieces)
+            reader.feed(piece);
+        QTEST(reader.takeLines(), "lines");
+        QTEST(int(reader.verdict()), "verdict");
+    }
+
+    void digestIsMd5OfChallengeAndPassword()
+    {
+        // PJLink's own example.
+        QCOMPARE(PjlinkAuth::digest("498e4a67", "JBMIAProjectorLink"),
+                 QByteArray("5d8409bc1c3fa39749434aa3a5c38682"));
+        QVERIFY(PjlinkAuth::accepts("5D8409BC1C3FA39749434AA3A5C38682", "498e4a67", "JBMIAProjectorLink"));
+        QVERIFY(!PjlinkAuth::accepts("5d8409bc1c3fa39749434aa3a5c38683", "498e4a67", "JBMIAProjectorLink"));
+        QVERIFY(!PjlinkAuth::accepts("5d8409bc1c3fa39749434aa3a5c3868", "498e4a67", "JBMIAProjectorLink"));
+        const auto split = Pjlink::splitDigest("5D8409BC1C3FA39749434AA3A5C38682%1POWR ?");
+        QCOMPARE(split.digest, QByteArray("5d8409bc1c3fa39749434aa3a5c38682"));
+        QCOMPARE(split.rest, QByteArrayView("%1POWR ?"));
+        QVERIFY(Pjlink::splitDigest("%1POWR ?").digest.isEmpty());
+    }
+
+    void passwordFileIsCheckedWhole_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("result");  // the password, or a word of the error
+        QTest::newRow("one line") << QByteArray("JBMIAProjectorLink\n") << 0600 << "JBMIAProjectorLink";
+        QTest::newRow("no line end") << QByteArray("secret") << 0400 << "secret";
+        QTest::newRow("CRLF") << QByteArray("secret\r\nmore") << 0600 << "secret";
+        QTest::newRow("empty") << QByteArray("\n") << 0600 << "empty";
+        QTest::newRow("33 characters") << QByteArray(33, 'x') << 0600 << "at most 32";
+        QTest::newRow("control character") << QByteArray("se\tcret") << 0600 << "printable ASCII";
+        QTest::newRow("group may read") << QByteArray("secret") << 0640 << "chmod 600";
+        QTest::newRow("everyone may read") << QByteArray("secret") << 0644 << "everyone";
+    }
+    void passwordFileIsCheckedWhole()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(int, mode);
+        QFETCH(QString, result);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("password"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        file.close();
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+        QString error;
+        const auto password = PasswordFile::read(path, &error);
+        if (password)
+            QCOMPARE(QString::fromLatin1(*password), result);
+        else
+            QVERIFY2(error.contains(result), qPrintable(error));
+    }
+
+    void everyFrameTheBridgeSendsIsOneOfThePanels()
+    {
+        for (const Reading reading : ProjectorReadings::AllReadings)
+            QVERIFY(!ProjectorReadings::frame(reading).isEmpty());
+        for (const ProjectorAction &action : {ProjectorActions::powerOn(), ProjectorActions::powerOff(),
+                                              ProjectorActions::videoMute(true), ProjectorActions::videoMute(false),
+                                              ProjectorActions::audioMute(true), ProjectorActions::audioMute(false)})
+            QVERIFY2(!action.frame.isEmpty(), action.name.data());
+        for (const InputTable::Input &input : InputTable::defaults().inputs())
+            QVERIFY2(input.frame.endsWith('\r') && input.frame.size() == 4, input.code.constData());
+    }
+
+    void theBridgeReadsWhatThePanelDecodes_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("bridgeReads");
+        // Every two-character status, every input digit, the lamp forms.
+        for (char a = '0'; a <= '9'; ++a) {
+            for (char b : {'0', '1', '8', '9', 'X'}) {
+                const QByteArray reply = QByteArray{a, b} + '\r';
+                QTest::addRow("status %s", reply.chopped(1).constData())
+                    << QByteArray("CR0\r") << reply << ProjectorReadings::status(reply).has_value();
+            }
+            const QByteArray digit = QByteArray(1, a) + '\r';
+            QTest::addRow("input %c", a) << QByteArray("CR1\r") << digit
+                                         << ProjectorReadings::inputNumber(digit).has_value();
+        }
+        for (const QByteArray &lamp : {"000 1I\r", "000 1O\r", "000 1X\r", "000 1Y\r", "001 1I\r"})
+            QTest::addRow("lamp %s", lamp.chopped(1).constData())
+                << QByteArray("CR LAMPSTS\r") << lamp << ProjectorReadings::lampStatus(lamp).has_value();
+        QTest::newRow("hours") << QByteArray("CR3\r") << QByteArray("00123\r") << true;
+        QTest::newRow("temperatures") << QByteArray("CR6\r") << QByteArray("025.0 031.5 040.0\r") << true;
+    }
+    void theBridgeReadsWhatThePanelDecodes()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, bridgeReads);
+        const bool panelDecodes =
+            ReplyInterpretation::statusFor(key, MonitorRendering::render(reply), reply.size()).has_value();
+        QCOMPARE(bridgeReads, panelDecodes);
+    }
+
+    void requestIsPlannedAndAnswered_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<Replies>("replies");
+        QTest::addColumn<QByteArray>("outcome");
+        const Replies on;
+        // Power from the status digits; faults answer the phase they imply.
+        for (const auto &[digits, answer] : std::initializer_list<std::pair<const char *, const char *>>{
+                 {"00", "1"}, {"80", "0"}, {"40", "3"}, {"20", "2"}, {"10", "ERR4"}, {"08", "1"}, {"18", "ERR4"},
+                 {"28", "2"}, {"48", "3"}, {"88", "0"}, {"21", "2"}, {"81", "0"}, {"", "ERR4"}, {"?", "ERR4"}})
+            QTest::addRow("POWR ? at %s", digits) << QByteArray("%1POWR ?") << status(QByteArray(digits) + "\r")
+                                                  << QByteArray(answer);
+        QTest::newRow("POWR 1") << QByteArray("%1POWR 1") << on << QByteArray("send C00");
+        QTest::newRow("POWR 0") << QByteArray("%1POWR 0") << on << QByteArray("send C01");
+        QTest::newRow("POWR 2") << QByteArray("%1POWR 2") << on << QByteArray("ERR2");
+        QTest::newRow("POWR without parameter") << QByteArray("%1POWR") << on << QByteArray("ERR2");
+        QTest::newRow("POWR empty parameter") << QByteArray("%1POWR ") << on << QByteArray("ERR2");
+
+        // Inputs: the default table; the read tells the connector, the bridge the source.
+        for (const auto &[code, frame] : std::initializer_list<std::pair<const char *, const char *>>{
+                 {"11", "C50"}, {"12", "C06"}, {"21", "C07"}, {"22", "C34"}, {"23", "C54"}, {"24", "C51"},
+                 {"31", "C5B"}, {"32", "C5C"}})
+            QTest::addRow("INPT %s", code) << QByteArray("%1INPT ") + code << on << QByteArray("send ") + frame;
+        QTest::newRow("INPT 19") << QByteArray("%1INPT 19") << on << QByteArray("ERR2");
+        QTest::newRow("INPT 6") << QByteArray("%1INPT 6") << on << QByteArray("ERR2");
+        Replies onTwo = on;
+        onTwo.input = "2\r";
+        QTest::newRow("INPT ? connector 2") << QByteArray("%1INPT ?") << onTwo << QByteArray("12");
+        onTwo.rememberedInput = "32";
+        QTest::newRow("INPT ? remembered HDCP") << QByteArray("%1INPT ?") << onTwo << QByteArray("32");
+        Replies contradicted = on;
+        contradicted.rememberedInput = "32";
+        QTest::newRow("INPT ? read beats memory") << QByteArray("%1INPT ?") << contradicted << QByteArray("11");
+        Replies five = on;
+        five.input = "5\r";
+        QTest::newRow("INPT ? no code") << QByteArray("%1INPT ?") << five << QByteArray("ERR4");
+        Replies noInput = on;
+        noInput.input.clear();
+        QTest::newRow("INPT ? unanswered") << QByteArray("%1INPT ?") << noInput << QByteArray("ERR4");
+
+        // Mutes: set with the panel's frames, answered from memory.
+        for (const auto &[parameter, frames] : std::initializer_list<std::pair<const char *, const char *>>{
+                 {"10", "C0E"}, {"11", "C0D"}, {"20", "C0C"}, {"21", "C0B"}, {"30", "C0E C0C"}, {"31", "C0D C0B"}})
+            QTest::addRow("AVMT %s", parameter) << QByteArray("%1AVMT ") + parameter << on
+                                                << QByteArray("send ") + frames;
+        QTest::newRow("AVMT 12") << QByteArray("%1AVMT 12") << on << QByteArray("ERR2");
+        QTest::newRow("AVMT ? none") << QByteArray("%1AVMT ?") << on << QByteArray("30");
+        Replies muted = on;
+        muted.videoMuted = true;
+        QTest::newRow("AVMT ? video") << QByteArray("%1AVMT ?") << muted << QByteArray("11");
+        muted.audioMuted = true;
+        QTest::newRow("AVMT ? both") << QByteArray("%1AVMT ?") << muted << QByteArray("31");
+        muted.videoMuted = false;
+        QTest::newRow("AVMT ? audio") << QByteArray("%1AVMT ?") << muted << QByteArray("21");
+
+        // Errors: lamp, temperature, other; fan, cover and filter are never reported.
+        QTest::newRow("ERST ? fine") << QByteArray("%1ERST ?") << on << QByteArray("000000");
+        QTest::newRow("ERST ? temperature fault") << QByteArray("%1ERST ?") << status("08\r") << QByteArray("002000");
+        Replies hot = on;
+        hot.temperatures = "025.0 071.5 040.0\r";
+        QTest::newRow("ERST ? temperature warning") << QByteArray("%1ERST ?") << hot << QByteArray("001000");
+        QTest::newRow("ERST ? lamp failure") << QByteArray("%1ERST ?") << status("81\r") << QByteArray("020000");
+        Replies lampFailed = on;
+        lampFailed.lampStatus = "000 1X\r";
+        QTest::newRow("ERST ? lamp read failed") << QByteArray("%1ERST ?") << lampFailed << QByteArray("020000");
+        QTest::newRow("ERST ? power fault") << QByteArray("%1ERST ?") << status("10\r") << QByteArray("000002");
+        QTest::newRow("ERST ? unanswered") << QByteArray("%1ERST ?") << status("") << QByteArray("ERR4");
+        QTest::newRow("ERST 1") << QByteArray("%1ERST 1") << on << QByteArray("ERR2");
+
+        QTest::newRow("LAMP ? lit") << QByteArray("%1LAMP ?") << on << QByteArray("123 1");
+        Replies off = status("80\r");
+        off.lampStatus = "000 1O\r";
+        QTest::newRow("LAMP ? off") << QByteArray("%1LAMP ?") << off << QByteArray("123 0");
+        Replies noLampStatus = status("40\r");
+        noLampStatus.lampStatus.clear();
+        QTest::newRow("LAMP ? lit by the status") << QByteArray("%1LAMP ?") << noLampStatus << QByteArray("123 1");
+        Replies noHours = on;
+        noHours.lampHours = "0123\r";
+        QTest::newRow("LAMP ? hours unreadable") << QByteArray("%1LAMP ?") << noHours << QByteArray("ERR4");
+
+        QTest::newRow("INST") << QByteArray("%1INST ?") << on << QByteArray("11 12 21 22 23 24 31 32");
+        QTest::newRow("NAME") << QByteArray("%1NAME ?") << on << QByteArray("Room 101");
+        QTest::newRow("INF1") << QByteArray("%1INF1 ?") << on << QByteArray("ORVA");
+        QTest::newRow("INF2") << QByteArray("%1INF2 ?") << on << QByteArray("RM740");
+        QTest::newRow("INFO") << QByteArray("%1INFO ?") << on << QByteArray("rm740-bridge");
+        QTest::newRow("CLSS") << QByteArray("%1CLSS ?") << on << QByteArray("1");
+        QTest::newRow("CLSS 2") << QByteArray("%1CLSS 2") << on << QByteArray("ERR2");
+        QTest::newRow("unknown body") << QByteArray("%1XXXX ?") << on << QByteArray("ERR1");
+        QTest::newRow("lower case") << QByteArray("%1powr ?") << on << QByteArray("ERR1");
+        QTest::newRow("class 2") << QByteArray("%2POWR ?") << on << QByteArray("ERR1");
+        QTest::newRow("class 2 search") << QByteArray("%2SRCH") << on << QByteArray("ERR1");
+        QTest::newRow("no space") << QByteArray("%1POWR1") << on << QByteArray("ERR2");
+        QTest::newRow("spaces are the parameter's") << QByteArray("%1NAME  ? ") << on << QByteArray("ERR2");
+        QTest::newRow("short body") << QByteArray("%1POW") << on << QByteArray("not PJLink");
+        QTest::newRow("no class digit") << QByteArray("%XPOWR ?") << on << QByteArray("not PJLink");
+        QTest::newRow("no mark") << QByteArray("POWR ?") << on << QByteArray("not PJLink");
+    }
+    void requestIsPlannedAndAnswered()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(Replies, replies);
+        QTEST(outcomeOf(request, replies), "outcome");
+    }
+
+    void inputTableIsConfigured_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("result");  // the codes, or a word of the error
+        QTest::newRow("restricted") << "11:C50 31:c5b" << "11 31";
+        QTest::newRow("renamed, commas") << "19:C50, 21:C07" << "19 21";
+        QTest::newRow("unknown frame") << "11:C99" << "no input button";
+        QTest::newRow("not an input") << "11:C00" << "no input button";
+        QTest::newRow("type 6") << "61:C50" << "no CODE:FRAME";
+        QTest::newRow("no frame") << "11" << "no CODE:FRAME";
+        QTest::newRow("code twice") << "11:C50 11:C06" << "repeats";
+        QTest::newRow("button twice") << "11:C50 12:C50" << "repeats";
+        QTest::newRow("none") << " " << "no input";
+    }
+    void inputTableIsConfigured()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, result);
+        QString error;
+        const auto table = InputTable::parse(text, &error);
+        if (table)
+            QCOMPARE(QString::fromLatin1(table->codes()), result);
+        else
+            QVERIFY2(error.contains(result), qPrintable(error));
+    }
+
+    void configurationIsCheckedWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("two projectors") << "# rooms\n[a]\nport = COM1\n\n; b\n[b]\nport=/dev/ttyUSB0\npjlink=4353\n" << "fine";
+        QTest::newRow("empty") << "# nothing\n" << "bridge.conf: no projector";
+        QTest::newRow("key before section") << "port = COM1\n" << "bridge.conf:1: port stands before any section";
+        QTest::newRow("garbage") << "[a]\nport COM1\n" << "bridge.conf:2: not understood";
+        QTest::newRow("nameless") << "[ ]\n" << "bridge.conf:1: a section needs a name";
+        QTest::newRow("section twice") << "[a]\nport=COM1\n[a]\n" << "bridge.conf:3: section [a] comes twice";
+        QTest::newRow("key twice") << "[a]\nport=COM1\nport=COM2\n" << "bridge.conf:3: port comes twice";
+        QTest::newRow("unknown key") << "[a]\nport=COM1\nspeed=9600\n" << "bridge.conf:3: unknown key speed";
+        QTest::newRow("no port") << "[a]\nbaud=9600\n" << "bridge.conf:1: [a] has no port";
+        QTest::newRow("baud") << "[a]\nport=COM1\nbaud=4800\n" << "bridge.conf:3: baud must be 9600 or 19200";
+        QTest::newRow("pjlink host name") << "[a]\nport=COM1\npjlink=projector:4352\n" << "bridge.conf:3: pjlink must be";
+        QTest::newRow("pjlink port 0") << "[a]\nport=COM1\npjlink=127.0.0.1:0\n" << "bridge.conf:3: pjlink must be";
+        QTest::newRow("name too long") << "[a]\nport=COM1\nname=" + QString(65, u'n') << "bridge.conf:3: name must be 1 to 64";
+        QTest::newRow("inputs") << "[a]\nport=COM1\ninputs=11:C99\n" << "bridge.conf:3: inputs \"C99\" is no input";
+        QTest::newRow("poll") << "[a]\nport=COM1\npoll-interval=-1\n" << "bridge.conf:3: poll-interval must be";
+        QTest::newRow("clients") << "[a]\nport=COM1\nmax-clients=0\n" << "bridge.conf:3: max-clients must be";
+        QTest::newRow("discovery word") << "[a]\nport=COM1\ndiscovery=maybe\n" << "bridge.conf:3: discovery must be";
+        QTest::newRow("discovery elsewhere") << "[a]\nport=COM1\npjlink=4353\ndiscovery=yes\n"
+                                             << "bridge.conf:4: discovery finds projectors on PJLink's port 4352 only";
+        QTest::newRow("same listen port") << "[a]\nport=COM1\n[b]\nport=COM2\n"
+                                          << "bridge.conf:3: [b] listens on 127.0.0.1:4352 as [a] does";
+        QTest::newRow("every address") << "[a]\nport=COM1\npjlink=127.0.0.1:4352\n[b]\nport=COM2\npjlink=*:4352\n"
+                                       << "bridge.conf:6: [b] listens on *:4352 as [a] does";
+        QTest::newRow("same serial port") << "[a]\nport=COM1\n[b]\nport=COM1\npjlink=4353\n"
+                                          << "bridge.conf:4: [b] uses the serial port COM1 of [a]";
+    }
+    void configurationIsCheckedWhole()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        const QString found = configError(text);
+        QVERIFY2(found.startsWith(error), qPrintable(found));
+    }
+
+    void configurationKeysReachTheProjector()
+    {
+        QString error;
+        const auto sections = BridgeConfig::readSections(
+            u"[Room 101]\nport = rfc2217://10.0.0.7:2217\nbaud = 9600\npjlink = [::]:4352\nname = Hörsaal 1\n"
+            "password-file = /etc/rm740/pw\ninputs = 11:C50\npoll-interval = 0.5\nidle-timeout = 10\n"
+            "max-clients = 4\nreply-timeout = 300\ntemperature-warning = 0\ndiscovery = on\ndiscovery-port = 14352\n",
+            QStringLiteral("bridge.conf"), &error);
+        QVERIFY2(sections, qPrintable(error));
+        const auto config = BridgeConfig::projector(sections->first(), &error);
+        QVERIFY2(config, qPrintable(error));
+        QCOMPARE(config->name, QStringLiteral("Hörsaal 1"));
+        QCOMPARE(config->port, QStringLiteral("rfc2217://10.0.0.7:2217"));
+        QCOMPARE(config->baud, 9600);
+        QCOMPARE(config->listenEndpoint(), QStringLiteral("[::]:4352"));
+        QCOMPARE(config->passwordFile, QStringLiteral("/etc/rm740/pw"));
+        QCOMPARE(config->inputs.codes(), QByteArray("11"));
+        QCOMPARE(config->pollInterval, std::chrono::milliseconds(500));
+        QCOMPARE(config->idleTimeout, std::chrono::milliseconds(10000));
+        QCOMPARE(config->maxClients, 4);
+        QCOMPARE(config->replyTimeout, std::chrono::milliseconds(300));
+        QCOMPARE(config->temperatureWarning, 0.0);
+        QVERIFY(config->discovery);
+        QCOMPARE(config->discoveryPort, quint16(14352));
+        QCOMPARE(BridgeConfig::keys().size(), 13);  // every key is set above
+    }
+
+    void commandLineBecomesAPlan_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("detail");  // the error, or the settings as key=value
+        using A = BridgePlan::Action;
+        QTest::newRow("nothing") << QStringList{} << int(A::Refuse) << "give --port PORT, or --config FILE";
+        QTest::newRow("one projector") << QStringList{"--port", "COM1", "--pjlink=0.0.0.0:4352", "--discovery"}
+                                       << int(A::Serve) << "port=COM1 pjlink=0.0.0.0:4352 discovery=true";
+        QTest::newRow("check") << QStringList{"--config", "/etc/rm740/bridge.conf", "--check"} << int(A::Check) << "";
+        QTest::newRow("config and a key") << QStringList{"--config", "f", "--baud", "9600"} << int(A::Refuse)
+                                          << "--baud belongs in the configuration file with --config";
+        QTest::newRow("unknown") << QStringList{"--speed", "9600"} << int(A::Refuse) << "--speed: no such option";
+        QTest::newRow("no value") << QStringList{"--port"} << int(A::Refuse) << "--port needs a value";
+        QTest::newRow("flag with value") << QStringList{"--discovery=1"} << int(A::Refuse) << "--discovery takes no value";
+        QTest::newRow("twice") << QStringList{"--port", "a", "--port", "b"} << int(A::Refuse) << "--port comes twice";
+        QTest::newRow("word") << QStringList{"serve"} << int(A::Refuse) << "serve: not an option";
+        QTest::newRow("unknown before help") << QStringList{"--bogus=1", "--help"} << int(A::Refuse) << "--bogus: no such option";
+    }
+    void commandLineBecomesAPlan()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, detail);
+        const BridgePlan plan = BridgeArguments::parse(QStringList{"rm740-bridge"} + arguments);
+        QTEST(int(plan.action), "action");
+        if (plan.action == BridgePlan::Action::Refuse) {
+            QCOMPARE(plan.error, detail);
+            return;
+        }
+        QStringList settings;
+        for (const BridgeConfig::Setting &s : plan.options.settings)
+            settings.append(s.key + u'=' + s.value);
+        QCOMPARE(settings.join(u' '), detail);
+    }
+};
+
+QTEST_GUILESS_MAIN(BridgePartsTest)
+#include "tst_bridgeparts.moc"
