@@ -224,11 +224,11 @@ void ProjectorService::send(Step step, Reading reading, const QByteArray &frame,
 void ProjectorService::exchanged(const ExchangeResult &result)
 {
     // The loss itself is told by lost(), which answers every job.
-    if (!m_onLine || result.outcome == ExchangeOutcome::PortLost)
+    if (!m_onLine || result.outcome == CommandOutcome::PortLost)
         return;
     const Step step = *std::exchange(m_onLine, std::nullopt);
-    const bool answered = result.outcome == ExchangeOutcome::Answered;
-    noteAnswering(answered || result.outcome == ExchangeOutcome::Refused);
+    const bool answered = result.outcome == CommandOutcome::Answered;
+    noteAnswering(answered || result.outcome == CommandOutcome::Refused);
     Job &job = m_jobs.front();
     switch (step) {
     case Step::Reading:
@@ -240,7 +240,7 @@ void ProjectorService::exchanged(const ExchangeResult &result)
     case Step::Action: {
         const ProjectorAction &action = job.actions[job.next];
         if (!answered) {
-            finishFront(result.outcome == ExchangeOutcome::Refused ? ActionOutcome::Refused : ActionOutcome::Failed);
+            finishFront(result.outcome == CommandOutcome::Refused ? ActionOutcome::Refused : ActionOutcome::Failed);
             break;
         }
         action.rememberIn(m_state.remembered());
