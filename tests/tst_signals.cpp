@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTcpServer>
 #include <QTest>
 
 #include <csignal>
@@ -20,7 +21,7 @@
 
 namespace {
 
-enum class Program { Panel, Ctl, Simulator };
+enum class Program { Panel, Ctl, Simulator, Bridge };
 
 bool hungUp(int farEnd)
 {
@@ -33,6 +34,13 @@ bool locked(QString device)
 {
     const QString name = QStringLiteral("LCK..") + device.mid(5).replace(u'/', u'_');
     return QFileInfo::exists(QStringLiteral("/var/lock/") + name) || QFileInfo::exists(QStringLiteral("/tmp/") + name);
+}
+
+QString freeLoopbackPort()
+{
+    QTcpServer probe;
+    (void)probe.listen(QHostAddress::LocalHost);
+    return QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
 }
 
 } // namespace
@@ -66,6 +74,9 @@ private slots:
         QTest::newRow("rm740-sim, SIGTERM") << Program::Simulator << SIGTERM << 0 << QString();
         QTest::newRow("rm740-sim, SIGINT") << Program::Simulator << SIGINT << 0 << QString();
         QTest::newRow("rm740-sim, SIGHUP") << Program::Simulator << SIGHUP << 0 << QString();
+        QTest::newRow("rm740-bridge, SIGTERM") << Program::Bridge << SIGTERM << 0 << QString();
+        QTest::newRow("rm740-bridge, SIGINT") << Program::Bridge << SIGINT << 0 << QString();
+        QTest::newRow("rm740-bridge, SIGHUP") << Program::Bridge << SIGHUP << 0 << QString();
     }
     void signalEndsTheProgramThroughItsWayOut()
     {
@@ -93,6 +104,8 @@ private slots:
             TestSettings::storeLink(QStringLiteral("4"), QStringLiteral("192"));
             if (program == Program::Panel)
                 m_process.start(QStringLiteral(RM740_CONTROL_PATH));
+            else if (program == Program::Bridge)
+                m_process.start(QStringLiteral(RM740_BRIDGE_PATH), {"--port", device, "--pjlink", freeLoopbackPort()});
             else
                 m_process.start(QStringLiteral(RM740CTL_PATH), {"--timeout", "60000", "--port", device, "status"});
             QTRY_VERIFY_WITH_TIMEOUT(!hungUp(m_farEnd) && locked(device), 10000);
