@@ -3,8 +3,9 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # xcb (with pkg-config to find it) keeps the command list window off the
-# task bar on X11.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev pkg-config libxcb1-dev)
+# task bar on X11; Qt's HTTP server and WebSockets serve the bridge's web page.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-websockets-dev
+    pkg-config libxcb1-dev)
 # What the program needs at run time beyond the libraries: the face its
 # captions are laid out for (Liberation Sans has Arial's metrics; with other
 # faces captions are drawn smaller to fit), and Qt's display plugins.
