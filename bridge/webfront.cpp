@@ -173,6 +173,10 @@ bool WebFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *sock
 {
     const QString path = request.url().path();
     const auto method = request.method();
+    // A WebSocket is upgraded when this says yes and answers nothing; a no
+    // is answered as missing and the connection closed.
+    if (header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
+        return acceptsWebSocket(request);
     switch (access(request)) {
     case Access::Granted:
         m_failures.remove(peerOf(request));
@@ -288,26 +292,23 @@ void WebFront::missingHandler(const QHttpServerRequest &request, QTcpSocket *soc
     answerError(responder, QStringLiteral("not found"), Status::NotFound);
 }
 
+bool WebFront::acceptsWebSocket(const QHttpServerRequest &request)
+{
+    const bool originOk = sameOrigin(request);
+    const bool tokenOk = !m_password || QUrlQuery(request.url()).queryItemValue(QStringLiteral("token")).toLatin1() == m_token;
+    if (request.url().path() == u"/ws" && originOk && tokenOk)
+        return true;
+    emit logLine(tr("%1: a WebSocket refused (%2)")
+                     .arg(peerOf(request), !originOk ? QStringLiteral("from %1").arg(QString::fromLatin1(header(request, "origin").left(100)))
+                                           : !tokenOk ? QStringLiteral("no token") : QStringLiteral("no such path")));
+    return false;
+}
+
 void WebFront::acceptWebSockets()
 {
     while (hasPendingWebSocketConnections()) {
         QWebSocket *socket = nextPendingWebSocketConnection().release();
         socket->setParent(this);
-        const QUrl url = socket->requestUrl();
-        const QString origin = socket->origin();
-        const QUrl originUrl(origin);
-        const bool originOk = origin.isEmpty()
-            || (originUrl.host().compare(url.host(), Qt::CaseInsensitive) == 0 && originUrl.port() == url.port());
-        const bool tokenOk = !m_password || QUrlQuery(url).queryItemValue(QStringLiteral("token")).toLatin1() == m_token;
-        if (url.path() != u"/ws" || !originOk || !tokenOk) {
-            emit logLine(tr("%1: a WebSocket refused (%2)")
-                             .arg(socket->peerAddress().toString(),
-                                  !originOk ? QStringLiteral("origin %1").arg(origin.left(100))
-                                            : !tokenOk ? QStringLiteral("no token") : QStringLiteral("no such path")));
-            socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
-            socket->deleteLater();
-            continue;
-        }
         // A page sends small messages only.
         socket->setMaxAllowedIncomingMessageSize(1024);
         socket->setMaxAllowedIncomingFrameSize(1024);

@@ -60,6 +60,7 @@ private:
     void refuseLater(const QHttpServerRequest &request, QTcpSocket *socket);
     void serveFile(const QString &path, QHttpServerResponder &responder);
     void command(int id, const QHttpServerRequest &request, QTcpSocket *socket);
+    [[nodiscard]] bool acceptsWebSocket(const QHttpServerRequest &request);
     void acceptWebSockets();
     void received(QWebSocket *socket, const QString &message);
     void markChanged(int id);

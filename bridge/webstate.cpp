@@ -150,8 +150,8 @@ QJsonObject panel()
                                  {QStringLiteral("arrow"), QString()}});
     }
     if (!loose.isEmpty())
-        groups.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("Readouts")},
-                                  {QStringLiteral("title"), QStringLiteral("Read")},
+        groups.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("Window")},
+                                  {QStringLiteral("title"), QStringLiteral("Image and reads")},
                                   {QStringLiteral("buttons"), loose}});
     return QJsonObject{{QStringLiteral("groups"), groups}};
 }

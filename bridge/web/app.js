@@ -32,37 +32,44 @@ function problemOf(p) {
   return "";
 }
 
-function cell(label, ...content) { return el("td", { dataset: { label } }, ...content); }
+const columns = ["Power", "Input", "Mutes", "Lamp", "Errors", "Last answer"];
 
-function renderRow(p) {
-  const problem = problemOf(p);
-  const open = el("button", { type: "button", textContent: p.name, "aria-label": `Open the panel of ${p.name}` });
+// A row is made once and its cells filled again on each change, so a button
+// under the pointer or the focus survives the updates.
+function createRow(p) {
+  const open = el("button", { type: "button", "aria-label": `Open the panel of ${p.name}`, textContent: p.name });
   open.addEventListener("click", () => select(p.id));
-  const power = cell("Power", p.power ?? "unknown");
-  if (problem) power.append(" ", el("span", { className: "mark", textContent: `\u26A0 ${problem}` }));
+  return el("tr", { id: `projector-${p.id}` }, el("td", { dataset: { label: "Projector" } }, open),
+    ...columns.map((label) => el("td", { dataset: { label } })));
+}
+
+function fillRow(row, p) {
+  const problem = problemOf(p);
   const mutes = [p.videoMuted ? "video" : "", p.audioMuted ? "audio" : ""].filter(Boolean).join(", ") || "none";
   const lamp = p.lampHours === undefined ? "unknown" : `${p.lampHours} h${p.lamp ? ", " + p.lamp : ""}`;
-  const row = el("tr", { id: `projector-${p.id}`, className: problem ? "unreachable" : "" },
-    cell("Projector", open), power, cell("Input", p.input ?? "unknown"), cell("Mutes", mutes),
-    cell("Lamp", lamp), cell("Errors", p.errors.length ? p.errors.join(", ") : "none"),
-    cell("Last answer", timeOf(p.lastAnswer)));
+  const texts = [p.power ?? "unknown", p.input ?? "unknown", mutes, lamp,
+    p.errors.length ? p.errors.join(", ") : "none", timeOf(p.lastAnswer)];
+  const cells = row.querySelectorAll("td");
+  texts.forEach((text, i) => { cells[i + 1].textContent = text; });
+  if (problem) cells[1].append(" ", el("span", { className: "mark", textContent: `\u26A0 ${problem}` }));
+  row.className = problem ? "unreachable" : "";
   row.dataset.power = p.power ?? "";
   row.dataset.reachable = String(p.reachable);
-  return row;
 }
 
 function renderList() {
-  const body = document.querySelector("#projectors tbody");
-  body.replaceChildren(...[...state.projectors.values()].map(renderRow));
+  const rows = [...state.projectors.values()].map((p) => { const row = createRow(p); fillRow(row, p); return row; });
+  document.querySelector("#projectors tbody").replaceChildren(...rows);
 }
 
 function updateProjector(p) {
   state.projectors.set(p.id, p);
-  const old = document.getElementById(`projector-${p.id}`);
-  const focused = old && old.contains(document.activeElement);
-  const row = renderRow(p);
-  if (old) old.replaceWith(row); else document.querySelector("#projectors tbody").append(row);
-  if (focused) row.querySelector("button").focus();
+  let row = document.getElementById(`projector-${p.id}`);
+  if (!row) {
+    row = createRow(p);
+    document.querySelector("#projectors tbody").append(row);
+  }
+  fillRow(row, p);
   if (state.selected === p.id) renderMonitor(p);
 }
 
@@ -145,9 +152,7 @@ function connect() {
   socket.addEventListener("message", (event) => {
     const message = JSON.parse(event.data);
     if (message.projectors) {
-      state.projectors = new Map(message.projectors.map((p) => [p.id, p]));
-      renderList();
-      if (state.selected !== null) renderMonitor(state.projectors.get(state.selected));
+      message.projectors.forEach(updateProjector);
     } else if (message.projector) {
       updateProjector(message.projector);
     }
