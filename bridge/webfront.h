@@ -39,7 +39,7 @@ public:
     static constexpr std::chrono::milliseconds FirstPenalty{500};
     static constexpr std::chrono::milliseconds LongestPenalty{8000};
     // Changes within this long reach the pages as one message.
-    static constexpr std::chrono::milliseconds PushDelay{20};
+    static constexpr std::chrono::milliseconds PushDelay{5};
 
     WebFront(const QList<Projector> &projectors, std::optional<QByteArray> password, QObject *parent = nullptr);
 
