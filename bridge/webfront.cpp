@@ -329,7 +329,7 @@ void WebFront::acceptWebSockets()
     }
 }
 
-// {"hold": "start", "projector": N, "button": NAME} or {"hold": "stop"}.
+// {"hold": "start", "projector": N, "button": NAME}, {"hold": "still"} or {"hold": "stop"}.
 void WebFront::received(QWebSocket *socket, const QString &message)
 {
     auto *hold = socket->findChild<WebHold *>(QStringLiteral("hold"));
@@ -338,6 +338,10 @@ void WebFront::received(QWebSocket *socket, const QString &message)
     if (what == u"stop" || !hold) {
         if (hold)
             hold->stop();
+        return;
+    }
+    if (what == u"still") {
+        hold->stillHeld();
         return;
     }
     const int id = json.value(QStringLiteral("projector")).toInt(-1);

@@ -14,6 +14,7 @@ void WebHold::start(ProjectorService &service, const ProjectorAction &action)
 {
     m_service = &service;
     m_action = action;
+    m_heard.start();
     m_timer.start();
     sendOnce();
 }
@@ -25,6 +26,10 @@ void WebHold::stop()
 
 void WebHold::sendOnce()
 {
+    if (m_heard.hasExpired(Silence.count())) {
+        stop();
+        return;
+    }
     if (!m_service || m_waiting)
         return;
     m_waiting = true;

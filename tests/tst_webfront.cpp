@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebSocket>
 
 #include <sys/stat.h>
 
@@ -147,6 +148,43 @@ private slots:
         QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
         QVERIFY2(got.contains(answer.toUtf8()), got.constData());
         QCOMPARE(framesIn(m_simulator.log()).mid(before), frames);
+    }
+
+    // The live updates need the token the page gets with the password, and
+    // the page's own origin.
+    void aWebSocketNeedsTheTokenAndTheOrigin_data()
+    {
+        QTest::addColumn<bool>("withToken");
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<bool>("served");
+        QTest::newRow("the page") << true << QString() << true;
+        QTest::newRow("no token") << false << QString() << false;
+        QTest::newRow("another site") << true << QStringLiteral("http://evil.example") << false;
+    }
+    void aWebSocketNeedsTheTokenAndTheOrigin()
+    {
+        QFETCH(bool, withToken);
+        QFETCH(QString, origin);
+        QFETCH(bool, served);
+        QNetworkRequest panelRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/api/panel").arg(m_http)));
+        panelRequest.setRawHeader("Authorization", "Basic " + QByteArray("web:right horse").toBase64());
+        std::unique_ptr<QNetworkReply> reply(m_network.get(panelRequest));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        QVERIFY(finished.wait(15000));
+        const QString token = QJsonDocument::fromJson(reply->readAll()).object().value("token").toString();
+        QVERIFY(!token.isEmpty());
+
+        QWebSocket socket(origin);
+        QSignalSpy received(&socket, &QWebSocket::textMessageReceived);
+        QSignalSpy closed(&socket, &QWebSocket::disconnected);
+        socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws%2").arg(m_http).arg(withToken ? "?token=" + token : QString())));
+        if (served) {
+            QVERIFY(received.wait(15000));
+            QVERIFY(received.first().first().toString().contains(u"\"name\":\"Room 101\""));
+        } else {
+            QVERIFY(closed.wait(15000));
+            QCOMPARE(received.size(), 0);
+        }
     }
 
     void wrongPasswordsAreLoggedWithThePeer()

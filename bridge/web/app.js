@@ -98,10 +98,15 @@ function holdStart(button, name) {
   state.held = button;
   button.classList.add("held");
   state.socket.send(JSON.stringify({ hold: "start", projector: state.selected, button: name }));
+  // The bridge ends a hold it stops hearing about (a phone gone to sleep).
+  state.still = setInterval(() => {
+    if (state.socket.readyState === WebSocket.OPEN) state.socket.send(JSON.stringify({ hold: "still" }));
+  }, 250);
 }
 
 function holdStop() {
   if (!state.held) return;
+  clearInterval(state.still);
   state.held.classList.remove("held");
   state.held = null;
   if (state.socket && state.socket.readyState === WebSocket.OPEN) state.socket.send(JSON.stringify({ hold: "stop" }));
@@ -158,6 +163,8 @@ function connect() {
     }
   });
   socket.addEventListener("close", () => {
+    clearInterval(state.still);
+    state.held?.classList.remove("held");
     state.held = null;
     say("connection", "Connection lost; trying again…");
     setTimeout(connect, 2000);
