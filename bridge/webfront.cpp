@@ -78,6 +78,28 @@ constexpr StaticFile staticFiles[] = {
     {"/style.css", ":/web/style.css", "text/css; charset=utf-8"},
 };
 
+// Qt's HTTP server keeps what a request has sent until it is whole; a socket
+// that buffers no more than this stops reading, so a client that announces
+// a huge body holds its own connection up and no more of the bridge's memory.
+class BoundedTcpServer : public QTcpServer
+{
+public:
+    static constexpr qint64 LongestRequest = 64 * 1024;
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setReadBufferSize(LongestRequest);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        addPendingConnection(socket);
+    }
+};
+
 } // namespace
 
 WebFront::WebFront(const QList<Projector> &projectors, std::optional<QByteArray> password, QObject *parent)
@@ -109,7 +131,7 @@ WebFront::WebFront(const QList<Projector> &projectors, std::optional<QByteArray>
 
 bool WebFront::listen(const QHostAddress &address, quint16 port, QString *error)
 {
-    auto *server = new QTcpServer(this);
+    auto *server = new BoundedTcpServer(this);
     if (!server->listen(address, port)) {
         *error = server->errorString();
         delete server;
