@@ -400,5 +400,5 @@ void WebFront::push()
 
 QJsonObject WebFront::projectorJson(int id) const
 {
-    return WebState::projector(id, *m_projectors[id].service, m_histories[id]);
+    return WebState::projector(id, *m_projectors[id].service, m_histories[id], m_projectors[id].temperatureWarning);
 }

@@ -34,6 +34,7 @@ public:
     struct Projector {
         ProjectorService *service = nullptr;
         InputTable inputs;
+        double temperatureWarning = 0;  // as ERST has it
     };
 
     static constexpr std::chrono::milliseconds FirstPenalty{500};

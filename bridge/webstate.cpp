@@ -1,5 +1,7 @@
 #include "bridge/webstate.h"
 
+#include "bridge/pjlinkcodec.h"
+#include "bridge/pjlinktable.h"
 #include "bridge/projectorservice.h"
 #include "exchange/monitorrendering.h"
 #include "panel/paneltable.h"
@@ -69,9 +71,30 @@ QString arrowName(PanelTable::Arrow arrow)
     return {};
 }
 
+// ERST's digits (fan, lamp, temperature, cover, filter, other; 0 fine, 1
+// warning, 2 error) as words; nothing while the state has no status.
+QJsonArray errorWords(const ProjectorState &state, double temperatureWarning)
+{
+    static const char *const parts[] = {"fan", "lamp", "temperature", "cover", "filter", "other"};
+    const InputTable inputs = InputTable::defaults();
+    const PjlinkTable::Identity identity{{}, {}, temperatureWarning};
+    const auto request = Pjlink::parseRequest("%1ERST ?");
+    const QByteArray digits = PjlinkTable::answer(PjlinkTable::plan(*request, inputs), {state, inputs, identity});
+    QJsonArray words;
+    if (digits.size() != 6)
+        return words;
+    for (int i = 0; i < 6; ++i) {
+        if (digits[i] != '0')
+            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(parts[i]),
+                                                     digits[i] == '1' ? QStringLiteral("warning") : QStringLiteral("error")));
+    }
+    return words;
+}
+
 } // namespace
 
-QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history)
+QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
+                      double temperatureWarning)
 {
     const ProjectorState &state = service.state();
     QJsonObject json{
@@ -90,16 +113,9 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
     if (history.lastAnswer().isValid())
         json.insert(QStringLiteral("lastAnswer"), history.lastAnswer().toString(Qt::ISODateWithMs));
 
-    QJsonArray errors;
     const auto reply = [&state](Reading reading) { return state.reply(reading).value_or(QByteArray()); };
     if (const auto status = ProjectorReadings::status(reply(Reading::Status))) {
         json.insert(QStringLiteral("power"), powerWord(status->power));
-        if (status->power == ProjectorReadings::Power::Abnormal)
-            errors.append(QStringLiteral("power fault"));
-        if (status->temperatureFault)
-            errors.append(QStringLiteral("temperature fault"));
-        if (status->lampFailure)
-            errors.append(QStringLiteral("lamp failure"));
     }
     if (const auto input = ProjectorReadings::inputNumber(reply(Reading::Input))) {
         static const char *const names[] = {"", "Computer 1", "Computer 2", "Video", "S-Video", "Input 5"};
@@ -112,7 +128,7 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
         json.insert(QStringLiteral("lamp"), *lamp == L::Lit ? QStringLiteral("lit")
                                             : *lamp == L::Off ? QStringLiteral("off") : QStringLiteral("failed"));
     }
-    json.insert(QStringLiteral("errors"), errors);
+    json.insert(QStringLiteral("errors"), errorWords(state, temperatureWarning));
     return json;
 }
 

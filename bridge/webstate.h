@@ -31,7 +31,10 @@ namespace WebState {
 
 // {"id", "name", "port", "reachable", "problem", "power", "input", "videoMuted",
 //  "audioMuted", "lampHours", "lamp", "errors": [...], "lastAnswer", "exchanges"}
-[[nodiscard]] QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history);
+// "errors" are the words of the digits PJLink's ERST answers from the same
+// state, with `temperatureWarning` as there.
+[[nodiscard]] QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
+                                    double temperatureWarning);
 
 // The panel's groups and buttons in tab order: {"groups": [{"name", "title",
 // "buttons": [{"name", "caption", "label", "colour", "hold", "arrow"}]}]}.
