@@ -121,11 +121,13 @@ function makeButton(b) {
     return button;
   }
   button.addEventListener("pointerdown", (event) => { button.setPointerCapture(event.pointerId); holdStart(button, b.name); });
-  for (const type of ["pointerup", "pointercancel", "lostpointercapture", "blur"]) button.addEventListener(type, holdStop);
+  // Only this button's own release ends its hold (the last one's blur comes after this press).
+  const release = () => { if (state.held === button) holdStop(); };
+  for (const type of ["pointerup", "pointercancel", "lostpointercapture", "blur"]) button.addEventListener(type, release);
   button.addEventListener("keydown", (event) => {
     if ((event.key === " " || event.key === "Enter") && !event.repeat) { event.preventDefault(); holdStart(button, b.name); }
   });
-  button.addEventListener("keyup", (event) => { if (event.key === " " || event.key === "Enter") holdStop(); });
+  button.addEventListener("keyup", (event) => { if (event.key === " " || event.key === "Enter") release(); });
   button.addEventListener("contextmenu", (event) => event.preventDefault());
   return button;
 }

@@ -133,6 +133,16 @@ try:
     assert not serious, f"axe: {serious}"
     print(f"ok - axe-core finds no serious violation ({len(results)} lesser)")
 
+    down = driver.find_element(By.ID, "button-Command7")  # Menu pointer down, C3D
+    ActionChains(driver).click_and_hold(down).pause(0.5).perform()
+    driver.get("about:blank")  # the page goes away with the arrow held
+    gone = frames("room101", "C3D")
+    time.sleep(0.5)
+    assert gone >= 3 and frames("room101", "C3D") - gone <= 1, (gone, frames("room101", "C3D"))
+    print("ok - a held arrow stops when its page goes away")
+    driver.get(f"http://127.0.0.1:{http}/")
+    wait.until(lambda d: len(d.find_elements(By.CSS_SELECTOR, "#projectors tbody tr")) == 2)
+
     room102.send_signal(signal.SIGTERM)
     wait.until(lambda d: row(d, 1).get_attribute("data-reachable") == "false")
     assert "Port lost" in row(driver, 1).text or "Not answering" in row(driver, 1).text, row(driver, 1).text
