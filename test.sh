@@ -11,11 +11,13 @@ source "$(dirname "$0")/scripts/common.sh"
 # file to make the package; ser2net is the device server the network ports
 # are tested against, and python3-serial (pyserial) a client of another maker
 # for the simulator's RFC 2217 port; bash-completion runs rm740ctl's completion;
-# node with npm's pjlink drives the bridge as a control system would.
+# node with npm's pjlink drives the bridge as a control system would; chromium,
+# its driver and selenium open the bridge's web page, axe-core checks it.
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
-    "${NETWORK_TEST_PACKAGES[@]}" "${CTL_TEST_PACKAGES[@]}" "${BRIDGE_TEST_PACKAGES[@]}" \
+    "${NETWORK_TEST_PACKAGES[@]}" "${CTL_TEST_PACKAGES[@]}" "${BRIDGE_TEST_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}" \
     fonts-dejavu-core desktop-file-utils appstream dpkg-dev file
 ensure_pjlink_client "$ROOT/build"
+ensure_axe_core "$ROOT/build"
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 
 cd "$ROOT/build"

@@ -6,7 +6,7 @@ namespace {
 // The options that are keys of the configuration, with a value each.
 constexpr std::array valueOptions{
     "port", "baud", "pjlink", "name", "password-file", "inputs", "poll-interval", "idle-timeout",
-    "max-clients", "reply-timeout", "temperature-warning", "discovery-port",
+    "max-clients", "reply-timeout", "temperature-warning", "discovery-port", "http",
 };
 
 BridgePlan refuse(const QString &error)
@@ -31,7 +31,7 @@ bool isValueOption(const QString &name)
 QString usageLine()
 {
     return QStringLiteral("Usage: rm740-bridge --port PORT [--baud 9600|19200] [--pjlink ADDR:PORT] "
-                          "[--name NAME] [--password-file FILE] [--discovery] [--check]\n"
+                          "[--name NAME] [--password-file FILE] [--discovery] [--http ADDR:PORT] [--check]\n"
                           "       rm740-bridge --config FILE [--check]");
 }
 
@@ -46,6 +46,8 @@ QString helpText()
         "  --pjlink ADDR:PORT     where PJLink listens (127.0.0.1:4352); * is every address\n"
         "  --name NAME            what NAME answers (rm740)\n"
         "  --password-file FILE   ask clients for PJLink's MD5 digest of this password (mode 600)\n"
+        "  --http ADDR:PORT       serve the web page and its JSON API there (off; beyond loopback\n"
+        "                         it asks for the password file's password, HTTP basic authentication)\n"
         "  --discovery            answer PJLink searches on UDP port 4352\n"
         "  --inputs LIST          PJLink input codes to panel inputs (11:C50 12:C06 21:C07 ...)\n"
         "  --poll-interval S      read the projector's state every S seconds (5; 0: never)\n"

@@ -5,14 +5,28 @@
 #include <cmath>
 #include <functional>
 
+namespace {
+
+QString endpoint(const QHostAddress &address, quint16 port)
+{
+    if (address == QHostAddress::Any)
+        return QStringLiteral("*:%1").arg(port);
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+        ? QStringLiteral("[%1]").arg(address.toString())
+        : address.toString();
+    return QStringLiteral("%1:%2").arg(host).arg(port);
+}
+
+} // namespace
+
 QString ProjectorConfig::listenEndpoint() const
 {
-    if (listenAddress == QHostAddress::Any)
-        return QStringLiteral("*:%1").arg(listenPort);
-    const QString host = listenAddress.protocol() == QAbstractSocket::IPv6Protocol
-        ? QStringLiteral("[%1]").arg(listenAddress.toString())
-        : listenAddress.toString();
-    return QStringLiteral("%1:%2").arg(host).arg(listenPort);
+    return endpoint(listenAddress, listenPort);
+}
+
+QString ProjectorConfig::httpEndpoint() const
+{
+    return httpAddress ? endpoint(*httpAddress, httpPort) : QString();
 }
 
 namespace BridgeConfig {
@@ -89,6 +103,14 @@ const QList<Key> &keyTable()
              if (!parseEndpoint(v, &c.listenAddress, &c.listenPort))
                  return QStringLiteral("must be ADDRESS:PORT (an IP address, [IPv6] or *, and a port "
                                        "from 1 to 65535)");
+             return std::nullopt;
+         }},
+        {"http", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             QHostAddress address;
+             if (!parseEndpoint(v, &address, &c.httpPort))
+                 return QStringLiteral("must be ADDRESS:PORT (an IP address, [IPv6] or *, and a port "
+                                       "from 1 to 65535)");
+             c.httpAddress = address;
              return std::nullopt;
          }},
         {"name", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
@@ -307,6 +329,13 @@ std::optional<ProjectorConfig> projector(const Section &section, QString *error)
         fail(error, section.where, QStringLiteral("[%1] has no port").arg(section.name));
         return std::nullopt;
     }
+    // Beyond loopback the page changes projectors for whoever reaches it.
+    if (config.httpAddress && !config.httpAddress->isLoopback() && config.passwordFile.isEmpty()) {
+        fail(error, whereOf(section, QStringLiteral("http")),
+             QStringLiteral("the web page on %1 needs a password-file: it is reachable beyond this machine")
+                 .arg(config.httpEndpoint()));
+        return std::nullopt;
+    }
     if (config.discovery && config.listenPort != 4352) {
         fail(error, whereOf(section, QStringLiteral("discovery")),
              QStringLiteral("discovery finds projectors on PJLink's port 4352 only; this one listens on %1")
@@ -334,6 +363,12 @@ std::optional<QList<ProjectorConfig>> projectors(const QList<Section> &sections,
                 fail(error, whereOf(section, QStringLiteral("port")),
                      QStringLiteral("[%1] uses the serial port %2 of [%3]: one line serves one projector")
                          .arg(config->name, config->port, earlier.name));
+                return std::nullopt;
+            }
+            if (earlier.httpAddress && config->httpAddress) {
+                fail(error, whereOf(section, QStringLiteral("http")),
+                     QStringLiteral("[%1] serves the web page as [%2] does: one page shows every projector")
+                         .arg(config->name, earlier.name));
                 return std::nullopt;
             }
             if (earlier.discovery && config->discovery && earlier.discoveryPort == config->discoveryPort) {

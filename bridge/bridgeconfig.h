@@ -31,9 +31,14 @@ struct ProjectorConfig {
     double temperatureWarning = 70;                 // degrees C; 0: never
     bool discovery = false;
     quint16 discoveryPort = 4352;
+    // The web page and its API for every projector (one section gives it);
+    // none: nothing listens for it.
+    std::optional<QHostAddress> httpAddress;
+    quint16 httpPort = 0;
 
     // "127.0.0.1:4352", "[::1]:4352".
     [[nodiscard]] QString listenEndpoint() const;
+    [[nodiscard]] QString httpEndpoint() const;
 };
 
 // The configuration file (INI): one section a projector, "key = value"

@@ -4,6 +4,7 @@
 #include "bridge/pjlinkdiscovery.h"
 #include "bridge/pjlinkserver.h"
 #include "bridge/projectorservice.h"
+#include "bridge/webfront.h"
 #include "ctl/portchoice.h"
 #include "link/linksettings.h"
 #include "link/portsgroup.h"
@@ -76,6 +77,21 @@ BridgeDaemon::BridgeDaemon(const QList<ServedProjector> &projectors, const QStri
             connect(p.discovery, &PjlinkDiscovery::logLine, this, [this, name](const QString &line) { log(name, line); });
         m_projectors.append(p);
     }
+    // One page for every projector, with the password of the section that asks for it.
+    for (const ServedProjector &served : projectors) {
+        if (!served.config.httpAddress)
+            continue;
+        QList<WebFront::Projector> fronts;
+        for (const Projector &p : std::as_const(m_projectors))
+            fronts.append({p.service, p.served.config.inputs, p.served.config.temperatureWarning});
+        m_web = new WebFront(fronts, served.password, this);
+        m_webWhere = served.config.whereOf.value(QStringLiteral("http"), served.config.where);
+        m_webAddress = *served.config.httpAddress;
+        m_webPort = served.config.httpPort;
+        m_webEndpoint = served.config.httpEndpoint();
+        connect(m_web, &WebFront::logLine, this, [this](const QString &line) { log(QStringLiteral("web"), line); });
+        m_webPassword = served.password.has_value();
+    }
 }
 
 BridgeDaemon::~BridgeDaemon()
@@ -105,6 +121,16 @@ bool BridgeDaemon::start(QString *error)
                              .arg(config.listenEndpoint(), p.served.password ? tr(" with a password") : QString(),
                                   p.served.portLabel).arg(config.baud));
     }
+    if (m_web) {
+        QString problem;
+        if (!m_web->listen(m_webAddress, m_webPort, &problem)) {
+            *error = QStringLiteral("%1: cannot serve the web page on %2: %3").arg(m_webWhere, m_webEndpoint, problem);
+            shutDown();
+            return false;
+        }
+        log(QStringLiteral("web"), tr("the web page on http://%1/%2").arg(m_webEndpoint,
+                                                                       m_webPassword ? tr(" with a password") : QString()));
+    }
     for (const Projector &p : std::as_const(m_projectors))
         p.service->start();
     return true;
@@ -112,6 +138,8 @@ bool BridgeDaemon::start(QString *error)
 
 void BridgeDaemon::shutDown()
 {
+    if (m_web)
+        m_web->close();
     for (const Projector &p : std::as_const(m_projectors)) {
         p.pjlink->close();
         p.service->stop();

@@ -3,6 +3,7 @@
 #include "bridge/bridgeconfig.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -12,6 +13,7 @@
 class PjlinkDiscovery;
 class PjlinkServer;
 class ProjectorService;
+class WebFront;
 
 // One projector ready to serve: its configuration checked whole, its port
 // resolved and its password read.
@@ -58,4 +60,10 @@ private:
     void log(const QString &name, const QString &line);
 
     QList<Projector> m_projectors;
+    WebFront *m_web = nullptr;      // only where a section asks for it
+    QString m_webWhere;
+    QHostAddress m_webAddress;
+    quint16 m_webPort = 0;
+    QString m_webEndpoint;
+    bool m_webPassword = false;
 };

@@ -226,6 +226,7 @@ void ProjectorService::exchanged(const ExchangeResult &result)
     // The loss itself is told by lost(), which answers every job.
     if (!m_onLine || result.outcome == CommandOutcome::PortLost)
         return;
+    emit exchangeFinished(result);
     const Step step = *std::exchange(m_onLine, std::nullopt);
     const bool answered = result.outcome == CommandOutcome::Answered;
     noteAnswering(answered || result.outcome == CommandOutcome::Refused);

@@ -60,6 +60,8 @@ public:
 
     [[nodiscard]] const ProjectorState &state() const { return m_state; }
     [[nodiscard]] bool isPortOpen() const { return m_session.isOpen(); }
+    // False once a frame got no reply, until one gets a reply again.
+    [[nodiscard]] bool isAnswering() const { return m_answering; }
     [[nodiscard]] const Settings &settings() const { return m_settings; }
     // Jobs waiting, the one on the line included.
     [[nodiscard]] std::size_t queued() const { return m_jobs.size(); }
@@ -69,6 +71,8 @@ signals:
     void portClosed(const QString &why);
     // A reading was taken or an action acknowledged.
     void stateChanged();
+    // A frame and what came back, as the monitor shows exchanges.
+    void exchangeFinished(const ExchangeResult &result);
     // One line for the log.
     void logLine(const QString &line);
 

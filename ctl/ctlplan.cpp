@@ -100,7 +100,7 @@ bool isPrintableAscii(QChar c)
 
 // The frame of `send TEXT`: what the command list window's SEND sends for
 // the text in its edit box.
-std::optional<QByteArray> sendFrame(const QString &text, bool raw, QString *error)
+std::optional<QByteArray> textFrame(const QString &text, bool raw, QString *error)
 {
     const QStringView command = Catalogue::commandText(text);
     if (std::any_of(command.begin(), command.end(), [](QChar c) { return c.unicode() > 0xFF; })) {
@@ -158,7 +158,7 @@ bool readCommands(const QStringList &words, bool raw, CtlPlan &plan)
                 ++i;
             const QString &text = words[++i];
             QString error;
-            const auto frame = sendFrame(text, raw, &error);
+            const auto frame = textFrame(text, raw, &error);
             if (!frame) {
                 plan = refuse(error);
                 return false;
@@ -310,6 +310,11 @@ QString helpText()
             "or went away, 3 a reply did not come (within --timeout), 4 a command was\n"
             "refused, 5 a reply was unexpected, 64 the arguments were not understood; the\n"
             "worst over all ports, in the order 64, 2, 3, 5, 4.\n");
+}
+
+std::optional<QByteArray> sendFrame(const QString &text, bool raw, QString *error)
+{
+    return textFrame(text, raw, error);
 }
 
 } // namespace CtlArguments

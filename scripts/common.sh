@@ -3,8 +3,9 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # xcb (with pkg-config to find it) keeps the command list window off the
-# task bar on X11.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev pkg-config libxcb1-dev)
+# task bar on X11; Qt's HTTP server and WebSockets serve the bridge's web page.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-websockets-dev
+    pkg-config libxcb1-dev)
 # What the program needs at run time beyond the libraries: the face its
 # captions are laid out for (Liberation Sans has Arial's metrics; with other
 # faces captions are drawn smaller to fit), and Qt's display plugins.
@@ -21,6 +22,9 @@ CTL_TEST_PACKAGES=(bash-completion)
 # pjlink, see ensure_pjlink_client), systemd-analyze to verify the unit, man
 # to look up its manual page the way verify does.
 BRIDGE_TEST_PACKAGES=(nodejs systemd man-db)
+# What the bridge's web page is tested with: headless chromium driven by
+# selenium (axe-core comes from npm, see ensure_npm_test_packages).
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -58,12 +62,23 @@ ensure_packages() {
 # installed system-wide). npm comes with nodejs from some sources and is a
 # package of its own in Debian's. Without the network the test is skipped.
 ensure_pjlink_client() {
-    local dir="$1"
-    [ -f "$dir/npm/node_modules/pjlink/package.json" ] && return 0
+    ensure_npm_test_package "$1" pjlink 0.2.8 "the bridge's client test"
+}
+
+# ensure_axe_core DIR: the npm package axe-core, which checks the bridge's web
+# page in the browser test, in DIR/npm/node_modules (test-only as well).
+ensure_axe_core() {
+    ensure_npm_test_package "$1" axe-core 4.10.3 "the web page's accessibility check"
+}
+
+# ensure_npm_test_package DIR NAME VERSION WHAT: NAME@VERSION in DIR/npm.
+ensure_npm_test_package() {
+    local dir="$1" name="$2" version="$3" what="$4"
+    [ -f "$dir/npm/node_modules/$name/package.json" ] && return 0
     command -v npm >/dev/null 2>&1 || ensure_packages npm
     mkdir -p "$dir/npm"
-    if ! npm install --prefix "$dir/npm" --no-audit --no-fund --silent pjlink@0.2.8 >"$dir/npm/install.log" 2>&1; then
-        echo "npm could not install pjlink (see $dir/npm/install.log): the bridge's client test will be skipped" >&2
+    if ! npm install --prefix "$dir/npm" --no-audit --no-fund --silent "$name@$version" >"$dir/npm/install-$name.log" 2>&1; then
+        echo "npm could not install $name (see $dir/npm/install-$name.log): $what will be skipped" >&2
     fi
 }
 

@@ -369,6 +369,11 @@ private slots:
                                        << "bridge.conf:6: [b] listens on *:4352 as [a] does";
         QTest::newRow("same serial port") << "[a]\nport=COM1\n[b]\nport=COM1\npjlink=4353\n"
                                           << "bridge.conf:4: [b] uses the serial port COM1 of [a]";
+        QTest::newRow("web page on loopback") << "[a]\nport=COM1\nhttp=127.0.0.1:8080\n" << "fine";
+        QTest::newRow("web page beyond loopback") << "[a]\nport=COM1\nhttp=*:8080\n"
+                                                  << "bridge.conf:3: the web page on *:8080 needs a password-file";
+        QTest::newRow("web page twice") << "[a]\nport=COM1\nhttp=8080\n[b]\nport=COM2\npjlink=4353\nhttp=8081\n"
+                                        << "bridge.conf:7: [b] serves the web page as [a] does";
     }
     void configurationIsCheckedWhole()
     {
@@ -384,7 +389,8 @@ private slots:
         const auto sections = BridgeConfig::readSections(
             u"[Room 101]\nport = rfc2217://10.0.0.7:2217\nbaud = 9600\npjlink = [::]:4352\nname = Hörsaal 1\n"
             "password-file = /etc/rm740/pw\ninputs = 11:C50\npoll-interval = 0.5\nidle-timeout = 10\n"
-            "max-clients = 4\nreply-timeout = 300\ntemperature-warning = 0\ndiscovery = on\ndiscovery-port = 14352\n",
+            "max-clients = 4\nreply-timeout = 300\ntemperature-warning = 0\ndiscovery = on\ndiscovery-port = 14352\n"
+            "http = [::]:8080\n",
             QStringLiteral("bridge.conf"), &error);
         QVERIFY2(sections, qPrintable(error));
         const auto config = BridgeConfig::projector(sections->first(), &error);
@@ -402,7 +408,8 @@ private slots:
         QCOMPARE(config->temperatureWarning, 0.0);
         QVERIFY(config->discovery);
         QCOMPARE(config->discoveryPort, quint16(14352));
-        QCOMPARE(BridgeConfig::keys().size(), 13);  // every key is set above
+        QCOMPARE(config->httpEndpoint(), QStringLiteral("[::]:8080"));
+        QCOMPARE(BridgeConfig::keys().size(), 14);  // every key is set above
     }
 
     void commandLineBecomesAPlan_data()

@@ -1,0 +1,184 @@
+#include "bridge/webstate.h"
+
+#include "bridge/pjlinkcodec.h"
+#include "bridge/pjlinktable.h"
+#include "bridge/projectorservice.h"
+#include "exchange/monitorrendering.h"
+#include "panel/paneltable.h"
+
+#include <cstring>
+
+using ProjectorReadings::Reading;
+
+void ExchangeHistory::add(const ExchangeResult &result, const QDateTime &at)
+{
+    const bool answered = result.outcome == ExchangeOutcome::Answered || result.outcome == ExchangeOutcome::Refused;
+    if (answered)
+        m_lastAnswer = at;
+    m_entries.push_back(QJsonObject{
+        {QStringLiteral("at"), at.toString(Qt::ISODateWithMs)},
+        {QStringLiteral("command"), result.command},
+        {QStringLiteral("txd"), MonitorRendering::render(result.sent)},
+        {QStringLiteral("rxd"), result.reply.isEmpty() ? QString(MonitorRendering::NoReplyMark)
+                                                       : MonitorRendering::render(result.reply)},
+        {QStringLiteral("status"), result.status().value_or(QString())},
+    });
+    while (m_entries.size() > Kept)
+        m_entries.pop_front();
+}
+
+QJsonArray ExchangeHistory::toJson() const
+{
+    QJsonArray array;
+    for (const QJsonObject &entry : m_entries)
+        array.append(entry);
+    return array;
+}
+
+namespace WebState {
+namespace {
+
+QString powerWord(ProjectorReadings::Power power)
+{
+    using P = ProjectorReadings::Power;
+    switch (power) {
+    case P::Standby: return QStringLiteral("standby");
+    case P::WarmingUp: return QStringLiteral("warming up");
+    case P::On: return QStringLiteral("on");
+    case P::CoolingDown: return QStringLiteral("cooling down");
+    case P::Abnormal: return QStringLiteral("power fault");
+    }
+    return {};
+}
+
+QString colourName(PanelTable::Colour colour)
+{
+    if (colour == PanelTable::Colour::System)
+        return {};
+    return QStringLiteral("#%1").arg(PanelTable::rgb(colour), 6, 16, QLatin1Char('0'));
+}
+
+QString arrowName(PanelTable::Arrow arrow)
+{
+    using A = PanelTable::Arrow;
+    switch (arrow) {
+    case A::None: return {};
+    case A::Up: return QStringLiteral("up");
+    case A::Down: return QStringLiteral("down");
+    case A::Left: return QStringLiteral("left");
+    case A::Right: return QStringLiteral("right");
+    }
+    return {};
+}
+
+// ERST's digits (fan, lamp, temperature, cover, filter, other; 0 fine, 1
+// warning, 2 error) as words; nothing while the state has no status.
+QJsonArray errorWords(const ProjectorState &state, double temperatureWarning)
+{
+    static const char *const parts[] = {"fan", "lamp", "temperature", "cover", "filter", "other"};
+    const InputTable inputs = InputTable::defaults();
+    const PjlinkTable::Identity identity{{}, {}, temperatureWarning};
+    const auto request = Pjlink::parseRequest("%1ERST ?");
+    const QByteArray digits = PjlinkTable::answer(PjlinkTable::plan(*request, inputs), {state, inputs, identity});
+    QJsonArray words;
+    if (digits.size() != 6)
+        return words;
+    for (int i = 0; i < 6; ++i) {
+        if (digits[i] != '0')
+            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(parts[i]),
+                                                     digits[i] == '1' ? QStringLiteral("warning") : QStringLiteral("error")));
+    }
+    return words;
+}
+
+} // namespace
+
+QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
+                      double temperatureWarning)
+{
+    const ProjectorState &state = service.state();
+    QJsonObject json{
+        {QStringLiteral("id"), id},
+        {QStringLiteral("name"), service.settings().name},
+        {QStringLiteral("port"), service.settings().port.label},
+        {QStringLiteral("reachable"), service.isPortOpen() && service.isAnswering()},
+        {QStringLiteral("videoMuted"), state.remembered().videoMuted},
+        {QStringLiteral("audioMuted"), state.remembered().audioMuted},
+        {QStringLiteral("exchanges"), history.toJson()},
+    };
+    if (!service.isPortOpen())
+        json.insert(QStringLiteral("problem"), QStringLiteral("port lost"));
+    else if (!service.isAnswering())
+        json.insert(QStringLiteral("problem"), QStringLiteral("no answer"));
+    if (history.lastAnswer().isValid())
+        json.insert(QStringLiteral("lastAnswer"), history.lastAnswer().toString(Qt::ISODateWithMs));
+
+    const auto reply = [&state](Reading reading) { return state.reply(reading).value_or(QByteArray()); };
+    if (const auto status = ProjectorReadings::status(reply(Reading::Status))) {
+        json.insert(QStringLiteral("power"), powerWord(status->power));
+    }
+    if (const auto input = ProjectorReadings::inputNumber(reply(Reading::Input))) {
+        static const char *const names[] = {"", "Computer 1", "Computer 2", "Video", "S-Video", "Input 5"};
+        json.insert(QStringLiteral("input"), QLatin1StringView(names[*input >= 1 && *input <= 5 ? *input : 0]));
+    }
+    if (const auto hours = ProjectorReadings::lampHours(reply(Reading::LampHours)))
+        json.insert(QStringLiteral("lampHours"), *hours);
+    if (const auto lamp = ProjectorReadings::lampStatus(reply(Reading::LampStatus))) {
+        using L = ProjectorReadings::Lamp;
+        json.insert(QStringLiteral("lamp"), *lamp == L::Lit ? QStringLiteral("lit")
+                                            : *lamp == L::Off ? QStringLiteral("off") : QStringLiteral("failed"));
+    }
+    json.insert(QStringLiteral("errors"), errorWords(state, temperatureWarning));
+    return json;
+}
+
+QJsonObject panel()
+{
+    QJsonArray groups;
+    for (const PanelTable::Group &group : PanelTable::groups()) {
+        QJsonArray buttons;
+        for (const PanelTable::Button &b : PanelTable::buttons()) {
+            if (!b.sends || !b.group || std::strcmp(b.group, group.frame) != 0)
+                continue;
+            buttons.append(QJsonObject{
+                {QStringLiteral("name"), QLatin1StringView(b.name)},
+                {QStringLiteral("caption"), QLatin1StringView(b.caption)},
+                {QStringLiteral("label"), QLatin1StringView(b.accessibleName)},
+                {QStringLiteral("colour"), colourName(b.colour)},
+                {QStringLiteral("hold"), b.kind == PanelTable::Kind::Hold},
+                {QStringLiteral("arrow"), arrowName(b.arrow)},
+            });
+        }
+        groups.append(QJsonObject{{QStringLiteral("name"), QLatin1StringView(group.frame)},
+                                  {QStringLiteral("title"), QLatin1StringView(group.title)},
+                                  {QStringLiteral("buttons"), buttons}});
+    }
+    // Buttons on the window itself (the reads), as a group of their own.
+    QJsonArray loose;
+    for (const PanelTable::Button &b : PanelTable::buttons()) {
+        if (!b.sends || b.group)
+            continue;
+        loose.append(QJsonObject{{QStringLiteral("name"), QLatin1StringView(b.name)},
+                                 {QStringLiteral("caption"), QLatin1StringView(b.caption)},
+                                 {QStringLiteral("label"), QLatin1StringView(b.accessibleName)},
+                                 {QStringLiteral("colour"), colourName(b.colour)},
+                                 {QStringLiteral("hold"), false},
+                                 {QStringLiteral("arrow"), QString()}});
+    }
+    if (!loose.isEmpty())
+        groups.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("Window")},
+                                  {QStringLiteral("title"), QStringLiteral("Image and reads")},
+                                  {QStringLiteral("buttons"), loose}});
+    return QJsonObject{{QStringLiteral("groups"), groups}};
+}
+
+bool isHoldButton(const QString &objectName)
+{
+    for (const PanelTable::Button &b : PanelTable::buttons()) {
+        if (objectName == QLatin1StringView(b.name))
+            return b.kind == PanelTable::Kind::Hold;
+    }
+    return false;
+}
+
+} // namespace WebState

@@ -1,0 +1,206 @@
+// rm740-bridge's web API through HTTP, against the simulated projector: good
+// and bad requests as rows, each with what must reach the serial line (and
+// nothing for a bad one), the password and the origin check.
+
+#include "support/bridgeprocess.h"
+#include "support/ser2netserver.h"
+#include "support/simulatorprocess.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebSocket>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArrayList framesIn(const QByteArray &simulatorLog)
+{
+    QByteArrayList frames;
+    for (const QByteArray &line : simulatorLog.split('\n')) {
+        const qsizetype arrow = line.indexOf("[CR]  ->");
+        if (arrow > 14)
+            frames.append(line.mid(14, arrow - 14).trimmed());
+    }
+    return frames;
+}
+
+} // namespace
+
+class WebFrontTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString password = m_dir.filePath(QStringLiteral("password"));
+        QFile file(password);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("right horse\n");
+        file.close();
+        ::chmod(QFile::encodeName(password).constData(), 0600);
+        m_http = freeLoopbackPort();
+        const QString link = m_dir.filePath(QStringLiteral("projector"));
+        QVERIFY2(m_simulator.start(link, {}), qPrintable(m_simulator.errorString()));
+        // No polling: what reaches the line is what the requests send.
+        QVERIFY2(m_bridge.start({"--port", link, "--pjlink", QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()),
+                                 "--name", "Room 101", "--poll-interval", "0", "--password-file", password,
+                                 "--http", QStringLiteral("127.0.0.1:%1").arg(m_http)}),
+                 qPrintable(m_bridge.errorString()));
+        QVERIFY(m_bridge.waitForLog("is open"));
+    }
+
+    void requestsAreAnsweredAndCheckedBeforeTheLine_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("password");  // empty: none given
+        QTest::addColumn<QByteArray>("origin");    // empty: none; "self": the bridge's own
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("answer");       // a part of the answer's body
+        QTest::addColumn<QByteArrayList>("frames"); // what reaches the line
+
+        const QByteArray json = "application/json";
+        const QByteArray right = "right horse";
+        const QString command = QStringLiteral("/api/projectors/0/command");
+        QTest::newRow("list") << QByteArray("GET") << "/api/projectors" << QByteArray() << right << QByteArray()
+                              << QByteArray() << 200 << "\"name\":\"Room 101\"" << QByteArrayList{};
+        QTest::newRow("panel") << QByteArray("GET") << "/api/panel" << QByteArray() << right << QByteArray()
+                               << QByteArray() << 200 << "\"label\":\"Menu pointer up\"" << QByteArrayList{};
+        QTest::newRow("page") << QByteArray("GET") << "/" << QByteArray() << right << QByteArray() << QByteArray()
+                              << 200 << "<title>Projectors</title>" << QByteArrayList{};
+        QTest::newRow("named") << QByteArray("POST") << command << QByteArray(R"({"command":"input"})") << right
+                               << QByteArray() << json << 200 << "\"outcome\":\"done\"" << QByteArrayList{"CR1"};
+        QTest::newRow("button") << QByteArray("POST") << command << QByteArray(R"({"button":"Command5"})") << right
+                                << QByteArray("self") << json << 200 << "done" << QByteArrayList{"C3C"};
+        QTest::newRow("catalogue") << QByteArray("POST") << command << QByteArray(R"({"send":"CF BRIGHT 050[CR]"})")
+                                   << right << QByteArray() << json << 200 << "done" << QByteArrayList{"CF BRIGHT 050"};
+        QTest::newRow("no password") << QByteArray("GET") << "/api/projectors" << QByteArray() << QByteArray()
+                                     << QByteArray() << QByteArray() << 401 << "a password is needed" << QByteArrayList{};
+        QTest::newRow("wrong password") << QByteArray("POST") << command << QByteArray(R"({"command":"power on"})")
+                                        << QByteArray("wrong horse") << QByteArray() << json << 401 << "wrong password"
+                                        << QByteArrayList{};
+        QTest::newRow("cross-origin") << QByteArray("POST") << command << QByteArray(R"({"command":"power on"})")
+                                      << right << QByteArray("http://evil.example") << json << 403
+                                      << "own page only" << QByteArrayList{};
+        QTest::newRow("a form's type") << QByteArray("POST") << command << QByteArray(R"({"command":"power on"})")
+                                       << right << QByteArray() << QByteArray("text/plain") << 415 << "must be JSON"
+                                       << QByteArrayList{};
+        QTest::newRow("unknown projector") << QByteArray("POST") << "/api/projectors/7/command"
+                                           << QByteArray(R"({"command":"status"})") << right << QByteArray() << json
+                                           << 404 << "no projector 7" << QByteArrayList{};
+        QTest::newRow("bad name") << QByteArray("POST") << command << QByteArray(R"({"command":"explode"})") << right
+                                  << QByteArray() << json << 400 << "no command is called \\\"explode\\\""
+                                  << QByteArrayList{};
+        QTest::newRow("bad button") << QByteArray("POST") << command << QByteArray(R"({"button":"Command99"})")
+                                    << right << QByteArray() << json << 400 << "no button" << QByteArrayList{};
+        QTest::newRow("placeholder") << QByteArray("POST") << command << QByteArray(R"({"send":"CF BRIGHT %%%"})")
+                                     << right << QByteArray() << json << 400 << "still has a" << QByteArrayList{};
+        QTest::newRow("control characters") << QByteArray("POST") << command << QByteArray(R"({"send":"C00\rC01"})")
+                                            << right << QByteArray() << json << 400 << "control characters"
+                                            << QByteArrayList{};
+        QTest::newRow("not JSON") << QByteArray("POST") << command << QByteArray("power on") << right << QByteArray()
+                                  << json << 400 << "JSON object" << QByteArrayList{};
+        QTest::newRow("two fields") << QByteArray("POST") << command
+                                    << QByteArray(R"({"command":"status","send":"C00"})") << right << QByteArray()
+                                    << json << 400 << "one of" << QByteArrayList{};
+        QTest::newRow("oversized") << QByteArray("POST") << command
+                                   << QByteArray(R"({"send":")") + QByteArray(5000, 'C') + "\"}" << right
+                                   << QByteArray() << json << 413 << "longer than 1024 bytes" << QByteArrayList{};
+        QTest::newRow("GET a command") << QByteArray("GET") << command << QByteArray() << right << QByteArray()
+                                       << QByteArray() << 405 << "use POST" << QByteArrayList{};
+        QTest::newRow("nothing there") << QByteArray("GET") << "/etc/passwd" << QByteArray() << right << QByteArray()
+                                       << QByteArray() << 404 << "nothing at" << QByteArrayList{};
+    }
+    void requestsAreAnsweredAndCheckedBeforeTheLine()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, password);
+        QFETCH(QByteArray, origin);
+        QFETCH(QByteArray, contentType);
+        QFETCH(int, status);
+        QFETCH(QString, answer);
+        QFETCH(QByteArrayList, frames);
+
+        const qsizetype before = framesIn(m_simulator.log()).size();
+        QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_http).arg(path)));
+        if (!password.isEmpty())
+            request.setRawHeader("Authorization", "Basic " + ("web:" + password).toBase64());
+        if (!origin.isEmpty())
+            request.setRawHeader("Origin", origin == "self" ? QStringLiteral("http://127.0.0.1:%1").arg(m_http).toLatin1() : origin);
+        if (!contentType.isEmpty())
+            request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+        std::unique_ptr<QNetworkReply> reply(m_network.sendCustomRequest(request, method, body));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        QVERIFY(finished.wait(15000));
+        const QByteArray got = reply->readAll();
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
+        QVERIFY2(got.contains(answer.toUtf8()), got.constData());
+        QCOMPARE(framesIn(m_simulator.log()).mid(before), frames);
+    }
+
+    // The live updates need the token the page gets with the password, and
+    // the page's own origin.
+    void aWebSocketNeedsTheTokenAndTheOrigin_data()
+    {
+        QTest::addColumn<bool>("withToken");
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<bool>("served");
+        QTest::newRow("the page") << true << QString() << true;
+        QTest::newRow("no token") << false << QString() << false;
+        QTest::newRow("another site") << true << QStringLiteral("http://evil.example") << false;
+    }
+    void aWebSocketNeedsTheTokenAndTheOrigin()
+    {
+        QFETCH(bool, withToken);
+        QFETCH(QString, origin);
+        QFETCH(bool, served);
+        QNetworkRequest panelRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/api/panel").arg(m_http)));
+        panelRequest.setRawHeader("Authorization", "Basic " + QByteArray("web:right horse").toBase64());
+        std::unique_ptr<QNetworkReply> reply(m_network.get(panelRequest));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        QVERIFY(finished.wait(15000));
+        const QString token = QJsonDocument::fromJson(reply->readAll()).object().value("token").toString();
+        QVERIFY(!token.isEmpty());
+
+        QWebSocket socket(origin);
+        QSignalSpy received(&socket, &QWebSocket::textMessageReceived);
+        QSignalSpy closed(&socket, &QWebSocket::disconnected);
+        socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws%2").arg(m_http).arg(withToken ? "?token=" + token : QString())));
+        if (served) {
+            QVERIFY(received.wait(15000));
+            QVERIFY(received.first().first().toString().contains(u"\"name\":\"Room 101\""));
+        } else {
+            QVERIFY(closed.wait(15000));
+            QCOMPARE(received.size(), 0);
+        }
+    }
+
+    void wrongPasswordsAreLoggedWithThePeer()
+    {
+        // The "wrong password" row ran before; the log names where it came from.
+        QVERIFY(m_bridge.waitForLog("[web] 127.0.0.1: wrong password for the web page"));
+        QVERIFY(!m_bridge.log().contains("horse"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    quint16 m_http = 0;
+    SimulatorProcess m_simulator;
+    BridgeProcess m_bridge;
+    QNetworkAccessManager m_network;
+};
+
+QTEST_GUILESS_MAIN(WebFrontTest)
+#include "tst_webfront.moc"
