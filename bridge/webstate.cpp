@@ -12,7 +12,7 @@ using ProjectorReadings::Reading;
 
 void ExchangeHistory::add(const ExchangeResult &result, const QDateTime &at)
 {
-    const bool answered = result.outcome == ExchangeOutcome::Answered || result.outcome == ExchangeOutcome::Refused;
+    const bool answered = result.outcome == CommandOutcome::Answered || result.outcome == CommandOutcome::Refused;
     if (answered)
         m_lastAnswer = at;
     m_entries.push_back(QJsonObject{
