@@ -185,14 +185,7 @@ private slots:
         QFETCH(bool, network);
         const QStringList simulatorOptions =
             network ? QStringList{"--tcp", QString::number(freeLoopbackPort())} : QStringList{};
-        if (network) {
-            QVERIFY2(m_simulator->startListening(simulatorOptions), qPrintable(m_simulator->errorString()));
-            QVERIFY2(m_bridge->start({"--port", m_simulator->devicePath(), "--pjlink", endpoint(), "--poll-interval", "0"}),
-                     qPrintable(m_bridge->errorString()));
-            QVERIFY(m_bridge->waitForLog("is open"));
-        } else {
-            serve({"--poll-interval", "0"}, {});
-        }
+        serve({"--poll-interval", "0"}, simulatorOptions);
         PjlinkClient client;
         QVERIFY(client.connectTo(m_port));
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
@@ -364,11 +357,15 @@ private:
         return path;
     }
 
-    // The simulator on a pseudo-terminal and the bridge on it.
+    // The simulator on a pseudo-terminal, or on a network port when asked
+    // with --tcp, and the bridge on it.
     void serve(const QStringList &bridgeOptions, const QStringList &simulatorOptions)
     {
-        QVERIFY2(m_simulator->start(link(), simulatorOptions), qPrintable(m_simulator->errorString()));
-        QVERIFY2(m_bridge->start(QStringList{"--port", link(), "--pjlink", endpoint()} + bridgeOptions),
+        const bool network = simulatorOptions.contains(u"--tcp"_qs);
+        QVERIFY2(network ? m_simulator->startListening(simulatorOptions) : m_simulator->start(link(), simulatorOptions),
+                 qPrintable(m_simulator->errorString()));
+        const QString port = network ? m_simulator->devicePath() : link();
+        QVERIFY2(m_bridge->start(QStringList{"--port", port, "--pjlink", endpoint()} + bridgeOptions),
                  qPrintable(m_bridge->errorString()));
         QVERIFY(m_bridge->waitForLog("is open"));
     }
