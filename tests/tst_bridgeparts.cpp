@@ -1,6 +1,4 @@
-// rm740-bridge's pure parts: the PJLink codec and digest, the translation
-// table against the projector's replies, the input table, the configuration
-// and the command line.
+// rm740-bridge's parts without a process or a socket.
 
 #include "bridge/bridgearguments.h"
 #include "bridge/bridgeconfig.h"
@@ -49,8 +47,6 @@ ProjectorState stateOf(const Replies &r)
     state.remembered() = {r.rememberedInput, r.videoMuted, r.audioMuted};
     return state;
 }
-
-Replies status(const QByteArray &reply) { Replies r; r.status = reply; return r; }
 
 // A plan in one line: the answer, or "send" and the frames' texts.
 QByteArray outcomeOf(const QByteArray &line, const Replies &replies)
@@ -166,18 +162,6 @@ private slots:
             QVERIFY2(error.contains(result), qPrintable(error));
     }
 
-    void everyFrameTheBridgeSendsIsOneOfThePanels()
-    {
-        for (const Reading reading : ProjectorReadings::AllReadings)
-            QVERIFY(!ProjectorReadings::frame(reading).isEmpty());
-        for (const ProjectorAction &action : {ProjectorActions::powerOn(), ProjectorActions::powerOff(),
-                                              ProjectorActions::videoMute(true), ProjectorActions::videoMute(false),
-                                              ProjectorActions::audioMute(true), ProjectorActions::audioMute(false)})
-            QVERIFY2(!action.frame.isEmpty(), action.name.data());
-        for (const InputTable::Input &input : InputTable::defaults().inputs())
-            QVERIFY2(input.frame.endsWith('\r') && input.frame.size() == 4, input.code.constData());
-    }
-
     void theBridgeReadsWhatThePanelDecodes_data()
     {
         QTest::addColumn<QByteArray>("key");
@@ -220,7 +204,7 @@ private slots:
         for (const auto &[digits, answer] : std::initializer_list<std::pair<const char *, const char *>>{
                  {"00", "1"}, {"80", "0"}, {"40", "3"}, {"20", "2"}, {"10", "ERR4"}, {"08", "1"}, {"18", "ERR4"},
                  {"28", "2"}, {"48", "3"}, {"88", "0"}, {"21", "2"}, {"81", "0"}, {"", "ERR4"}, {"?", "ERR4"}})
-            QTest::addRow("POWR ? at %s", digits) << QByteArray("%1POWR ?") << status(QByteArray(digits) + "\r")
+            QTest::addRow("POWR ? at %s", digits) << QByteArray("%1POWR ?") << Replies{.status = QByteArray(digits) + "\r"}
                                                   << QByteArray(answer);
         QTest::newRow("POWR 1") << QByteArray("%1POWR 1") << on << QByteArray("send C00");
         QTest::newRow("POWR 0") << QByteArray("%1POWR 0") << on << QByteArray("send C01");
@@ -235,20 +219,13 @@ private slots:
             QTest::addRow("INPT %s", code) << QByteArray("%1INPT ") + code << on << QByteArray("send ") + frame;
         QTest::newRow("INPT 19") << QByteArray("%1INPT 19") << on << QByteArray("ERR2");
         QTest::newRow("INPT 6") << QByteArray("%1INPT 6") << on << QByteArray("ERR2");
-        Replies onTwo = on;
-        onTwo.input = "2\r";
-        QTest::newRow("INPT ? connector 2") << QByteArray("%1INPT ?") << onTwo << QByteArray("12");
-        onTwo.rememberedInput = "32";
-        QTest::newRow("INPT ? remembered HDCP") << QByteArray("%1INPT ?") << onTwo << QByteArray("32");
-        Replies contradicted = on;
-        contradicted.rememberedInput = "32";
-        QTest::newRow("INPT ? read beats memory") << QByteArray("%1INPT ?") << contradicted << QByteArray("11");
-        Replies five = on;
-        five.input = "5\r";
-        QTest::newRow("INPT ? no code") << QByteArray("%1INPT ?") << five << QByteArray("ERR4");
-        Replies noInput = on;
-        noInput.input.clear();
-        QTest::newRow("INPT ? unanswered") << QByteArray("%1INPT ?") << noInput << QByteArray("ERR4");
+        QTest::newRow("INPT ? connector 2") << QByteArray("%1INPT ?") << Replies{.input = "2\r"} << QByteArray("12");
+        QTest::newRow("INPT ? remembered HDCP")
+            << QByteArray("%1INPT ?") << Replies{.input = "2\r", .rememberedInput = "32"} << QByteArray("32");
+        QTest::newRow("INPT ? read beats memory")
+            << QByteArray("%1INPT ?") << Replies{.rememberedInput = "32"} << QByteArray("11");
+        QTest::newRow("INPT ? no code") << QByteArray("%1INPT ?") << Replies{.input = "5\r"} << QByteArray("ERR4");
+        QTest::newRow("INPT ? unanswered") << QByteArray("%1INPT ?") << Replies{.input = ""} << QByteArray("ERR4");
 
         // Mutes: set with the panel's frames, answered from memory.
         for (const auto &[parameter, frames] : std::initializer_list<std::pair<const char *, const char *>>{
@@ -257,38 +234,30 @@ private slots:
                                                 << QByteArray("send ") + frames;
         QTest::newRow("AVMT 12") << QByteArray("%1AVMT 12") << on << QByteArray("ERR2");
         QTest::newRow("AVMT ? none") << QByteArray("%1AVMT ?") << on << QByteArray("30");
-        Replies muted = on;
-        muted.videoMuted = true;
-        QTest::newRow("AVMT ? video") << QByteArray("%1AVMT ?") << muted << QByteArray("11");
-        muted.audioMuted = true;
-        QTest::newRow("AVMT ? both") << QByteArray("%1AVMT ?") << muted << QByteArray("31");
-        muted.videoMuted = false;
-        QTest::newRow("AVMT ? audio") << QByteArray("%1AVMT ?") << muted << QByteArray("21");
+        QTest::newRow("AVMT ? video") << QByteArray("%1AVMT ?") << Replies{.videoMuted = true} << QByteArray("11");
+        QTest::newRow("AVMT ? both")
+            << QByteArray("%1AVMT ?") << Replies{.videoMuted = true, .audioMuted = true} << QByteArray("31");
+        QTest::newRow("AVMT ? audio") << QByteArray("%1AVMT ?") << Replies{.audioMuted = true} << QByteArray("21");
 
         // Errors: lamp, temperature, other; fan, cover and filter are never reported.
         QTest::newRow("ERST ? fine") << QByteArray("%1ERST ?") << on << QByteArray("000000");
-        QTest::newRow("ERST ? temperature fault") << QByteArray("%1ERST ?") << status("08\r") << QByteArray("002000");
-        Replies hot = on;
-        hot.temperatures = "025.0 071.5 040.0\r";
-        QTest::newRow("ERST ? temperature warning") << QByteArray("%1ERST ?") << hot << QByteArray("001000");
-        QTest::newRow("ERST ? lamp failure") << QByteArray("%1ERST ?") << status("81\r") << QByteArray("020000");
-        Replies lampFailed = on;
-        lampFailed.lampStatus = "000 1X\r";
-        QTest::newRow("ERST ? lamp read failed") << QByteArray("%1ERST ?") << lampFailed << QByteArray("020000");
-        QTest::newRow("ERST ? power fault") << QByteArray("%1ERST ?") << status("10\r") << QByteArray("000002");
-        QTest::newRow("ERST ? unanswered") << QByteArray("%1ERST ?") << status("") << QByteArray("ERR4");
+        QTest::newRow("ERST ? temperature fault") << QByteArray("%1ERST ?") << Replies{.status = "08\r"} << QByteArray("002000");
+        QTest::newRow("ERST ? temperature warning")
+            << QByteArray("%1ERST ?") << Replies{.temperatures = "025.0 071.5 040.0\r"} << QByteArray("001000");
+        QTest::newRow("ERST ? lamp failure") << QByteArray("%1ERST ?") << Replies{.status = "81\r"} << QByteArray("020000");
+        QTest::newRow("ERST ? lamp read failed")
+            << QByteArray("%1ERST ?") << Replies{.lampStatus = "000 1X\r"} << QByteArray("020000");
+        QTest::newRow("ERST ? power fault") << QByteArray("%1ERST ?") << Replies{.status = "10\r"} << QByteArray("000002");
+        QTest::newRow("ERST ? unanswered") << QByteArray("%1ERST ?") << Replies{.status = ""} << QByteArray("ERR4");
         QTest::newRow("ERST 1") << QByteArray("%1ERST 1") << on << QByteArray("ERR2");
 
         QTest::newRow("LAMP ? lit") << QByteArray("%1LAMP ?") << on << QByteArray("123 1");
-        Replies off = status("80\r");
-        off.lampStatus = "000 1O\r";
-        QTest::newRow("LAMP ? off") << QByteArray("%1LAMP ?") << off << QByteArray("123 0");
-        Replies noLampStatus = status("40\r");
-        noLampStatus.lampStatus.clear();
-        QTest::newRow("LAMP ? lit by the status") << QByteArray("%1LAMP ?") << noLampStatus << QByteArray("123 1");
-        Replies noHours = on;
-        noHours.lampHours = "0123\r";
-        QTest::newRow("LAMP ? hours unreadable") << QByteArray("%1LAMP ?") << noHours << QByteArray("ERR4");
+        QTest::newRow("LAMP ? off")
+            << QByteArray("%1LAMP ?") << Replies{.status = "80\r", .lampStatus = "000 1O\r"} << QByteArray("123 0");
+        QTest::newRow("LAMP ? lit by the status")
+            << QByteArray("%1LAMP ?") << Replies{.status = "40\r", .lampStatus = ""} << QByteArray("123 1");
+        QTest::newRow("LAMP ? hours unreadable")
+            << QByteArray("%1LAMP ?") << Replies{.lampHours = "0123\r"} << QByteArray("ERR4");
 
         QTest::newRow("INST") << QByteArray("%1INST ?") << on << QByteArray("11 12 21 22 23 24 31 32");
         QTest::newRow("NAME") << QByteArray("%1NAME ?") << on << QByteArray("Room 101");

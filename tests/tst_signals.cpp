@@ -3,13 +3,13 @@
 
 #include "signals/terminationsignals.h"
 #include "support/childprocess.h"
+#include "support/ser2netserver.h"
 #include "support/simulatorprocess.h"
 #include "support/testsettings.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTcpServer>
 #include <QTest>
 
 #include <csignal>
@@ -17,6 +17,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -34,13 +35,6 @@ bool locked(QString device)
 {
     const QString name = QStringLiteral("LCK..") + device.mid(5).replace(u'/', u'_');
     return QFileInfo::exists(QStringLiteral("/var/lock/") + name) || QFileInfo::exists(QStringLiteral("/tmp/") + name);
-}
-
-QString freeLoopbackPort()
-{
-    QTcpServer probe;
-    (void)probe.listen(QHostAddress::LocalHost);
-    return QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
 }
 
 } // namespace
@@ -65,18 +59,17 @@ private slots:
         QTest::addColumn<QString>("report");  // on standard error, %1 the port
 
         const QString ctl = QStringLiteral("rm740ctl: %1: interrupted by %2 while waiting for the reply to \"CR0\"");
-        QTest::newRow("rm740-control, SIGTERM") << Program::Panel << SIGTERM << 143 << QString();
-        QTest::newRow("rm740-control, SIGINT") << Program::Panel << SIGINT << 130 << QString();
-        QTest::newRow("rm740-control, SIGHUP") << Program::Panel << SIGHUP << 129 << QString();
-        QTest::newRow("rm740ctl, SIGTERM") << Program::Ctl << SIGTERM << 143 << ctl.arg("%1", "SIGTERM");
-        QTest::newRow("rm740ctl, SIGINT") << Program::Ctl << SIGINT << 130 << ctl.arg("%1", "SIGINT");
-        QTest::newRow("rm740ctl, SIGHUP") << Program::Ctl << SIGHUP << 129 << ctl.arg("%1", "SIGHUP");
-        QTest::newRow("rm740-sim, SIGTERM") << Program::Simulator << SIGTERM << 0 << QString();
-        QTest::newRow("rm740-sim, SIGINT") << Program::Simulator << SIGINT << 0 << QString();
-        QTest::newRow("rm740-sim, SIGHUP") << Program::Simulator << SIGHUP << 0 << QString();
-        QTest::newRow("rm740-bridge, SIGTERM") << Program::Bridge << SIGTERM << 0 << QString();
-        QTest::newRow("rm740-bridge, SIGINT") << Program::Bridge << SIGINT << 0 << QString();
-        QTest::newRow("rm740-bridge, SIGHUP") << Program::Bridge << SIGHUP << 0 << QString();
+        for (const auto &[program, name] : std::initializer_list<std::pair<Program, const char *>>{
+                 {Program::Panel, "rm740-control"}, {Program::Ctl, "rm740ctl"},
+                 {Program::Simulator, "rm740-sim"}, {Program::Bridge, "rm740-bridge"}}) {
+            for (const auto &[signal, signalName, shellCode] : std::initializer_list<std::tuple<int, const char *, int>>{
+                     {SIGTERM, "SIGTERM", 143}, {SIGINT, "SIGINT", 130}, {SIGHUP, "SIGHUP", 129}}) {
+                const bool panelOrCtl = program == Program::Panel || program == Program::Ctl;
+                QTest::addRow("%s, %s", name, signalName)
+                    << program << signal << (panelOrCtl ? shellCode : 0)
+                    << (program == Program::Ctl ? ctl.arg("%1", signalName) : QString());
+            }
+        }
     }
     void signalEndsTheProgramThroughItsWayOut()
     {
@@ -105,7 +98,7 @@ private slots:
             if (program == Program::Panel)
                 m_process.start(QStringLiteral(RM740_CONTROL_PATH));
             else if (program == Program::Bridge)
-                m_process.start(QStringLiteral(RM740_BRIDGE_PATH), {"--port", device, "--pjlink", freeLoopbackPort()});
+                m_process.start(QStringLiteral(RM740_BRIDGE_PATH), {"--port", device, "--pjlink", QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort())});
             else
                 m_process.start(QStringLiteral(RM740CTL_PATH), {"--timeout", "60000", "--port", device, "status"});
             QTRY_VERIFY_WITH_TIMEOUT(!hungUp(m_farEnd) && locked(device), 10000);
