@@ -28,7 +28,7 @@ struct Replies {
     QByteArray lampHours = "00123\r";
     QByteArray lampStatus = "000 1I\r";
     QByteArray temperatures = "025.0 031.5 040.0\r";
-    QByteArray rememberedInput;
+    QByteArray rememberedInput{};
     bool videoMuted = false;
     bool audioMuted = false;
 };
@@ -178,7 +178,7 @@ private slots:
             QTest::addRow("input %c", a) << QByteArray("CR1\r") << digit
                                          << ProjectorReadings::inputNumber(digit).has_value();
         }
-        for (const QByteArray &lamp : {"000 1I\r", "000 1O\r", "000 1X\r", "000 1Y\r", "001 1I\r"})
+        for (const QByteArray lamp : {"000 1I\r", "000 1O\r", "000 1X\r", "000 1Y\r", "001 1I\r"})
             QTest::addRow("lamp %s", lamp.chopped(1).constData())
                 << QByteArray("CR LAMPSTS\r") << lamp << ProjectorReadings::lampStatus(lamp).has_value();
         QTest::newRow("hours") << QByteArray("CR3\r") << QByteArray("00123\r") << true;
