@@ -21,18 +21,6 @@
 
 namespace {
 
-// The frames the simulator's log shows it was sent: "CR0[CR]  ->  80[CR]" lines.
-QByteArrayList framesIn(const QByteArray &simulatorLog)
-{
-    QByteArrayList frames;
-    for (const QByteArray &line : simulatorLog.split('\n')) {
-        const qsizetype arrow = line.indexOf("[CR]  ->");
-        if (arrow > 14)
-            frames.append(line.mid(14, arrow - 14).trimmed());
-    }
-    return frames;
-}
-
 // The UDP sockets a process holds, from /proc: its socket inodes found in the
 // system's UDP tables.
 int udpSocketsOf(qint64 pid)
@@ -102,7 +90,7 @@ private slots:
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=2"));
         QTRY_COMPARE_WITH_TIMEOUT(client.ask("%1POWR ?"), QByteArray("%1POWR=0"), 5000);
         QCOMPARE(client.ask("%1LAMP ?"), QByteArray("%1LAMP=123 0"));
-        const QByteArrayList frames = framesIn(m_simulator->log());
+        const QByteArrayList frames = SimulatorProcess::framesIn(m_simulator->log());
         QCOMPARE(frames.count("C00"), 1);
         QCOMPARE(frames.count("C01"), 1);
     }
@@ -126,7 +114,7 @@ private slots:
         QVERIFY(client.connectTo(m_port));
         for (qsizetype i = 0; i < requests.size(); ++i)
             QCOMPARE(answerOf(client.ask(requests[i])), answers[i]);
-        QByteArrayList sets = framesIn(m_simulator->log());
+        QByteArrayList sets = SimulatorProcess::framesIn(m_simulator->log());
         sets.removeIf([](const QByteArray &frame) { return frame.startsWith("CR"); });
         QTEST(sets, "frames");
     }
@@ -143,7 +131,7 @@ private slots:
             client->socket().write("%1POWR ?\r");
         for (auto &client : clients)
             QCOMPARE(client->readLine(), QByteArray("%1POWR=0"));
-        QCOMPARE(framesIn(m_simulator->log()), QByteArrayList{"CR0"});
+        QCOMPARE(SimulatorProcess::framesIn(m_simulator->log()), QByteArrayList{"CR0"});
     }
 
     void aSilentProjectorIsAFailure()
@@ -198,7 +186,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_bridge->log().count("is open"), 2, 10000);
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
         QCOMPARE(client.ask("%1POWR 1"), QByteArray("%1POWR=OK"));
-        QVERIFY(framesIn(m_simulator->log()).contains("C00"));
+        QVERIFY(SimulatorProcess::framesIn(m_simulator->log()).contains("C00"));
     }
 
     // The right and the wrong password are the independent client's test
@@ -274,7 +262,7 @@ private slots:
         QCOMPARE(next->ask(attack.startsWith(u"wrong") ? PjlinkAuth::digest(next->challenge(), "secret") + "%1CLSS ?"
                                                         : QByteArray("%1CLSS ?")),
                  QByteArray("%1CLSS=1"));
-        QCOMPARE(framesIn(m_simulator->log()), QByteArrayList{});
+        QCOMPARE(SimulatorProcess::framesIn(m_simulator->log()), QByteArrayList{});
     }
 
     void anIdleClientIsLetGo()

@@ -17,21 +17,6 @@
 
 #include <sys/stat.h>
 
-namespace {
-
-QByteArrayList framesIn(const QByteArray &simulatorLog)
-{
-    QByteArrayList frames;
-    for (const QByteArray &line : simulatorLog.split('\n')) {
-        const qsizetype arrow = line.indexOf("[CR]  ->");
-        if (arrow > 14)
-            frames.append(line.mid(14, arrow - 14).trimmed());
-    }
-    return frames;
-}
-
-} // namespace
-
 class WebFrontTest : public QObject
 {
     Q_OBJECT
@@ -133,7 +118,7 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QByteArrayList, frames);
 
-        const qsizetype before = framesIn(m_simulator.log()).size();
+        const qsizetype before = SimulatorProcess::framesIn(m_simulator.log()).size();
         QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_http).arg(path)));
         if (!password.isEmpty())
             request.setRawHeader("Authorization", "Basic " + ("web:" + password).toBase64());
@@ -147,7 +132,7 @@ private slots:
         const QByteArray got = reply->readAll();
         QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
         QVERIFY2(got.contains(answer.toUtf8()), got.constData());
-        QCOMPARE(framesIn(m_simulator.log()).mid(before), frames);
+        QCOMPARE(SimulatorProcess::framesIn(m_simulator.log()).mid(before), frames);
     }
 
     // The live updates need the token the page gets with the password, and

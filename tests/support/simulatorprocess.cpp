@@ -66,3 +66,14 @@ bool SimulatorProcess::fail(const QString &error)
     stop();
     return false;
 }
+
+QByteArrayList SimulatorProcess::framesIn(const QByteArray &log)
+{
+    QByteArrayList frames;
+    for (const QByteArray &line : log.split('\n')) {
+        const qsizetype arrow = line.indexOf("[CR]  ->");
+        if (arrow > 14)
+            frames.append(line.mid(14, arrow - 14).trimmed());
+    }
+    return frames;
+}

@@ -14,6 +14,8 @@ public:
     static constexpr int StartTimeoutMs = 15000;
 
     SimulatorProcess() = default;
+    // The frames a simulator's log shows it was sent ("CR0[CR]  ->  80[CR]" lines).
+    [[nodiscard]] static QByteArrayList framesIn(const QByteArray &log);
     ~SimulatorProcess() { stop(); }
     SimulatorProcess(const SimulatorProcess &) = delete;
     SimulatorProcess &operator=(const SimulatorProcess &) = delete;
