@@ -6,7 +6,7 @@ namespace {
 // The options that are keys of the configuration, with a value each.
 constexpr std::array valueOptions{
     "port", "baud", "pjlink", "name", "password-file", "inputs", "poll-interval", "idle-timeout",
-    "max-clients", "reply-timeout", "temperature-warning", "discovery-port", "http",
+    "max-clients", "reply-timeout", "temperature-warning", "discovery-port", "http", "http-max-connections",
 };
 
 BridgePlan refuse(const QString &error)
@@ -48,10 +48,11 @@ QString helpText()
         "  --password-file FILE   ask clients for PJLink's MD5 digest of this password (mode 600)\n"
         "  --http ADDR:PORT       serve the web page and its JSON API there (off; beyond loopback\n"
         "                         it asks for the password file's password, HTTP basic authentication)\n"
+        "  --http-max-connections N  the web page's connections at once (256)\n"
         "  --discovery            answer PJLink searches on UDP port 4352\n"
         "  --inputs LIST          PJLink input codes to panel inputs (11:C50 12:C06 21:C07 ...)\n"
         "  --poll-interval S      read the projector's state every S seconds (5; 0: never)\n"
-        "  --idle-timeout S       close a silent connection after S seconds (30)\n"
+        "  --idle-timeout S       close a silent connection (PJLink or web) after S seconds (30)\n"
         "  --max-clients N        connections at once (16)\n"
         "  --reply-timeout MS     wait for the projector's reply (1000)\n"
         "  --temperature-warning C  ERST warns at C degrees or more (70; 0: never)\n"

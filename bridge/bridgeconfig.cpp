@@ -113,6 +113,13 @@ const QList<Key> &keyTable()
              c.httpAddress = address;
              return std::nullopt;
          }},
+        {"http-max-connections", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             const auto n = wholeNumber(v, 1, 4096);
+             if (!n)
+                 return QStringLiteral("must be a whole number from 1 to 4096");
+             c.httpMaxConnections = *n;
+             return std::nullopt;
+         }},
         {"name", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
              if (auto problem = checkName(v))
                  return problem;

@@ -35,6 +35,7 @@ struct ProjectorConfig {
     // none: nothing listens for it.
     std::optional<QHostAddress> httpAddress;
     quint16 httpPort = 0;
+    int httpMaxConnections = 256;
 
     // "127.0.0.1:4352", "[::1]:4352".
     [[nodiscard]] QString listenEndpoint() const;

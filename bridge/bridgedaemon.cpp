@@ -84,7 +84,8 @@ BridgeDaemon::BridgeDaemon(const QList<ServedProjector> &projectors, const QStri
         QList<WebFront::Projector> fronts;
         for (const Projector &p : std::as_const(m_projectors))
             fronts.append({p.service, p.served.config.inputs, p.served.config.temperatureWarning});
-        m_web = new WebFront(fronts, served.password, this);
+        m_web = new WebFront(fronts, served.password,
+                             {served.config.httpMaxConnections, served.config.idleTimeout}, this);
         m_webWhere = served.config.whereOf.value(QStringLiteral("http"), served.config.where);
         m_webAddress = *served.config.httpAddress;
         m_webPort = served.config.httpPort;

@@ -18,6 +18,7 @@
 #include <QWebSocket>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using Status = QHttpServerResponder::StatusCode;
@@ -42,12 +43,17 @@ bool equalInConstantTime(const QByteArray &a, const QByteArray &b)
     return difference == 0;
 }
 
-QString peerOf(const QHttpServerRequest &request)
+QString peerOf(const QHostAddress &address)
 {
     // An IPv4 client of a dual-stack socket, as people write it.
     bool isIpv4 = false;
-    const quint32 ipv4 = request.remoteAddress().toIPv4Address(&isIpv4);
-    return isIpv4 ? QHostAddress(ipv4).toString() : request.remoteAddress().toString();
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    return isIpv4 ? QHostAddress(ipv4).toString() : address.toString();
+}
+
+QString peerOf(const QHttpServerRequest &request)
+{
+    return peerOf(request.remoteAddress());
 }
 
 // Headers every answer carries: the page runs its own files alone.
@@ -81,11 +87,19 @@ constexpr StaticFile staticFiles[] = {
 // Qt's HTTP server keeps what a request has sent until it is whole; a socket
 // that buffers no more than this stops reading, so a client that announces
 // a huge body holds its own connection up and no more of the bridge's memory.
+// Connections beyond the limit are closed at once, and one that stays silent
+// is closed after the idle time, until a WebSocket takes it over.
 class BoundedTcpServer : public QTcpServer
 {
 public:
     static constexpr qint64 LongestRequest = 64 * 1024;
-    using QTcpServer::QTcpServer;
+
+    BoundedTcpServer(WebFront::Limits limits, std::function<void(const QString &)> log, QObject *parent)
+        : QTcpServer(parent)
+        , m_limits(limits)
+        , m_log(std::move(log))
+    {
+    }
 
 protected:
     void incomingConnection(qintptr descriptor) override
@@ -96,17 +110,42 @@ protected:
             delete socket;
             return;
         }
+        if (*m_open >= m_limits.connections) {
+            m_log(QStringLiteral("%1: refused, %2 connections already").arg(peerOf(socket->peerAddress())).arg(*m_open));
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
+        // Counted while the socket lives, whoever ends up owning it.
+        ++*m_open;
+        auto *counted = new QObject(socket);
+        connect(counted, &QObject::destroyed, this, [open = m_open] { --*open; });
+        auto *idle = new QTimer(socket);
+        idle->setObjectName(QStringLiteral("idle"));
+        idle->setSingleShot(true);
+        idle->start(m_limits.idleTimeout);
+        connect(idle, &QTimer::timeout, socket, &QTcpSocket::abort);
+        connect(socket, &QIODevice::readyRead, idle, qOverload<>(&QTimer::start));
+        connect(socket, &QIODevice::bytesWritten, idle, qOverload<>(&QTimer::start));
         addPendingConnection(socket);
     }
+
+private:
+    const WebFront::Limits m_limits;
+    const std::function<void(const QString &)> m_log;
+    // Shared with the counters, which may outlive the server.
+    const std::shared_ptr<int> m_open = std::make_shared<int>(0);
 };
 
 } // namespace
 
-WebFront::WebFront(const QList<Projector> &projectors, std::optional<QByteArray> password, QObject *parent)
+WebFront::WebFront(const QList<Projector> &projectors, std::optional<QByteArray> password, Limits limits,
+                   QObject *parent)
     : QAbstractHttpServer(parent)
     , m_projectors(projectors)
     , m_histories(projectors.size())
     , m_password(std::move(password))
+    , m_limits(limits)
 {
     // The token proves a WebSocket was opened by a page that passed the password.
     QByteArray random(16, Qt::Uninitialized);
@@ -131,7 +170,7 @@ WebFront::WebFront(const QList<Projector> &projectors, std::optional<QByteArray>
 
 bool WebFront::listen(const QHostAddress &address, quint16 port, QString *error)
 {
-    auto *server = new BoundedTcpServer(this);
+    auto *server = new BoundedTcpServer(m_limits, [this](const QString &line) { emit logLine(line); }, this);
     if (!server->listen(address, port)) {
         *error = server->errorString();
         delete server;
@@ -179,13 +218,12 @@ bool WebFront::sameOrigin(const QHttpServerRequest &request) const
 void WebFront::refuseLater(const QHttpServerRequest &request, QTcpSocket *socket)
 {
     const QString peer = peerOf(request);
-    const int failures = ++m_failures[peer];
-    const auto delay = std::min(LongestPenalty, FirstPenalty * (1 << std::min(failures - 1, 8)));
+    const auto penalty = m_wrongPasswords.failed(peer);
     emit logLine(tr("%1: wrong password for the web page (%2 in a row), answered after %3 ms")
-                     .arg(peer).arg(failures).arg(delay.count()));
+                     .arg(peer).arg(penalty.inARow).arg(penalty.delay.count()));
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     QPointer<QTcpSocket> alive(socket);
-    QTimer::singleShot(delay, this, [responder, alive] {
+    QTimer::singleShot(penalty.delay, this, [responder, alive] {
         if (alive)
             answerError(*responder, QStringLiteral("wrong password"), Status::Unauthorized);
     });
@@ -197,11 +235,16 @@ bool WebFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *sock
     const auto method = request.method();
     // A WebSocket is upgraded when this says yes and answers nothing; a no
     // is answered as missing and the connection closed.
-    if (header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
-        return acceptsWebSocket(request);
+    if (header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
+        if (!acceptsWebSocket(request))
+            return false;
+        // The WebSocket keeps itself alive with pings from here on.
+        delete socket->findChild<QTimer *>(QStringLiteral("idle"));
+        return true;
+    }
     switch (access(request)) {
     case Access::Granted:
-        m_failures.remove(peerOf(request));
+        m_wrongPasswords.succeeded(peerOf(request));
         break;
     case Access::Missing: {
         QHttpServerResponder responder = makeResponder(request, socket);
@@ -337,6 +380,7 @@ void WebFront::acceptWebSockets()
         m_sockets.append(socket);
         auto *hold = new WebHold(socket);
         hold->setObjectName(QStringLiteral("hold"));
+        keepAlive(socket);
         connect(socket, &QWebSocket::textMessageReceived, this,
                 [this, socket](const QString &message) { received(socket, message); });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] {
@@ -349,6 +393,22 @@ void WebFront::acceptWebSockets()
         socket->sendTextMessage(QString::fromUtf8(
             QJsonDocument(QJsonObject{{QStringLiteral("projectors"), list}}).toJson(QJsonDocument::Compact)));
     }
+}
+
+// A page's browser answers pings by itself; a page that stopped answering
+// (a phone gone to sleep, a cable pulled) is closed, its hold with it.
+void WebFront::keepAlive(QWebSocket *socket)
+{
+    auto *ping = new QTimer(socket);
+    ping->start(m_limits.idleTimeout / 2);
+    connect(ping, &QTimer::timeout, socket, [socket] { socket->ping(); });
+    auto *deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    deadline->start(m_limits.idleTimeout);
+    connect(deadline, &QTimer::timeout, socket, &QWebSocket::abort);
+    const auto heard = [deadline] { deadline->start(); };
+    connect(socket, &QWebSocket::pong, deadline, heard);
+    connect(socket, &QWebSocket::textMessageReceived, deadline, heard);
 }
 
 // {"hold": "start", "projector": N, "button": NAME}, {"hold": "still"} or {"hold": "stop"}.

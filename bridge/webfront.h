@@ -2,6 +2,7 @@
 
 #include "bridge/inputtable.h"
 #include "bridge/webstate.h"
+#include "bridge/wrongpasswords.h"
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
@@ -37,12 +38,19 @@ public:
         double temperatureWarning = 0;  // as ERST has it
     };
 
-    static constexpr std::chrono::milliseconds FirstPenalty{500};
-    static constexpr std::chrono::milliseconds LongestPenalty{8000};
+    // How many connections at once (pages, scripts, a request half sent),
+    // and how long one may stay silent: an HTTP connection that sends
+    // nothing for that long is closed; a page's WebSocket is pinged that
+    // often and closed when it stops answering.
+    struct Limits {
+        int connections = 256;
+        std::chrono::milliseconds idleTimeout{30000};
+    };
     // Changes within this long reach the pages as one message.
     static constexpr std::chrono::milliseconds PushDelay{5};
 
-    WebFront(const QList<Projector> &projectors, std::optional<QByteArray> password, QObject *parent = nullptr);
+    WebFront(const QList<Projector> &projectors, std::optional<QByteArray> password, Limits limits,
+             QObject *parent = nullptr);
 
     [[nodiscard]] bool listen(const QHostAddress &address, quint16 port, QString *error);
     void close();
@@ -63,6 +71,7 @@ private:
     void command(int id, const QHttpServerRequest &request, QTcpSocket *socket);
     [[nodiscard]] bool acceptsWebSocket(const QHttpServerRequest &request);
     void acceptWebSockets();
+    void keepAlive(QWebSocket *socket);
     void received(QWebSocket *socket, const QString &message);
     void markChanged(int id);
     void push();
@@ -72,7 +81,8 @@ private:
     QList<ExchangeHistory> m_histories;
     std::optional<QByteArray> m_password;
     QByteArray m_token;              // the page's WebSocket token, fresh each run
-    QHash<QString, int> m_failures;  // by peer address: wrong passwords in a row
+    Limits m_limits;
+    WrongPasswords m_wrongPasswords;
     QList<QWebSocket *> m_sockets;
     QList<int> m_changed;
     QTimer m_pushTimer;

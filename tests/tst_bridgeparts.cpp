@@ -8,6 +8,7 @@
 #include "bridge/pjlinkcodec.h"
 #include "bridge/pjlinktable.h"
 #include "bridge/projectorreadings.h"
+#include "bridge/wrongpasswords.h"
 #include "exchange/monitorrendering.h"
 #include "exchange/replyinterpretation.h"
 
@@ -359,7 +360,7 @@ private slots:
             u"[Room 101]\nport = rfc2217://10.0.0.7:2217\nbaud = 9600\npjlink = [::]:4352\nname = Hörsaal 1\n"
             "password-file = /etc/rm740/pw\ninputs = 11:C50\npoll-interval = 0.5\nidle-timeout = 10\n"
             "max-clients = 4\nreply-timeout = 300\ntemperature-warning = 0\ndiscovery = on\ndiscovery-port = 14352\n"
-            "http = [::]:8080\n",
+            "http = [::]:8080\nhttp-max-connections = 20\n",
             QStringLiteral("bridge.conf"), &error);
         QVERIFY2(sections, qPrintable(error));
         const auto config = BridgeConfig::projector(sections->first(), &error);
@@ -378,7 +379,44 @@ private slots:
         QVERIFY(config->discovery);
         QCOMPARE(config->discoveryPort, quint16(14352));
         QCOMPARE(config->httpEndpoint(), QStringLiteral("[::]:8080"));
-        QCOMPARE(BridgeConfig::keys().size(), 14);  // every key is set above
+        QCOMPARE(config->httpMaxConnections, 20);
+        QCOMPARE(BridgeConfig::keys().size(), 15);  // every key is set above
+    }
+
+    // Times in seconds after the first failure; the last column is the
+    // penalty of the last failure, -1 where the peer must be gone by then.
+    void wrongPasswordsAreSlowedAndForgotten_data()
+    {
+        QTest::addColumn<QList<int>>("seconds");
+        QTest::addColumn<int>("inARow");
+        QTest::addColumn<int>("delay");
+        QTest::newRow("first") << QList<int>{0} << 1 << 500;
+        QTest::newRow("doubling") << QList<int>{0, 1, 2} << 3 << 2000;
+        QTest::newRow("at most 8 s") << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << 12 << 8000;
+        QTest::newRow("forgotten after ten minutes") << QList<int>{0, 1, 2, 603} << 1 << 500;
+    }
+    void wrongPasswordsAreSlowedAndForgotten()
+    {
+        QFETCH(QList<int>, seconds);
+        WrongPasswords wrong;
+        const auto start = WrongPasswords::Clock::now();
+        WrongPasswords::Penalty last;
+        for (const int s : seconds)
+            last = wrong.failed(QStringLiteral("10.0.1.5"), start + std::chrono::seconds(s));
+        QTEST(last.inARow, "inARow");
+        QTEST(int(last.delay.count()), "delay");
+    }
+
+    void wrongPasswordsRememberBoundedPeers()
+    {
+        WrongPasswords wrong;
+        const auto start = WrongPasswords::Clock::now();
+        for (int i = 0; i < 3 * WrongPasswords::MostPeers; ++i)
+            (void)wrong.failed(QStringLiteral("peer %1").arg(i), start + std::chrono::milliseconds(i));
+        QCOMPARE(wrong.peers(), WrongPasswords::MostPeers);
+        // The newest is still slowed; the oldest has made room.
+        QCOMPARE(wrong.failed(QStringLiteral("peer %1").arg(3 * WrongPasswords::MostPeers - 1), start).inARow, 2);
+        QCOMPARE(wrong.failed(QStringLiteral("peer 0"), start).inARow, 1);
     }
 
     void commandLineBecomesAPlan_data()

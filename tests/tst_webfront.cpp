@@ -12,6 +12,7 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTcpSocket>
 #include <QTest>
 #include <QWebSocket>
 
@@ -177,6 +178,46 @@ private slots:
         // The "wrong password" row ran before; the log names where it came from.
         QVERIFY(m_bridge.waitForLog("[web] 127.0.0.1: wrong password for the web page"));
         QVERIFY(!m_bridge.log().contains("horse"));
+    }
+
+    // A connection beyond the limit is closed at once, a silent one after the
+    // idle time; a page that answers the pings stays, and frees its place.
+    void webConnectionsAreBoundedAndKeptAlive()
+    {
+        const quint16 http = freeLoopbackPort();
+        BridgeProcess bridge;
+        QVERIFY2(bridge.start({"--port", m_dir.filePath(QStringLiteral("absent")), "--pjlink",
+                               QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()), "--http",
+                               QStringLiteral("127.0.0.1:%1").arg(http), "--http-max-connections", "2",
+                               "--idle-timeout", "0.4"}),
+                 qPrintable(bridge.errorString()));
+        QWebSocket page;
+        QSignalSpy received(&page, &QWebSocket::textMessageReceived);
+        QSignalSpy pageClosed(&page, &QWebSocket::disconnected);
+        page.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(http)));
+        QVERIFY(received.wait(15000));
+        QTcpSocket silent;
+        QTcpSocket beyond;
+        silent.connectToHost(QHostAddress::LocalHost, http);
+        QVERIFY(silent.waitForConnected());
+        beyond.connectToHost(QHostAddress::LocalHost, http);
+        QVERIFY(bridge.waitForLog("127.0.0.1: refused, 2 connections already"));
+        QTRY_COMPARE_WITH_TIMEOUT(beyond.state(), QAbstractSocket::UnconnectedState, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(silent.state(), QAbstractSocket::UnconnectedState, 5000);
+        QVERIFY(!pageClosed.wait(1500));  // several idle times, pinged and answering
+
+        page.close();
+        QTRY_COMPARE_WITH_TIMEOUT(pageClosed.size(), 1, 5000);
+        // Once a request has been answered the bridge has let the page go.
+        QTcpSocket again;
+        again.connectToHost(QHostAddress::LocalHost, http);
+        again.write("GET /api/projectors HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        QVERIFY(again.waitForReadyRead(5000));
+        QTcpSocket andAgain;
+        andAgain.connectToHost(QHostAddress::LocalHost, http);
+        QVERIFY(andAgain.waitForConnected());
+        QTRY_COMPARE_WITH_TIMEOUT(andAgain.state(), QAbstractSocket::UnconnectedState, 5000);
+        QCOMPARE(bridge.log().count("refused, 2 connections already"), 1);
     }
 
 private:
