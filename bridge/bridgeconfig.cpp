@@ -67,6 +67,15 @@ std::optional<QString> seconds(std::chrono::milliseconds &into, const QString &v
     return std::nullopt;
 }
 
+std::optional<QString> count(int &into, const QString &value, int lowest, int highest)
+{
+    const auto n = wholeNumber(value, lowest, highest);
+    if (!n)
+        return QStringLiteral("must be a whole number from %1 to %2").arg(lowest).arg(highest);
+    into = *n;
+    return std::nullopt;
+}
+
 std::optional<QString> checkName(const QString &value)
 {
     const QByteArray utf8 = value.toUtf8();
@@ -113,12 +122,8 @@ const QList<Key> &keyTable()
              c.httpAddress = address;
              return std::nullopt;
          }},
-        {"http-max-connections", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
-             const auto n = wholeNumber(v, 1, 4096);
-             if (!n)
-                 return QStringLiteral("must be a whole number from 1 to 4096");
-             c.httpMaxConnections = *n;
-             return std::nullopt;
+        {"http-max-connections", [](ProjectorConfig &c, const QString &v) {
+             return count(c.httpMaxConnections, v, 1, 4096);
          }},
         {"name", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
              if (auto problem = checkName(v))
@@ -146,12 +151,8 @@ const QList<Key> &keyTable()
         {"idle-timeout", [](ProjectorConfig &c, const QString &v) {
              return seconds(c.idleTimeout, v, 0.1, 3600);
          }},
-        {"max-clients", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
-             const auto n = wholeNumber(v, 1, 1024);
-             if (!n)
-                 return QStringLiteral("must be a whole number from 1 to 1024");
-             c.maxClients = *n;
-             return std::nullopt;
+        {"max-clients", [](ProjectorConfig &c, const QString &v) {
+             return count(c.maxClients, v, 1, 1024);
          }},
         {"reply-timeout", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
              const auto n = wholeNumber(v, 50, 10000);
