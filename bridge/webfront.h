@@ -40,8 +40,8 @@ public:
 
     // How many connections at once (pages, scripts, a request half sent),
     // and how long one may stay silent: an HTTP connection that sends
-    // nothing for that long is closed; a page's WebSocket is pinged that
-    // often and closed when it stops answering.
+    // nothing for that long is closed; a page's WebSocket is pinged twice
+    // in that time and closed when it stops answering.
     struct Limits {
         int connections = 256;
         std::chrono::milliseconds idleTimeout{30000};
