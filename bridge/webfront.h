@@ -6,7 +6,6 @@
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
-#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QTimer>
