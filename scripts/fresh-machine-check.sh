@@ -116,6 +116,9 @@ mount_into() {
     # A fresh machine's /tmp: empty, and for everyone.
     mount -t tmpfs -o mode=1777 tmpfs "$dir/tmp"
     cp /etc/resolv.conf "$dir/etc/resolv.conf"
+    # Every installed machine knows localhost by name (chromedriver is
+    # reached that way); debootstrap leaves /etc/hosts to the installer.
+    [ -e "$dir/etc/hosts" ] || printf '127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost ip6-loopback\n' >"$dir/etc/hosts"
     # The certificate authorities of this network's own (a proxy that looks
     # into TLS, say), as any machine on it trusts them: without them npm's
     # registry is out of reach and its tests would be skipped. ca-certificates
