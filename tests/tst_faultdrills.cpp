@@ -19,15 +19,11 @@
 #include "support/ordinaryuser.h"
 #include "support/simulatorprocess.h"
 #include "support/testsettings.h"
-#include "support/panelfixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSerialPort>
 #include <QSettings>
@@ -187,16 +183,14 @@ private slots:
     void init()
     {
         TestSettings::clear();
-                m_watcher = std::make_unique<ModalWatcher>();
+        m_watcher = std::make_unique<ModalWatcher>();
     }
 
     void cleanup()
     {
         m_panel.reset();
         m_watcher.reset();
-        if (m_simulator && QTest::currentTestFailed())
-            qWarning().noquote() << "simulator log:\n" << m_simulator->log();
-        m_simulator.reset();
+        m_simulator.stopAfterTest();
         m_projector.reset();
         m_other.reset();
         restoreModes();
@@ -230,7 +224,7 @@ private slots:
         TestSettings::mapPort(1, link);
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         if (simulated)
-            startSimulator(link, {"--drop-after", "2"});
+            m_simulator.startInTest(link, {"--drop-after", "2"});
         else
             startFakeProjector(link);
         if (QTest::currentTestFailed())
@@ -238,7 +232,7 @@ private slots:
         openForm();
         if (QTest::currentTestFailed())
             return;
-        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
+        QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
         // Pulled out as an adapter is: the device and its link go together
         // (a link left behind could come to lead to another program's pty).
         const auto unplug = [&] {
@@ -248,26 +242,26 @@ private slots:
 
         switch (vanishing) {
         case Vanishing::SimulatorHangsUpAfterItsReply:
-            click("Command17");
-            QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
-            click("Command44");  // the second frame: answered, then the line goes dead
-            QTRY_VERIFY_WITH_TIMEOUT(text("Label12").endsWith(QLatin1StringView("[CR] ")), TimeoutMs);
+            m_panel.click("Power", "On");
+            QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
+            m_panel.click("Status");  // the second frame: answered, then the line goes dead
+            QTRY_VERIFY_WITH_TIMEOUT(m_panel.rxd().endsWith(QLatin1StringView("[CR] ")), TimeoutMs);
             break;
         case Vanishing::InTheMiddleOfAReply:
             m_projector->setResponder(nullptr);
             m_panel.form().exchange().setIntervals({5000, 6000});
-            click("Command44");
+            m_panel.click("Status");
             QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
             m_projector->send("8");
-            QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral(" 8 "), TimeoutMs);
+            QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" 8 "), TimeoutMs);
             unplug();
             break;
         case Vanishing::DuringAPressAndHold: {
-            QPushButton *brighter = button("Command30");
+            QAbstractButton *brighter = m_panel.button("Bright", "Up");
             PanelFixture::sendMouse(brighter, QEvent::MouseButtonPress, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(m_projector->frames().size() >= 2, TimeoutMs);
             unplug();
-            QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), TimeoutMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!m_panel.comm().PortOpen(), TimeoutMs);
             // The repeat goes on against the closed port until the release.
             auto *timer1 = m_panel.form().findChild<QTimer *>(QStringLiteral("Timer1"));
             QVERIFY(timer1 && timer1->isActive());
@@ -282,10 +276,10 @@ private slots:
         case Vanishing::JustBeforeAFrameIsWritten:
             // No turn of the event loop between the hang-up and the write.
             unplug();
-            click("Command44");
+            m_panel.click("Status");
             break;
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), TimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.comm().PortOpen(), TimeoutMs);
         QCOMPARE(lost.count(), 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
 
@@ -295,9 +289,9 @@ private slots:
 
         // Responsive: the buttons, the monitor and the timers go on as usual.
         m_panel.form().exchange().setIntervals({300, 5000});
-        click("Command44");
-        QCOMPARE(text("Label11"), QStringLiteral(" C R 0  [CR] "));
-        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), Exchange::NoReplyMark, TimeoutMs);
+        m_panel.click("Status");
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C R 0  [CR] "));
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), Exchange::NoReplyMark, TimeoutMs);
         bool fired = false;
         const QObject firing;  // no late call into this function's frame
         QTimer::singleShot(10, &firing, [&fired] { fired = true; });
@@ -307,28 +301,28 @@ private slots:
         // Back again at the same place: the "COM" dialog reopens it.
         if (simulated) {
             // Gone for good first: it removes its link as it ends.
-            QTRY_COMPARE_WITH_TIMEOUT(m_simulator->process().state(), QProcess::NotRunning, TimeoutMs);
-            startSimulator(link, {});
+            QTRY_COMPARE_WITH_TIMEOUT(m_simulator.process().state(), QProcess::NotRunning, TimeoutMs);
+            m_simulator.startInTest(link, {});
         } else {
             startFakeProjector(link);
         }
         if (QTest::currentTestFailed())
             return;
-        Form2 *dialog = pressCom();
+        Form2 *dialog = m_panel.pressCom();
         QVERIFY(dialog);
-        QCOMPARE(checkedPortOptions(dialog), QStringList{"Option3"});
-        press(dialog, reopenWith);
-        QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
+        QCOMPARE(checkedPortOptions(dialog), QStringList{"COM1"});
+        PanelFixture::press(dialog, reopenWith);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.openDialog(), TimeoutMs);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
-        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), 1);
+        QCOMPARE(m_panel.comm().Settings(), QStringLiteral("19200,N,8,1"));
 
         m_panel.form().exchange().setIntervals({5000, 6000});
-        click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
         if (simulated)
-            QVERIFY(m_simulator->log().contains("C00[CR]  ->  [ACK]"));
+            QVERIFY(m_simulator.log().contains("C00[CR]  ->  [ACK]"));
         else
             QCOMPARE(m_projector->frames(), QList<QByteArray>{"C00\r"});
         QCOMPARE(TestSettings::value("StartUP", "ComPort"), QStringLiteral("1"));
@@ -441,7 +435,7 @@ private slots:
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
             seen.portOptions = checkedPortOptions(dialog);
             QPointer<QWidget> alive = dialog;
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::pressOk(dialog);
             seen.dialogStaysAfterOk = alive && alive->isVisible();
             // Then the close box: start-up finishes with the port closed.
         });
@@ -452,11 +446,11 @@ private slots:
         QVERIFY(seen.modal);
         QVERIFY(!seen.mainWindowVisible);
         QCOMPARE(seen.messagesBefore, 0);
-        QCOMPARE(seen.portOptions, QStringList{"Option3"});
+        QCOMPARE(seen.portOptions, QStringList{"COM1"});
         QVERIFY(seen.dialogStaysAfterOk);
         QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
-        QVERIFY(!m_panel.form().MSComm1().errorString().isEmpty());
+        QVERIFY(!m_panel.comm().PortOpen());
+        QVERIFY(!m_panel.comm().errorString().isEmpty());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
         QCOMPARE(TestSettings::storeFileBytes(), storedBefore);
         if (m_projector)
@@ -475,17 +469,17 @@ private slots:
 
         int messagesAfterFirstOk = -1;
         m_watcher->onModalDialog([&](QWidget *dialog) {
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::pressOk(dialog);
             messagesAfterFirstOk = int(m_watcher->messageBoxes().size());
             holder.close();
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::pressOk(dialog);
         });
         createForm();
 
         QCOMPARE(messagesAfterFirstOk, 1);
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().Settings(), QStringLiteral("9600,N,8,1"));
         QVERIFY(m_panel.form().isVisible());
         sendsTo(*m_projector);
         // The program's own failed attempt left no lock behind either.
@@ -549,21 +543,21 @@ private slots:
 
         // The dialog: COM1 and OK.
         m_watcher->onModalDialog([](QWidget *dialog) {
-            dialog->findChild<QRadioButton *>(QStringLiteral("Option3"))->click();
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::press(dialog, "COM1");
+            PanelFixture::pressOk(dialog);
         });
         createForm();
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
         if (opens) {
-            QCOMPARE(m_panel.form().MSComm1().CommPort(), opens);
-            QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
+            QCOMPARE(m_panel.comm().CommPort(), opens);
+            QCOMPARE(m_panel.comm().Settings(), settings);
             QCOMPARE(TestSettings::storeFileBytes(), storedBefore);  // start-up writes nothing
         } else {
             // OK opened the port and replaced the garbage with what works.
-            QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
+            QCOMPARE(m_panel.comm().CommPort(), 1);
             const QByteArray stored = TestSettings::storeFileBytes();
             QVERIFY2(stored.contains("ComPort=1\n") && stored.contains("BaudRate=192\n"),
                      stored.left(200).constData());
@@ -621,7 +615,7 @@ private slots:
         QCOMPARE(seen.messagesBefore, 0);
         QCOMPARE(seen.portOptions, QStringList());
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(int(m_panel.module().portNumber), 0);
         if (!directory) {
             // Read back as its owner: mode 0 stops everyone but root.
@@ -661,8 +655,8 @@ private slots:
             QSKIP(qPrintable(ordinaryUser.errorString()));
 
         auto chooseCom3AndOk = [](QWidget *dialog) {
-            dialog->findChild<QRadioButton *>(QStringLiteral("Option5"))->click();
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::press(dialog, "COM3");
+            PanelFixture::pressOk(dialog);
         };
         if (atStartUp) {
             m_watcher->onModalDialog(chooseCom3AndOk);
@@ -670,17 +664,17 @@ private slots:
             QCOMPARE(m_watcher->dialogsAnswered(), 1);
         } else {
             createForm();
-            QVERIFY(m_panel.form().MSComm1().PortOpen());
-            Form2 *dialog = pressCom();
+            QVERIFY(m_panel.comm().PortOpen());
+            Form2 *dialog = m_panel.pressCom();
             QVERIFY(dialog);
             chooseCom3AndOk(dialog);
         }
 
-        QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.openDialog(), TimeoutMs);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QVERIFY(m_panel.form().isVisible());
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), 3);
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), 3);
         // The save really failed, and left the file as it was.
         {
             const auto store = LinkSettings::openStore();
@@ -727,7 +721,7 @@ private slots:
         QString rendered;  // of the buffer as it was at the last check
         qsizetype renderedSize = -1;
         const QObject watching;  // ends the check with this function
-        connect(&m_panel.form().MSComm1(), &MSComm::OnComm, &watching, [&] {
+        connect(&m_panel.comm(), &MSComm::OnComm, &watching, [&] {
             ++receiveEvents;
             const QByteArray &buffer = exchange.receiveBuffer();
             largestBuffer = qMax(largestBuffer, buffer.size());
@@ -737,12 +731,12 @@ private slots:
                 rendered = MonitorRendering::render(buffer);
                 renderedSize = buffer.size();
             }
-            if (text("Label12") != rendered)
+            if (m_panel.rxd() != rendered)
                 ++mismatches;
         });
-        QSignalSpy receiving(&m_panel.form().MSComm1(), &MSComm::OnComm);
+        QSignalSpy receiving(&m_panel.comm(), &MSComm::OnComm);
 
-        click("Command44");
+        m_panel.click("Status");
         QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
         const qint64 residentBefore = residentKb();
         qint64 left = total;
@@ -765,7 +759,7 @@ private slots:
         const QByteArray expected =
             pattern.repeated(ReceiveBuffer::Capacity / pattern.size() + 1).left(largestBuffer);
         QVERIFY(exchange.receiveBuffer() == expected);
-        QVERIFY(text("Label12") == MonitorRendering::render(exchange.receiveBuffer()));
+        QVERIFY(m_panel.rxd() == MonitorRendering::render(exchange.receiveBuffer()));
         const qint64 grownKb = residentKb() - residentBefore;
         if (ResidentSizeTellsWhatIsKept)
             QVERIFY2(grownKb < 50 * 1024, qPrintable(QStringLiteral("grew by %1 kB").arg(grownKb)));
@@ -775,10 +769,10 @@ private slots:
         m_projector->setResponder([](const QByteArray &frame) {
             return frame == "CR0\r" ? QByteArray("80\r") : QByteArray();
         });
-        click("Command44");
+        m_panel.click("Status");
         QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral(" 8 0  [CR] "), TimeoutMs);
-        QCOMPARE(text("Label25"), QStringLiteral(" Stand by"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" 8 0  [CR] "), TimeoutMs);
+        QCOMPARE(m_panel.status(), QStringLiteral(" Stand by"));
     }
 
 private:
@@ -786,12 +780,6 @@ private:
     {
         static int count = 0;
         return stem + u'-' + QString::number(++count);
-    }
-
-    void startSimulator(const QString &link, const QStringList &options)
-    {
-        m_simulator = std::make_unique<SimulatorProcess>();
-        QVERIFY2(m_simulator->start(link, options), qPrintable(m_simulator->errorString()));
     }
 
     // A fresh fake projector, reached through `link`.
@@ -825,39 +813,24 @@ private:
     {
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         createForm();
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
     }
 
-    QPushButton *button(const char *name) const { return m_panel.button(name); }
-    QString text(const char *labelName) const { return m_panel.text(labelName); }
-    void click(const char *name) const { m_panel.click(name); }
-    [[nodiscard]] Form2 *pressCom() const { return m_panel.pressCom(); }
-    [[nodiscard]] Form2 *openDialog() const { return m_panel.openDialog(); }
-    // "OK" or "Cancel".
-    static void press(QWidget *dialog, const QString &which)
+    static QStringList checkedPortOptions(const QWidget *dialog)
     {
-        const auto name = which == QLatin1StringView("OK") ? "Command1" : "Command2";
-        dialog->findChild<QPushButton *>(QLatin1StringView(name))->click();
-    }
-    static QStringList checkedPortOptions(QWidget *dialog)
-    {
-        QStringList checked;
-        for (const char *name : {"Option3", "Option4", "Option5", "Option6", "Option7"})
-            if (dialog->findChild<QRadioButton *>(QLatin1StringView(name))->isChecked())
-                checked << QLatin1StringView(name);
-        return checked;
+        return Controls::checked(*dialog, {"COM1", "COM2", "COM3", "COM4", "COM5"});
     }
     // The port in force reaches `projector`.
     void sendsTo(FakeProjector &projector)
     {
         projector.clearReceived();
-        click("Command17");
+        m_panel.click("Power", "On");
         QTRY_COMPARE_WITH_TIMEOUT(projector.received(), QByteArray("C00\r"), TimeoutMs);
     }
 
     QTemporaryDir m_folder;
     std::unique_ptr<ModalWatcher> m_watcher;
-    std::unique_ptr<SimulatorProcess> m_simulator;
+    SimulatorProcess m_simulator;
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_other;
     QList<std::pair<QString, mode_t>> m_modesToRestore;

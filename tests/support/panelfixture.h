@@ -5,14 +5,13 @@
 #include "link/form2.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
+#include "support/controls.h"
 #include "support/fakeprojector.h"
 #include "support/testsettings.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
 
 #include <memory>
 
@@ -36,29 +35,34 @@ public:
 
 // The real main window started from the store, on whatever port the test
 // maps (a pseudo-terminal, the simulator, a network port), or on a fake
-// projector of its own; and the port dialog reached through its "COM" button.
+// projector of its own; its buttons and lines as a user finds them; and the
+// port dialog reached through its "COM" button.
 class PanelFixture
 {
 public:
-    static constexpr int ComPort = 4;  // "COM4": Option6 in the dialog
+    static constexpr int ComPort = 4;  // "COM4" in the dialog
 
     enum class View { Hidden, ShownFull };
     struct OnFakeProjector {};
     static constexpr OnFakeProjector onFakeProjector{};
 
     PanelFixture() = default;
+    explicit PanelFixture(OnFakeProjector) { (void)startOnFakeProjector(); }
+
     // A fresh store whose COM1 is a pseudo-terminal with a fake projector at
-    // the other end ("ComPort" 1, 19200 baud), and the window started on it,
-    // not shown.
-    explicit PanelFixture(OnFakeProjector)
+    // the other end ("ComPort" 1, 19200 baud), and the window started on it.
+    // False when the port did not open.
+    [[nodiscard]] bool startOnFakeProjector(View view = View::Hidden)
     {
+        reset();
         TestSettings::clear();
         m_projector = std::make_unique<FakeProjector>();
         if (!m_projector->open())
-            return;
+            return false;
         TestSettings::mapPort(1, m_projector->devicePath());
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        startFromTheStore(View::Hidden);
+        startFromTheStore(view);
+        return isConnected();
     }
 
     // Maps COM4 to `entry`, stores it with `baudCode` and starts the window,
@@ -86,6 +90,7 @@ public:
     void reset()
     {
         m_form.reset();
+        m_projector.reset();
         m_module = Module1{};
     }
 
@@ -96,20 +101,35 @@ public:
     [[nodiscard]] Module1 &module() { return m_module; }
     [[nodiscard]] FakeProjector &projector() const { return *m_projector; }
 
-    [[nodiscard]] QPushButton *button(const char *name) const
+    // A button of the window by its group's title and its caption (see
+    // support/controls.h): button("Power", "On"), button("Status").
+    [[nodiscard]] QAbstractButton *button(const QString &group, const QString &caption) const
     {
-        return m_form->findChild<QPushButton *>(QLatin1StringView(name));
+        return Controls::control(*m_form, group, caption);
     }
-    [[nodiscard]] QLabel *label(const char *name) const
+    [[nodiscard]] QAbstractButton *button(const QString &caption) const
     {
-        return m_form->findChild<QLabel *>(QLatin1StringView(name));
+        return Controls::control(*m_form, caption);
     }
-    [[nodiscard]] QString text(const char *labelName) const { return label(labelName)->text(); }
-    void click(const char *name) const { button(name)->click(); }
+    void click(const QString &group, const QString &caption) const { button(group, caption)->click(); }
+    void click(const QString &caption) const { button(caption)->click(); }
+
+    // The monitor's TxD and RxD lines, the status line, and what they show.
+    [[nodiscard]] QLabel *txdLine() const { return label("Label11"); }
+    [[nodiscard]] QLabel *rxdLine() const { return label("Label12"); }
+    [[nodiscard]] QLabel *statusLine() const { return label("Label25"); }
+    [[nodiscard]] QString txd() const { return txdLine()->text(); }
+    [[nodiscard]] QString rxd() const { return rxdLine()->text(); }
+    [[nodiscard]] QString status() const { return statusLine()->text(); }
+    // The legends beside the monitor: "_ :Space Code" and "[CR] :Carriage Return Code".
+    [[nodiscard]] QLabel *spaceLegend() const { return label("Label27"); }
+    [[nodiscard]] QLabel *crLegend() const { return label("Label28"); }
+    // The frame around the status line, hidden while the command list is open.
+    [[nodiscard]] QWidget *statusArea() const { return m_form->findChild<QWidget *>(QStringLiteral("Frame15")); }
 
     [[nodiscard]] Form2 *pressCom() const
     {
-        click("Command33");
+        click("COM");
         return openDialog();
     }
     [[nodiscard]] Form2 *openDialog() const { return openPortDialog(*m_form); }
@@ -122,11 +142,9 @@ public:
         pressOk(dialog);
         return comm().PortOpen();
     }
-    static void pressOk(QWidget *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); }
-    static void choose(QWidget *dialog, const char *option)
-    {
-        dialog->findChild<QRadioButton *>(QLatin1StringView(option))->click();
-    }
+    // A button of a dialog by its caption: "OK", "Cancel", "COM3", "9600".
+    static void press(const QWidget *dialog, const QString &caption) { Controls::control(*dialog, caption)->click(); }
+    static void pressOk(const QWidget *dialog) { press(dialog, "OK"); }
 
     static void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button,
                           Qt::MouseButtons stillDown = Qt::NoButton)
@@ -139,6 +157,11 @@ public:
     }
 
 private:
+    [[nodiscard]] QLabel *label(const char *name) const
+    {
+        return m_form->findChild<QLabel *>(QLatin1StringView(name));
+    }
+
     // Destroyed after the window, which holds its port.
     std::unique_ptr<FakeProjector> m_projector;
     Module1 m_module;

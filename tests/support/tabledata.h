@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -15,4 +17,18 @@ namespace TableData {
 // The text of a field written in double quotes; a null string for any other.
 [[nodiscard]] QString quoted(const QString &field);
 
+// A button of the main window as tests/data/panel-buttons.tsv gives it.
+struct PanelButton {
+    QString name;      // its object name
+    QString group;     // the title of its group; empty: on the window itself
+    QString caption;   // what it shows; an arrow picture by where it points ("Up", "Left")
+    QByteArray sends;  // the command text without CR; null: nothing
+    bool hold = false;
+    QString colour;
+};
+// The rows of ":/tables/panel-buttons.tsv", a resource of the test that reads them.
+[[nodiscard]] QList<PanelButton> panelButtons();
+
 } // namespace TableData
+
+Q_DECLARE_METATYPE(TableData::PanelButton)
