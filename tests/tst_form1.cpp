@@ -77,7 +77,7 @@ private slots:
         TestSettings::storeLink(comPort, QStringLiteral("96"));
 
         createForm();
-        QCOMPARE(m_panel.form().MSComm1().PortOpen(), opens);
+        QCOMPARE(m_panel.comm().PortOpen(), opens);
         QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), opens ? 1000 : 5000);
@@ -108,9 +108,9 @@ private slots:
         TestSettings::storeLink(QStringLiteral("1"), baudRate);
 
         createForm();
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
         QCOMPARE(int(m_panel.module().baudCode), baudCode);
-        QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
+        QCOMPARE(m_panel.comm().Settings(), settings);
     }
 
     void aStoredPortThatDoesNotOpenKeepsTheInitialIntervals()
@@ -118,7 +118,7 @@ private slots:
         TestSettings::mapPort(2, QStringLiteral("/nonexistent/device"));
         TestSettings::storeLink(QStringLiteral("2"), QStringLiteral("192"));
         createForm();
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
@@ -257,7 +257,7 @@ private slots:
             QVERIFY(dialog);
             QTest::mouseClick(Controls::control(*dialog, thenPress), Qt::LeftButton);
         }
-        QVERIFY2(m_panel.form().MSComm1().PortOpen(), qPrintable(m_panel.form().MSComm1().errorString()));
+        QVERIFY2(m_panel.comm().PortOpen(), qPrintable(m_panel.comm().errorString()));
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QTest::mouseClick(m_panel.button("Power", "On"), Qt::LeftButton);
         QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
@@ -357,9 +357,9 @@ private slots:
     void aLostDeviceClosesThePort()
     {
         openForm();
-        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
+        QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
         m_projector->hangUp();
-        QTRY_VERIFY(!m_panel.form().MSComm1().PortOpen());
+        QTRY_VERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(lost.count(), 1);
 
         // Sending now writes nothing and shows the exchange as usual.
@@ -377,7 +377,7 @@ private slots:
         m_panel.form().show();
         QTest::mouseClick(m_panel.button("END"), Qt::LeftButton);
         QVERIFY(!m_panel.form().isVisible());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
     }
 
     void closingTheWindowClosesThePort()
@@ -385,7 +385,7 @@ private slots:
         openForm();
         m_panel.form().show();
         QVERIFY(m_panel.form().close());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
     }
 
 private:
@@ -394,7 +394,7 @@ private:
     {
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         createForm();
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
     }
     // Rows of the panel's button table that `take` takes, by name.
     template <typename Take>
