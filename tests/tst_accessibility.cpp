@@ -164,11 +164,8 @@ private slots:
         QWidget *shown = open(window);
         QVERIFY(shown);
         QWidget *widget = shown->findChild<QWidget *>(control);
-        if (!widget) {
-            const QStringList groupAndCaption = control.split(QStringLiteral(": "));
-            widget = Controls::control(*shown, groupAndCaption.size() == 2 ? groupAndCaption.first() : QString(),
-                                       groupAndCaption.last());
-        }
+        if (!widget)
+            widget = Controls::control(*shown, control);
         QCOMPARE(spokenName(widget), name);
         // An empty line shows nothing, so it describes nothing either.
         QCOMPARE(accessibleText(widget, QAccessible::Description),

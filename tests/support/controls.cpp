@@ -87,6 +87,12 @@ QAbstractButton *control(const QWidget &window, const QString &group, const QStr
     return found;
 }
 
+QAbstractButton *control(const QWidget &window, const QString &button)
+{
+    const qsizetype colon = button.indexOf(QLatin1StringView(": "));
+    return colon < 0 ? control(window, {}, button) : control(window, button.left(colon), button.mid(colon + 2));
+}
+
 QStringList checked(const QWidget &window, const QStringList &captions)
 {
     QStringList on;

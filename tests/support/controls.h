@@ -16,10 +16,9 @@ namespace Controls {
 // that title, or a group box); with no group, the only one of `window` that
 // shows `caption`.
 [[nodiscard]] QAbstractButton *control(const QWidget &window, const QString &group, const QString &caption);
-[[nodiscard]] inline QAbstractButton *control(const QWidget &window, const QString &caption)
-{
-    return control(window, {}, caption);
-}
+// The same in one string, "Power: On", or the caption alone, "Status": a
+// button as a row of test data names it.
+[[nodiscard]] QAbstractButton *control(const QWidget &window, const QString &button);
 
 // The option button checked among those captioned `captions`; their captions
 // in the order given.

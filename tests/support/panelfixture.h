@@ -102,17 +102,18 @@ public:
     [[nodiscard]] FakeProjector &projector() const { return *m_projector; }
 
     // A button of the window by its group's title and its caption (see
-    // support/controls.h): button("Power", "On"), button("Status").
+    // support/controls.h): button("Power", "On"), button("Power: On"),
+    // button("Status").
     [[nodiscard]] QAbstractButton *button(const QString &group, const QString &caption) const
     {
         return Controls::control(*m_form, group, caption);
     }
-    [[nodiscard]] QAbstractButton *button(const QString &caption) const
+    [[nodiscard]] QAbstractButton *button(const QString &which) const
     {
-        return Controls::control(*m_form, caption);
+        return Controls::control(*m_form, which);
     }
     void click(const QString &group, const QString &caption) const { button(group, caption)->click(); }
-    void click(const QString &caption) const { button(caption)->click(); }
+    void click(const QString &which) const { button(which)->click(); }
 
     // The monitor's TxD and RxD lines, the status line, and what they show.
     [[nodiscard]] QLabel *txdLine() const { return label("Label11"); }
