@@ -18,6 +18,7 @@
 #include "support/panelfixture.h"
 #include "support/ordinaryuser.h"
 #include "support/simulatorprocess.h"
+#include "support/testfiles.h"
 #include "support/testsettings.h"
 
 #include <QDir>
@@ -57,9 +58,6 @@ constexpr bool ResidentSizeTellsWhatIsKept = true;
 #else
 constexpr bool ResidentSizeTellsWhatIsKept = true;
 #endif
-
-const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
-                                            QMessageBox::Warning, QMessageBox::Ok, true};
 
 // How the device goes away in the middle of an exchange.
 enum class Vanishing {
@@ -114,12 +112,6 @@ QByteArray byteRange(int first, int last)
     for (int b = first; b <= last; ++b)
         bytes += char(b);
     return bytes;
-}
-
-bool relink(const QString &link, const QString &target)
-{
-    QFile::remove(link);
-    return QFile::link(target, link);
 }
 
 } // namespace
@@ -193,7 +185,7 @@ private slots:
         m_simulator.stopAfterTest();
         m_projector.reset();
         m_other.reset();
-        restoreModes();
+        m_modes.restore();
         for (const QString &path : std::as_const(m_directoriesToRemove))
             QDir().rmdir(path);
         m_directoriesToRemove.clear();
@@ -229,9 +221,7 @@ private slots:
             startFakeProjector(link);
         if (QTest::currentTestFailed())
             return;
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(m_panel.startOnCom1(PanelFixture::View::ShownFull));
         QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
         // Pulled out as an adapter is: the device and its link go together
         // (a link left behind could come to lead to another program's pty).
@@ -370,14 +360,14 @@ private slots:
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
             if (blocker == Blocker::HeldUnderTheDevicesOwnName) {
                 device = m_folder.filePath(uniqueName("link"));
-                QVERIFY(relink(device, m_projector->devicePath()));
+                QVERIFY(TestFiles::relink(device, m_projector->devicePath()));
             }
             break;
         case Blocker::NoPermission:
             m_projector = std::make_unique<FakeProjector>();
             QVERIFY(m_projector->open());
             device = m_projector->devicePath();
-            setMode(device, 0);
+            QVERIFY(m_modes.set(device, 0));
             break;
         case Blocker::Directory:
             device = m_folder.filePath(uniqueName("directory"));
@@ -408,8 +398,8 @@ private slots:
         QVERIFY(storedBefore.contains("ComPort=1"));
         if (blocker == Blocker::NoPermission) {
             // The store stays readable for the ordinary user.
-            setMode(QFileInfo(TestSettings::storeFilePath()).path(), 0755);
-            setMode(TestSettings::storeFilePath(), 0644);
+            QVERIFY(m_modes.set(QFileInfo(TestSettings::storeFilePath()).path(), 0755));
+            QVERIFY(m_modes.set(TestSettings::storeFilePath(), 0644));
             ordinaryUser.emplace();
             if (!ordinaryUser->isActive())
                 QSKIP(qPrintable(ordinaryUser->errorString()));
@@ -439,7 +429,7 @@ private slots:
             seen.dialogStaysAfterOk = alive && alive->isVisible();
             // Then the close box: start-up finishes with the port closed.
         });
-        createForm();
+        m_panel.startFromTheStore();
         ordinaryUser.reset();
 
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
@@ -474,7 +464,7 @@ private slots:
             holder.close();
             PanelFixture::pressOk(dialog);
         });
-        createForm();
+        m_panel.startFromTheStore();
 
         QCOMPARE(messagesAfterFirstOk, 1);
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
@@ -546,7 +536,7 @@ private slots:
             PanelFixture::press(dialog, "COM1");
             PanelFixture::pressOk(dialog);
         });
-        createForm();
+        m_panel.startFromTheStore();
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
@@ -589,8 +579,8 @@ private slots:
             m_directoriesToRemove << storeFile;
         } else {
             TestSettings::writeStoreFile(stored);
-            setMode(QFileInfo(storeFile).path(), 0755);
-            setMode(storeFile, 0);
+            QVERIFY(m_modes.set(QFileInfo(storeFile).path(), 0755));
+            QVERIFY(m_modes.set(storeFile, 0));
             ordinaryUser.emplace();
             if (!ordinaryUser->isActive())
                 QSKIP(qPrintable(ordinaryUser->errorString()));
@@ -607,7 +597,7 @@ private slots:
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
             seen.portOptions = checkedPortOptions(dialog);
         });
-        createForm();
+        m_panel.startFromTheStore();
         ordinaryUser.reset();
 
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
@@ -619,7 +609,7 @@ private slots:
         QCOMPARE(int(m_panel.module().portNumber), 0);
         if (!directory) {
             // Read back as its owner: mode 0 stops everyone but root.
-            restoreModes();
+            m_modes.restore();
             QCOMPARE(TestSettings::storeFileBytes(), stored);
         }
     }
@@ -646,10 +636,10 @@ private slots:
         const QString storeFile = TestSettings::storeFilePath();
         const QByteArray storedBefore = TestSettings::storeFileBytes();
         // Readable, not writable, and the devices open for anyone.
-        setMode(QFileInfo(storeFile).path(), 0555);
-        setMode(storeFile, 0444);
-        setMode(m_projector->devicePath(), 0666);
-        setMode(m_other->devicePath(), 0666);
+        QVERIFY(m_modes.set(QFileInfo(storeFile).path(), 0555));
+        QVERIFY(m_modes.set(storeFile, 0444));
+        QVERIFY(m_modes.set(m_projector->devicePath(), 0666));
+        QVERIFY(m_modes.set(m_other->devicePath(), 0666));
         OrdinaryUser ordinaryUser;
         if (!ordinaryUser.isActive())
             QSKIP(qPrintable(ordinaryUser.errorString()));
@@ -660,10 +650,10 @@ private slots:
         };
         if (atStartUp) {
             m_watcher->onModalDialog(chooseCom3AndOk);
-            createForm();
+            m_panel.startFromTheStore();
             QCOMPARE(m_watcher->dialogsAnswered(), 1);
         } else {
-            createForm();
+            m_panel.startFromTheStore();
             QVERIFY(m_panel.comm().PortOpen());
             Form2 *dialog = m_panel.pressCom();
             QVERIFY(dialog);
@@ -707,9 +697,7 @@ private slots:
         m_projector = std::make_unique<FakeProjector>();
         QVERIFY(m_projector->open());
         TestSettings::mapPort(1, m_projector->devicePath());
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(m_panel.startOnCom1(PanelFixture::View::ShownFull));
         // The reply window stays open: the whole stream lands in one buffer.
         m_panel.form().exchange().setIntervals({60000, 60000});
 
@@ -788,32 +776,7 @@ private:
         m_projector = std::make_unique<FakeProjector>();
         QVERIFY(m_projector->open());
         m_projector->emulateProjector();
-        QVERIFY(relink(link, m_projector->devicePath()));
-    }
-
-    // Changes a file's mode until the end of the test function.
-    void restoreModes()
-    {
-        for (const auto &[path, mode] : std::as_const(m_modesToRestore))
-            ::chmod(QFile::encodeName(path).constData(), mode);
-        m_modesToRestore.clear();
-    }
-
-    void setMode(const QString &path, mode_t mode)
-    {
-        struct stat info {};
-        const QByteArray name = QFile::encodeName(path);
-        QVERIFY2(::stat(name.constData(), &info) == 0, name.constData());
-        m_modesToRestore.append({path, info.st_mode & 07777});
-        QVERIFY2(::chmod(name.constData(), mode) == 0, name.constData());
-    }
-
-    void createForm() { m_panel.startFromTheStore(); }
-    void openForm()
-    {
-        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        createForm();
-        QVERIFY(m_panel.comm().PortOpen());
+        QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
     }
 
     static QStringList checkedPortOptions(const QWidget *dialog)
@@ -833,7 +796,7 @@ private:
     SimulatorProcess m_simulator;
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_other;
-    QList<std::pair<QString, mode_t>> m_modesToRestore;
+    TestFiles::Modes m_modes;
     QStringList m_directoriesToRemove;
     PanelFixture m_panel;
 };

@@ -152,7 +152,7 @@ private slots:
 
     void startUpPlacesTheWindowOnTheScreen()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QPoint expected(qRound((screen.width() - 679) / 2.0), qRound((screen.height() - 385) / 2.0) - 90);
         QCOMPARE(m_panel.form().pos(), screen.topLeft() + expected);
@@ -168,7 +168,7 @@ private slots:
 
     void startsInTheCompactViewWithPowerOnFocused()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         QCOMPARE(m_panel.form().height(), 353);  // 5300 twips
         QCOMPARE(m_panel.form().width(), 679);   // 10185 twips
         QCOMPARE(m_panel.form().windowTitle(), QStringLiteral("ORVA   RM740  CONTROL"));
@@ -198,7 +198,7 @@ private slots:
     {
         QFETCH(TableData::PanelButton, row);
         const QByteArray frame = row.sends + '\r';
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.form().show();
 
@@ -216,7 +216,7 @@ private slots:
 
     void everyClickSendsAFrame()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().show();
         QAbstractButton *on = m_panel.button("Power", "On");
         using E = QEvent;
@@ -230,7 +230,7 @@ private slots:
 
     void spaceBarOnTheFocusedButtonSendsItsFrame()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().show();
         QVERIFY(QTest::qWaitForWindowActive(&m_panel.form()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
@@ -249,7 +249,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QString, thenPress);
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.form().show();
         QTest::mouseClick(m_panel.button(button), Qt::LeftButton);
@@ -268,7 +268,7 @@ private slots:
 
     void aReplyInPiecesGrowsOnTheRxdLine()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.click("Status");
         QTRY_COMPARE(m_projector->received(), QByteArray("CR0\r"));
         m_projector->send("0");
@@ -283,7 +283,7 @@ private slots:
 
     void aReplyKeepsTheRxdLineWhenTheReplyWindowCloses()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({200, 400});
         m_panel.click("Power", "On");
         m_projector->send("\x06");
@@ -298,7 +298,7 @@ private slots:
 
     void noReplyShowsTheMarkThenABlankMonitor()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), 1000);
         m_panel.click("Status");
         QCOMPARE(m_panel.txd(), QStringLiteral(" C R 0  [CR] "));
@@ -315,7 +315,7 @@ private slots:
 
     void charactersWithoutATransmitAreShownWithoutTheMark()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_projector->send("80\r");
         QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 8 0  [CR] "));
         // No reply window runs that could end in the mark.
@@ -324,7 +324,7 @@ private slots:
 
     void aSecondTransmitEmptiesTheBuffer()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_projector->send("junk");
         QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" j u n k "));
         m_panel.click("Status");
@@ -337,7 +337,7 @@ private slots:
 
     void theReceiveBufferIsBounded()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({60000, 60000});
         m_panel.click("Status");
         qsizetype arrived = 0;
@@ -357,7 +357,7 @@ private slots:
 
     void aLostDeviceClosesThePort()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
         m_projector->hangUp();
         QTRY_VERIFY(!m_panel.comm().PortOpen());
@@ -373,7 +373,7 @@ private slots:
 
     void endClosesThePortAndTheWindow()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.form().show();
         QTest::mouseClick(m_panel.button("END"), Qt::LeftButton);
@@ -383,7 +383,7 @@ private slots:
 
     void closingTheWindowClosesThePort()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().show();
         QVERIFY(m_panel.form().close());
         QVERIFY(!m_panel.comm().PortOpen());
@@ -391,12 +391,6 @@ private slots:
 
 private:
     void createForm() { m_panel.startFromTheStore(PanelFixture::View::Hidden); }
-    void openForm()
-    {
-        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        createForm();
-        QVERIFY(m_panel.comm().PortOpen());
-    }
     // The `count` rows of the panel's button table that `take` takes, by name.
     template <typename Take>
     static void buttonRows(int count, Take take)

@@ -30,9 +30,6 @@ const QString ComPort = QStringLiteral("ComPort");
 const QString BaudRate = QStringLiteral("BaudRate");
 const QString Missing = QStringLiteral("/nonexistent/device");
 
-const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
-                                            QMessageBox::Warning, QMessageBox::Ok, true};
-
 const QStringList PortOptions{"COM1", "COM2", "COM3", "COM4", "COM5"};
 const QStringList SpeedOptions{"9600", "19200"};
 

@@ -30,9 +30,6 @@ namespace {
 
 constexpr int TimeoutMs = 15000;
 
-const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
-                                            QMessageBox::Warning, QMessageBox::Ok, true};
-
 QString urlFor(const QString &scheme, quint16 port)
 {
     return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port);

@@ -55,10 +55,8 @@ private slots:
 
     void powerOnWaitsOutTheWarmUpThenStatusReadsPowerOn()
     {
-        startOnCom1({"--warmup", "3"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--warmup", "3"});
+        QVERIFY(m_panel.startOnCom1());
 
         m_panel.click("Power", "On");
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), ReplyTimeoutMs);
@@ -80,10 +78,8 @@ private slots:
 
     void aReplyThatDribblesInIsReadWhole()
     {
-        startOnCom1({"--split"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--split"});
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({5000, 6000});
         m_panel.click("Lamp Time");
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" 0 0 1 2 3  [CR] "),
@@ -94,10 +90,8 @@ private slots:
 
     void aDelayedReplyStillArrives()
     {
-        startOnCom1({"--delay", "400"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--delay", "400"});
+        QVERIFY(m_panel.startOnCom1());
         m_panel.click("Lamp Status");
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Lamp is OFF"), ReplyTimeoutMs);
         QVERIFY(m_simulator.log().contains("(after 400 ms)"));
@@ -105,10 +99,8 @@ private slots:
 
     void aSilentDeviceShowsTheNoReplyMark()
     {
-        startOnCom1({"--silent"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--silent"});
+        QVERIFY(m_panel.startOnCom1());
         m_panel.click("Status");
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" X X X X"), ReplyTimeoutMs);
         QCOMPARE(m_panel.status(), QString());
@@ -116,10 +108,8 @@ private slots:
 
     void noiseComesAfterTheReply()
     {
-        startOnCom1({"--noise", "--seed", "5"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--noise", "--seed", "5"});
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({5000, 6000});
         m_panel.click("Status");
         // The reply, then the noise after it on the RxD line.
@@ -131,10 +121,8 @@ private slots:
 
     void aFloodFillsTheReceiveBufferToItsBound()
     {
-        startOnCom1({"--flood", "--seed", "9"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--flood", "--seed", "9"});
+        QVERIFY(m_panel.startOnCom1());
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.form().exchange().receiveBuffer().size(), 32767, 60000);
         // The window still sends while the stream goes on.
         m_panel.click("Status");
@@ -144,10 +132,8 @@ private slots:
 
     void theDeviceGoesAwayAfterTheGivenNumberOfFrames()
     {
-        startOnCom1({"--drop-after", "2"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--drop-after", "2"});
+        QVERIFY(m_panel.startOnCom1());
         QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
         m_panel.click("Power", "On");
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), ReplyTimeoutMs);
@@ -161,7 +147,7 @@ private slots:
 
     void stoppingTheSimulatorRemovesItsLink()
     {
-        startOnCom1({});
+        startSimulatorOnCom1({});
         if (QTest::currentTestFailed())
             return;
         QProcess &process = m_simulator.process();
@@ -203,9 +189,7 @@ private slots:
         QVERIFY(m_projector->open());
         m_projector->emulateProjector();
         TestSettings::mapPort(1, m_projector->devicePath());
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.click(button);
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), status, ReplyTimeoutMs);
@@ -217,9 +201,7 @@ private slots:
         QVERIFY(m_projector->open());
         const ProjectorModel &model = m_projector->emulateProjector({0ms, 0ms});
         TestSettings::mapPort(1, m_projector->devicePath());
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.click("Video Mute", "On");
         QTRY_COMPARE_WITH_TIMEOUT(model.setting("VMUTE"), QByteArray("ON"), ReplyTimeoutMs);
@@ -230,7 +212,7 @@ private slots:
     }
 
 private:
-    void startOnCom1(const QStringList &options)
+    void startSimulatorOnCom1(const QStringList &options)
     {
         // COM1 through a link of its own for each run: one left by an earlier
         // run is never in the way.
@@ -238,13 +220,6 @@ private:
         m_link = m_folder.filePath(QStringLiteral("rm740-sim-%1").arg(++started));
         m_simulator.startInTest(m_link, options);
         TestSettings::mapPort(1, m_link);
-    }
-
-    void openForm()
-    {
-        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        m_panel.startFromTheStore(PanelFixture::View::Hidden);
-        QVERIFY(m_panel.comm().PortOpen());
     }
 
     QTemporaryDir m_folder;

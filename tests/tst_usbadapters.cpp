@@ -7,6 +7,7 @@
 #include "support/modalwatcher.h"
 #include "support/ordinaryuser.h"
 #include "support/panelfixture.h"
+#include "support/testfiles.h"
 #include "support/testsettings.h"
 
 #include <QDir>
@@ -29,12 +30,6 @@ namespace {
 
 // Long enough for several looks of the watch for a lost device (4 a second).
 constexpr int SeveralLooksMs = 1200;
-
-bool relink(const QString &link, const QString &target)
-{
-    QFile::remove(link);
-    return QFile::link(target, link);
-}
 
 } // namespace
 
@@ -62,9 +57,7 @@ private slots:
         m_watcher.reset();
         m_projector.reset();
         m_replacement.reset();
-        for (const auto &[path, mode] : std::as_const(m_modes))
-            ::chmod(QFile::encodeName(path).constData(), mode);
-        m_modes.clear();
+        m_modes.restore();
     }
 
     // --- COM numbers for adapters ---------------------------------------------------
@@ -181,9 +174,9 @@ private slots:
             const struct group *dialout = ::getgrnam("dialout");
             const QByteArray name = QFile::encodeName(device);
             if (dialout && ::chown(name.constData(), uid_t(-1), dialout->gr_gid) == 0)
-                setMode(device, 0660);
+                QVERIFY(m_modes.set(device, 0660));
             else
-                setMode(device, 0);
+                QVERIFY(m_modes.set(device, 0));
             struct stat info {};
             QVERIFY(::stat(name.constData(), &info) == 0);
             const struct group *owner = ::getgrgid(info.st_gid);
@@ -192,8 +185,8 @@ private slots:
         }
         TestSettings::mapPort(5, device);
         // The ordinary user reads the store too.
-        setMode(QFileInfo(TestSettings::storeFilePath()).path(), 0755);
-        setMode(TestSettings::storeFilePath(), 0644);
+        QVERIFY(m_modes.set(QFileInfo(TestSettings::storeFilePath()).path(), 0755));
+        QVERIFY(m_modes.set(TestSettings::storeFilePath(), 0644));
 
         Form2 *dialog = m_panel.pressCom();
         QVERIFY(dialog);
@@ -231,7 +224,7 @@ private slots:
     void aDeviceThatComesBackIsReopenedByItself()
     {
         const QString link = m_folder.filePath(QStringLiteral("adapter"));
-        QVERIFY(relink(link, m_projector->devicePath()));
+        QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
         TestSettings::mapPort(1, link);
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("96"));
         m_panel.startFromTheStore();
@@ -250,7 +243,7 @@ private slots:
         // Plugged in again: a new device behind the same name.
         m_replacement = std::make_unique<FakeProjector>();
         QVERIFY(m_replacement->open());
-        QVERIFY(relink(link, m_replacement->devicePath()));
+        QVERIFY(TestFiles::relink(link, m_replacement->devicePath()));
         QTRY_VERIFY(m_panel.comm().PortOpen());
         QCOMPARE(m_panel.comm().Settings(), QStringLiteral("9600,N,8,1"));
         QCOMPARE(m_watcher->dialogsAnswered(), 0);
@@ -270,7 +263,7 @@ private slots:
     {
         QFETCH(QString, closedBy);
         const QString link = m_folder.filePath(QStringLiteral("adapter"));
-        QVERIFY(relink(link, m_projector->devicePath()));
+        QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
         TestSettings::mapPort(1, link);
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         m_panel.startFromTheStore();
@@ -283,7 +276,7 @@ private slots:
         m_panel.click(closedBy);
         m_replacement = std::make_unique<FakeProjector>();
         QVERIFY(m_replacement->open());
-        QVERIFY(relink(link, m_replacement->devicePath()));
+        QVERIFY(TestFiles::relink(link, m_replacement->devicePath()));
         // Several looks of the watch go by: nothing opens the device.
         QSignalSpy returned(comm, &MSComm::deviceReturned);
         QVERIFY(!returned.wait(SeveralLooksMs));
@@ -298,7 +291,7 @@ private:
     QString plugInAdapter(const QString &serial)
     {
         const QString link = m_folder.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_%1-if00-port0").arg(serial));
-        if (!relink(link, m_projector->devicePath()))
+        if (!TestFiles::relink(link, m_projector->devicePath()))
             return {};
         AdapterNumbers::SerialDevice device;
         device.systemLocation = ownName(m_projector->devicePath());
@@ -312,22 +305,13 @@ private:
 
     static QString ownName(const QString &path) { return QFileInfo(path).canonicalFilePath(); }
 
-    void setMode(const QString &path, mode_t mode)
-    {
-        struct stat info {};
-        const QByteArray name = QFile::encodeName(path);
-        QVERIFY(::stat(name.constData(), &info) == 0);
-        m_modes.append({path, info.st_mode & 07777});
-        QVERIFY(::chmod(name.constData(), mode) == 0);
-    }
-
     QTemporaryDir m_folder;
     std::unique_ptr<ModalWatcher> m_watcher;
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_replacement;
     ListedDevices m_devices;
     PanelFixture m_panel;
-    QList<std::pair<QString, mode_t>> m_modes;
+    TestFiles::Modes m_modes;
 };
 
 QTEST_MAIN(UsbAdaptersTest)

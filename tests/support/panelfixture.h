@@ -60,6 +60,11 @@ public:
         if (!m_projector->open())
             return false;
         TestSettings::mapPort(1, m_projector->devicePath());
+        return startOnCom1(view);
+    }
+    // Stores COM1 at 19200 baud and starts the window; true once its port is open.
+    [[nodiscard]] bool startOnCom1(View view = View::Hidden)
+    {
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         startFromTheStore(view);
         return isConnected();
