@@ -300,7 +300,7 @@ private slots:
             return;
         Form2 *dialog = m_panel.pressCom();
         QVERIFY(dialog);
-        QCOMPARE(checkedPortOptions(dialog), QStringList{"COM1"});
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM1"});
         PanelFixture::press(dialog, reopenWith);
         QTRY_VERIFY_WITH_TIMEOUT(!m_panel.openDialog(), TimeoutMs);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
@@ -423,7 +423,7 @@ private slots:
             seen.modal = dialog->isModal() && QApplication::activeModalWidget() == dialog;
             seen.mainWindowVisible = m_panel.form().isVisible();
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
-            seen.portOptions = checkedPortOptions(dialog);
+            seen.portOptions = PanelFixture::checkedPorts(dialog);
             QPointer<QWidget> alive = dialog;
             PanelFixture::pressOk(dialog);
             seen.dialogStaysAfterOk = alive && alive->isVisible();
@@ -595,7 +595,7 @@ private slots:
         m_watcher->onModalDialog([&](QWidget *dialog) {
             seen.modal = dialog->isModal();
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
-            seen.portOptions = checkedPortOptions(dialog);
+            seen.portOptions = PanelFixture::checkedPorts(dialog);
         });
         m_panel.startFromTheStore();
         ordinaryUser.reset();
@@ -779,10 +779,6 @@ private:
         QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
     }
 
-    static QStringList checkedPortOptions(const QWidget *dialog)
-    {
-        return Controls::checked(*dialog, {"COM1", "COM2", "COM3", "COM4", "COM5"});
-    }
     // The port in force reaches `projector`.
     void sendsTo(FakeProjector &projector)
     {

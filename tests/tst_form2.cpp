@@ -30,9 +30,6 @@ const QString ComPort = QStringLiteral("ComPort");
 const QString BaudRate = QStringLiteral("BaudRate");
 const QString Missing = QStringLiteral("/nonexistent/device");
 
-const QStringList PortOptions{"COM1", "COM2", "COM3", "COM4", "COM5"};
-const QStringList SpeedOptions{"9600", "19200"};
-
 } // namespace
 
 class Form2Test : public QObject
@@ -142,8 +139,8 @@ private slots:
         m_watcher->onModalDialog([&](QWidget *dialog) {
             seen.modal = QApplication::activeModalWidget() == dialog;
             seen.mainWindowVisible = m_panel.form().isVisible();
-            seen.speed = checkedOption(dialog, SpeedOptions);
-            seen.portsChecked = checkedOptions(dialog, PortOptions);
+            seen.speed = PanelFixture::checkedSpeed(dialog);
+            seen.portsChecked = PanelFixture::checkedPorts(dialog);
             auto *text1 = control<QLineEdit>(dialog, "Text1");
             seen.text = text1->text();
             seen.focusInText = dialog->focusWidget() == text1;
@@ -269,7 +266,7 @@ private slots:
             QCOMPARE(text1->text(), texts.at(i));
         }
         // The field never changes the options.
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"COM3"});
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM3"});
     }
 
     void theOtherFieldTakesOnlyNumbersFrom1To15_data()
@@ -345,7 +342,7 @@ private slots:
         QVERIFY(!m_panel.comm().PortOpen());
 
         perform(dialog, steps);
-        QVERIFY(checkedOptions(dialog, PortOptions).size() <= 1);
+        QVERIFY(PanelFixture::checkedPorts(dialog).size() <= 1);
         perform(dialog, {"OK"});
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
@@ -364,9 +361,9 @@ private slots:
         dialog = pressCom();
         QVERIFY(dialog);
         QCOMPARE(control<QLineEdit>(dialog, "Text1")->text(), QStringLiteral("0"));
-        QCOMPARE(checkedOptions(dialog, PortOptions),
-                 port <= 5 ? QStringList{PortOptions.at(port - 1)} : QStringList());
-        QCOMPARE(checkedOption(dialog, SpeedOptions), QString(baudRate == "96" ? "9600" : "19200"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog),
+                 port <= 5 ? QStringList{QStringLiteral("COM%1").arg(port)} : QStringList());
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QString(baudRate == "96" ? "9600" : "19200"));
     }
 
     void okOnAPortThatDoesNotOpenKeepsTheStoreAndTheDialog()
@@ -384,8 +381,8 @@ private slots:
         QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("192"));
         QCOMPARE(int(m_panel.module().portNumber), 4);
         QCOMPARE(int(m_panel.module().baudCode), 96);
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"COM4"});
-        QCOMPARE(checkedOption(dialog, SpeedOptions), QStringLiteral("9600"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM4"});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QStringLiteral("9600"));
 
         // Cancel goes back to the port in force before.
         perform(dialog, {"Cancel"});
@@ -424,8 +421,8 @@ private slots:
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
         QVERIFY(!m_panel.comm().PortOpen());
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{PortOptions.at(port - 1)});
-        QCOMPARE(checkedOption(dialog, SpeedOptions), QString(baudRate == "96" ? "9600" : "19200"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{QStringLiteral("COM%1").arg(port)});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QString(baudRate == "96" ? "9600" : "19200"));
         perform(dialog, steps + QStringList{"Cancel"});
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
@@ -454,8 +451,8 @@ private slots:
         QVERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(int(m_panel.module().portNumber), 1);
         QCOMPARE(int(m_panel.module().baudCode), 192);
-        QCOMPARE(checkedOption(dialog, SpeedOptions), QStringLiteral("19200"));
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"COM2"});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QStringLiteral("19200"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM2"});
 
         TestSettings::mapPort(1, m_projector->devicePath());
         perform(dialog, {"Cancel"});
@@ -476,8 +473,8 @@ private slots:
         QCOMPARE(int(m_panel.module().previousPortNumber), 2);
         QCOMPARE(int(m_panel.module().previousBaudCode), 96);
         // Not loaded again: the choice is still shown.
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"COM2"});
-        QCOMPARE(checkedOption(dialog, SpeedOptions), QStringLiteral("9600"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM2"});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QStringLiteral("9600"));
 
         perform(dialog, {"Cancel"});
         QVERIFY(m_panel.comm().PortOpen());
@@ -507,7 +504,7 @@ private slots:
         QVERIFY(m_projector->received().isEmpty());
         dialog = pressCom();
         QVERIFY(dialog);
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"COM2"});
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM2"});
         QCOMPARE(control<QLineEdit>(dialog, "Text1")->selectedText(), QStringLiteral("0"));
     }
 
@@ -533,14 +530,6 @@ private:
     static T *control(QWidget *dialog, const char *name)
     {
         return dialog->findChild<T *>(QLatin1StringView(name));
-    }
-    static QStringList checkedOptions(const QWidget *dialog, const QStringList &captions)
-    {
-        return Controls::checked(*dialog, captions);
-    }
-    static QString checkedOption(const QWidget *dialog, const QStringList &captions)
-    {
-        return checkedOptions(dialog, captions).join(u',');
     }
     // "type:..." is typed into "OTHER"; any other step presses the button of
     // that caption, an option button on its circle.

@@ -17,6 +17,8 @@ class StatusViewTest : public QObject
 
 private slots:
     void initTestCase() { TestSettings::useTemporaryStore(); }
+    void init() { QVERIFY(m_panel.startOnFakeProjector()); }
+    void cleanup() { m_panel.reset(); }
 
     void interpretsRepliesAsTheyArrive_data()
     {
@@ -52,55 +54,47 @@ private slots:
         QFETCH(QString, button);
         QFETCH(Chunks, chunks);
         QFETCH(QString, status);
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.form().exchange().setIntervals({60000, 60000});
-        wired.statusLine()->setText(QStringLiteral(" previous"));
+        m_panel.form().exchange().setIntervals({60000, 60000});
+        m_panel.statusLine()->setText(QStringLiteral(" previous"));
 
-        wired.click(button);
+        m_panel.click(button);
         QByteArray arrived;
         for (const QByteArray &chunk : chunks) {
-            wired.projector().send(chunk);
+            m_panel.projector().send(chunk);
             arrived += chunk;
             // Each piece is in once the RxD line shows everything so far.
-            QTRY_COMPARE(wired.rxd(), MonitorRendering::render(arrived));
+            QTRY_COMPARE(m_panel.rxd(), MonitorRendering::render(arrived));
         }
-        QCOMPARE(wired.status(), status);
+        QCOMPARE(m_panel.status(), status);
     }
 
     void aSecondLampTimeReplyDoesNotAddACopy()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.form().exchange().setIntervals({60000, 60000});
+        m_panel.form().exchange().setIntervals({60000, 60000});
         for (int i = 0; i < 2; ++i) {
-            wired.click("Lamp Time");
-            wired.projector().send("00123\r");
-            QTRY_COMPARE(wired.status(), QStringLiteral("     1 2 3   Hour Use"));
+            m_panel.click("Lamp Time");
+            m_panel.projector().send("00123\r");
+            QTRY_COMPARE(m_panel.status(), QStringLiteral("     1 2 3   Hour Use"));
         }
     }
 
     void theKeyIsTheFrameLastTransmitted()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.click("Status");  // "CR0" from the main window
+        m_panel.click("Status");  // "CR0" from the main window
         // Then "CR4" from another window, through the same transmit path.
-        wired.form().Hyouji(QByteArrayLiteral("CR4\r"), Exchange::Transmit);
-        QCOMPARE(wired.module().pendingCommand, QByteArray("CR0\r"));
-        wired.projector().send("00\r");
-        QTRY_COMPARE(wired.status(), QStringLiteral(" Top/Bottom , Left/Right reversal"));
+        m_panel.form().Hyouji(QByteArrayLiteral("CR4\r"), Exchange::Transmit);
+        QCOMPARE(m_panel.module().pendingCommand, QByteArray("CR0\r"));
+        m_panel.projector().send("00\r");
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Top/Bottom , Left/Right reversal"));
     }
 
     void aTransmitLeavesTheStatusLine()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.click("Status");
-        wired.projector().send("00\r");
-        QTRY_COMPARE(wired.status(), QStringLiteral(" Power ON"));
-        wired.click("Power", "On");
-        QCOMPARE(wired.status(), QStringLiteral(" Power ON"));
+        m_panel.click("Status");
+        m_panel.projector().send("00\r");
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Power ON"));
+        m_panel.click("Power", "On");
+        QCOMPARE(m_panel.status(), QStringLiteral(" Power ON"));
     }
 
     // --- Ctrl+H -----------------------------------------------------------
@@ -126,11 +120,10 @@ private slots:
         QFETCH(QString, focus);
         QFETCH(int, modifiers);
         QFETCH(bool, switches);
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        Form1 &form = wired.form();
+        Form1 &form = m_panel.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QWidget *target = focus == u"Form1" ? static_cast<QWidget *>(&form) : wired.button(focus);
+        QWidget *target = focus == u"Form1" ? static_cast<QWidget *>(&form) : m_panel.button(focus);
         target->setFocus();
         const QPoint position = form.pos();
         const int width = form.width();
@@ -143,16 +136,15 @@ private slots:
         QCOMPARE(form.width(), width);
         QCOMPARE(form.pos(), position);
         // A frame the keys had sent would reach the projector before this one.
-        wired.click("Power", "Off");
+        m_panel.click("Power", "Off");
         const QByteArray marker("C01\r");
-        QTRY_VERIFY(wired.projector().received().endsWith(marker));
-        QCOMPARE(wired.projector().received(), marker);
+        QTRY_VERIFY(m_panel.projector().received().endsWith(marker));
+        QCOMPARE(m_panel.projector().received(), marker);
     }
 
     void everyAutoRepeatedKeyDownSwitchesAgain()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        Form1 &form = wired.form();
+        Form1 &form = m_panel.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         for (int i = 1; i <= 5; ++i) {
@@ -164,17 +156,16 @@ private slots:
 
     void theFullViewShowsTheMonitorAndTheReadButtons()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        Form1 &form = wired.form();
+        Form1 &form = m_panel.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const auto inView = [&form](const QWidget *w) {
             return QRect(QPoint(0, 0), form.size()).contains(QRect(w->mapTo(&form, QPoint(0, 0)), w->size()));
         };
         const auto group = [&form](const char *name) { return form.findChild<QWidget *>(QLatin1StringView(name)); };
-        const QList<QWidget *> below{group("Frame9"), wired.statusArea(), wired.button("Status"),
-                                     wired.button("Lamp Mode"), wired.button("Command Table"), wired.button("COM")};
-        const QList<QWidget *> above{group("Frame20"), wired.button("END"), group("Frame6"), group("Frame21")};
+        const QList<QWidget *> below{group("Frame9"), m_panel.statusArea(), m_panel.button("Status"),
+                                     m_panel.button("Lamp Mode"), m_panel.button("Command Table"), m_panel.button("COM")};
+        const QList<QWidget *> above{group("Frame20"), m_panel.button("END"), group("Frame6"), group("Frame21")};
         for (const QWidget *w : below)
             QVERIFY2(!inView(w), qPrintable(w->objectName()));
         for (const QWidget *w : above)
@@ -183,6 +174,9 @@ private slots:
         for (const QWidget *w : below)
             QVERIFY2(inView(w), qPrintable(w->objectName()));
     }
+
+private:
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(StatusViewTest)

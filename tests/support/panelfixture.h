@@ -151,6 +151,15 @@ public:
     // A button of a dialog by its caption: "OK", "Cancel", "COM3", "9600".
     static void press(const QWidget *dialog, const QString &caption) { Controls::control(*dialog, caption)->click(); }
     static void pressOk(const QWidget *dialog) { press(dialog, "OK"); }
+    // The dialog's checked port option ("COM3"; none above COM5) and speed ("9600").
+    [[nodiscard]] static QStringList checkedPorts(const QWidget *dialog)
+    {
+        return Controls::checked(*dialog, {"COM1", "COM2", "COM3", "COM4", "COM5"});
+    }
+    [[nodiscard]] static QString checkedSpeed(const QWidget *dialog)
+    {
+        return Controls::checked(*dialog, {"9600", "19200"}).join(u',');
+    }
 
     static void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button,
                           Qt::MouseButtons stillDown = Qt::NoButton)
