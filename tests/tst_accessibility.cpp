@@ -394,10 +394,8 @@ private:
     QWidget *open(const QString &window)
     {
         Form1 &form = m_panel.form();
-        if (window == QLatin1StringView("port settings")) {
-            m_panel.click("COM");
-            return form.findChild<Form2 *>();
-        }
+        if (window == QLatin1StringView("port settings"))
+            return m_panel.pressCom();
         if (window == QLatin1StringView("command list")) {
             m_panel.click("Command Table");
             return form.commandList();

@@ -86,15 +86,11 @@ private slots:
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("arrow");
         QTest::addColumn<QByteArray>("frame");
-        int arrows = 0;
-        for (const TableData::PanelButton &row : TableData::panelButtons()) {
-            if (!row.hold)
-                continue;
+        const QList<TableData::PanelButton> arrows = TableData::panelButtons(TableData::Buttons::Hold);
+        for (const TableData::PanelButton &row : arrows)
             QTest::addRow("%s %s", qPrintable(row.group), qPrintable(row.caption))
                 << row.group << row.caption << row.sends + '\r';
-            ++arrows;
-        }
-        QCOMPARE(arrows, 12);
+        QCOMPARE(arrows.size(), 12);
     }
     void eachArrowSendsItsFrameAtThePressAndRepeatsIt()
     {

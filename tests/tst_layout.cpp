@@ -233,12 +233,10 @@ private slots:
     {
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("arrow");  // "Up", "Down", "Left" or "Right"
-        int arrows = 0;
-        for (const TableData::PanelButton &row : TableData::panelButtons()) {
-            if (row.hold && ++arrows)
-                QTest::addRow("%s %s", qPrintable(row.group), qPrintable(row.caption)) << row.group << row.caption;
-        }
-        QCOMPARE(arrows, 12);
+        const QList<TableData::PanelButton> arrows = TableData::panelButtons(TableData::Buttons::Hold);
+        for (const TableData::PanelButton &row : arrows)
+            QTest::addRow("%s %s", qPrintable(row.group), qPrintable(row.caption)) << row.group << row.caption;
+        QCOMPARE(arrows.size(), 12);
     }
     void arrowPicturesHaveTheirShape()
     {

@@ -43,11 +43,6 @@ public:
     static constexpr int ComPort = 4;  // "COM4" in the dialog
 
     enum class View { Hidden, ShownFull };
-    struct OnFakeProjector {};
-    static constexpr OnFakeProjector onFakeProjector{};
-
-    PanelFixture() = default;
-    explicit PanelFixture(OnFakeProjector) { (void)startOnFakeProjector(); }
 
     // A fresh store whose COM1 is a pseudo-terminal with a fake projector at
     // the other end ("ComPort" 1, 19200 baud), and the window started on it.

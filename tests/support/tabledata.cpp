@@ -28,7 +28,7 @@ QString quoted(const QString &field)
     return field.sliced(1, field.size() - 2);
 }
 
-QList<PanelButton> panelButtons()
+QList<PanelButton> panelButtons(Buttons which)
 {
     QList<PanelButton> buttons;
     for (const QStringList &row : read(QStringLiteral(":/tables/panel-buttons.tsv"))) {
@@ -48,7 +48,9 @@ QList<PanelButton> panelButtons()
         if (const QString text = quoted(sends); !text.isNull())
             button.sends = text.toLatin1();
         button.colour = row.value(8);
-        buttons.append(button);
+        const bool oneShot = !button.hold && !button.sends.isNull();
+        if (which == Buttons::All || (which == Buttons::Hold ? button.hold : oneShot))
+            buttons.append(button);
     }
     return buttons;
 }

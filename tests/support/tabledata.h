@@ -26,8 +26,10 @@ struct PanelButton {
     bool hold = false;
     QString colour;
 };
-// The rows of ":/tables/panel-buttons.tsv", a resource of the test that reads them.
-[[nodiscard]] QList<PanelButton> panelButtons();
+enum class Buttons { All, OneShot, Hold };
+// The rows of ":/tables/panel-buttons.tsv", a resource of the test that reads
+// them: all, the one-shot buttons that send a frame, or the hold buttons.
+[[nodiscard]] QList<PanelButton> panelButtons(Buttons which = Buttons::All);
 
 } // namespace TableData
 
