@@ -6,6 +6,7 @@
 
 #include "app/module1.h"
 #include "exchange/exchange.h"
+#include "panel/holdrepeat.h"
 #include "exchange/monitorrendering.h"
 #include "exchange/receivebuffer.h"
 #include "link/form2.h"
@@ -253,8 +254,8 @@ private slots:
             unplug();
             QTRY_VERIFY_WITH_TIMEOUT(!m_panel.comm().PortOpen(), TimeoutMs);
             // The repeat goes on against the closed port until the release.
-            auto *timer1 = m_panel.form().findChild<QTimer *>(QStringLiteral("Timer1"));
-            QVERIFY(timer1 && timer1->isActive());
+            QTimer *timer1 = &m_panel.form().holdRepeat().timer1();
+            QVERIFY(timer1->isActive());
             const QByteArray pending = m_panel.module().pendingCommand;
             QSignalSpy ticks(timer1, &QTimer::timeout);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, TimeoutMs);
@@ -353,8 +354,7 @@ private slots:
         switch (blocker) {
         case Blocker::HeldByAnotherProgram:
         case Blocker::HeldUnderTheDevicesOwnName:
-            m_projector = std::make_unique<FakeProjector>();
-            QVERIFY(m_projector->open());
+            QVERIFY(FakeProjector::openFresh(m_projector));
             device = m_projector->devicePath();
             holder.setPortName(device);
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
@@ -364,8 +364,7 @@ private slots:
             }
             break;
         case Blocker::NoPermission:
-            m_projector = std::make_unique<FakeProjector>();
-            QVERIFY(m_projector->open());
+            QVERIFY(FakeProjector::openFresh(m_projector));
             device = m_projector->devicePath();
             QVERIFY(m_modes.set(device, 0));
             break;
@@ -449,8 +448,7 @@ private slots:
 
     void okOpensThePortOnceTheOtherProgramLetsGo()
     {
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         QSerialPort holder;
         holder.setPortName(m_projector->devicePath());
         QVERIFY(holder.open(QIODevice::ReadWrite));
@@ -525,8 +523,7 @@ private slots:
         QFETCH(QByteArray, garbage);
         QFETCH(int, opens);
         QFETCH(QString, settings);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         const QByteArray device = QFile::encodeName(m_projector->devicePath());
         TestSettings::writeStoreFile("[Ports]\nCOM1=" + device + "\nCOM3=" + device + "\n\n" + garbage);
         const QByteArray storedBefore = TestSettings::storeFileBytes();
@@ -567,8 +564,7 @@ private slots:
     void anUnreadableStoreLeadsToTheDialog()
     {
         QFETCH(bool, directory);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         const QString storeFile = TestSettings::storeFilePath();
         const QByteArray stored = "[Ports]\nCOM1=" + QFile::encodeName(m_projector->devicePath())
             + "\n\n[StartUP]\nComPort=1\nBaudRate=96\n";
@@ -625,10 +621,8 @@ private slots:
     void okOpensThePortWhenTheStoreCannotBeWritten()
     {
         QFETCH(bool, atStartUp);
-        m_projector = std::make_unique<FakeProjector>();
-        m_other = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
-        QVERIFY(m_other->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
+        QVERIFY(FakeProjector::openFresh(m_other));
         TestSettings::mapPort(1, m_projector->devicePath());
         TestSettings::mapPort(3, m_other->devicePath());
         if (!atStartUp)
@@ -694,8 +688,7 @@ private slots:
     {
         QFETCH(QByteArray, pattern);
         QFETCH(qint64, total);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         TestSettings::mapPort(1, m_projector->devicePath());
         QVERIFY(m_panel.startOnCom1(PanelFixture::View::ShownFull));
         // The reply window stays open: the whole stream lands in one buffer.
@@ -773,8 +766,7 @@ private:
     // A fresh fake projector, reached through `link`.
     void startFakeProjector(const QString &link)
     {
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         m_projector->emulateProjector();
         QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
     }

@@ -33,8 +33,7 @@ private slots:
     void init()
     {
         TestSettings::clear();
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         TestSettings::mapPort(1, m_projector->devicePath());
         // The port dialog that start-up opens is closed with its close box.
         m_watcher = std::make_unique<ModalWatcher>();
@@ -210,7 +209,7 @@ private slots:
         QCOMPARE(m_panel.txd(), MonitorRendering::render(frame));
         QVERIFY(!m_panel.crLegend()->isHidden());
         // A reply is awaited: the reply window, cut short, ends in the no-reply mark.
-        timer("Timer2")->setInterval(50);
+        m_panel.form().exchange().timer2().setInterval(50);
         QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" X X X X"));
     }
 
@@ -276,7 +275,7 @@ private slots:
         m_projector->send("0\r");
         QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 0 0  [CR] "));
         // The reply window, cut short, ends without the no-reply mark.
-        timer("Timer2")->setInterval(50);
+        m_panel.form().exchange().timer2().setInterval(50);
         QTRY_VERIFY(m_panel.crLegend()->isHidden());
         QCOMPARE(m_panel.rxd(), QStringLiteral(" 0 0  [CR] "));
     }
@@ -319,7 +318,7 @@ private slots:
         m_projector->send("80\r");
         QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 8 0  [CR] "));
         // No reply window runs that could end in the mark.
-        QVERIFY(!timer("Timer2")->isActive());
+        QVERIFY(!m_panel.form().exchange().timer2().isActive());
     }
 
     void aSecondTransmitEmptiesTheBuffer()
@@ -398,10 +397,6 @@ private:
         for (const TableData::PanelButton &row : rows)
             QTest::newRow(qPrintable(row.name)) << row;
         QCOMPARE(rows.size(), count);
-    }
-    QTimer *timer(const char *name) const
-    {
-        return m_panel.form().findChild<QTimer *>(QLatin1StringView(name));
     }
 
     std::unique_ptr<FakeProjector> m_projector;

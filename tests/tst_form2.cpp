@@ -42,10 +42,8 @@ private slots:
     void init()
     {
         TestSettings::clear();
-        m_projector = std::make_unique<FakeProjector>();
-        m_other = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
-        QVERIFY(m_other->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
+        QVERIFY(FakeProjector::openFresh(m_other));
         TestSettings::mapPort(1, m_projector->devicePath());
         m_watcher = std::make_unique<ModalWatcher>();
     }

@@ -119,7 +119,7 @@ private slots:
         QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
         QCOMPARE(m_panel.txd(), QStringLiteral(" C 0 0  [CR] "));
         // A reply is awaited: the reply window, cut short, ends in the no-reply mark.
-        mainTimer("Timer2")->setInterval(100);
+        form1().exchange().timer2().setInterval(100);
         QTRY_COMPARE(m_panel.rxd(), Exchange::NoReplyMark);
     }
 
@@ -478,10 +478,6 @@ private:
     QLabel *parameterLegend() const { return form()->findChild<QLabel *>(QStringLiteral("Label1")); }
     QLabel *crLegend() const { return form()->findChild<QLabel *>(QStringLiteral("Label2")); }
     QWidget *statusArea() const { return m_panel.statusArea(); }
-    QTimer *mainTimer(const char *name) const
-    {
-        return form1().findChild<QTimer *>(QLatin1StringView(name));
-    }
     void send() { button("SEND")->click(); }
 
     // Steps down the list with the arrow key, one entry at a time.

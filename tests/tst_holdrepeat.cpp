@@ -2,6 +2,7 @@
 // pseudo-terminal.
 
 #include "exchange/exchange.h"
+#include "panel/holdrepeat.h"
 #include "support/panelfixture.h"
 #include "support/tabledata.h"
 
@@ -105,7 +106,7 @@ private slots:
         // table, not from the first frame.
         QTRY_VERIFY(projector().frames().size() >= 3);
         PanelFixture::sendMouse(held, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         const QList<QByteArray> frames = sentBeforeMarker();
         QVERIFY(frames.size() >= 3);
         for (const QByteArray &sent : frames)
@@ -117,7 +118,7 @@ private slots:
         QAbstractButton *up = m_panel.button("Volume", "Up");
         PanelFixture::sendMouse(up, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(up, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         expectWireBeforeMarker("C09\r");
     }
 
@@ -125,22 +126,22 @@ private slots:
     {
         QAbstractButton *volume = m_panel.button("Volume", "Down");
         PanelFixture::sendMouse(volume, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(timer("Timer1")->isActive());
-        QCOMPARE(timer("Timer1")->interval(), RepeatInterval);
-        QCOMPARE(timer("Timer2")->interval(), HoldReplyWindow);
-        QCOMPARE(timer("Timer4")->interval(), HoldMonitorHold);
+        QVERIFY(timer1().isActive());
+        QCOMPARE(timer1().interval(), RepeatInterval);
+        QCOMPARE(timer2().interval(), HoldReplyWindow);
+        QCOMPARE(timer4().interval(), HoldMonitorHold);
 
         PanelFixture::sendMouse(volume, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
-        QVERIFY(!timer("Timer2")->isActive());
-        QVERIFY(timer("Timer4")->isActive());
-        QCOMPARE(timer("Timer2")->interval(), AfterHoldReplyWindow);
-        QCOMPARE(timer("Timer4")->interval(), AfterHoldMonitorHold);
+        QVERIFY(!timer1().isActive());
+        QVERIFY(!timer2().isActive());
+        QVERIFY(timer4().isActive());
+        QCOMPARE(timer2().interval(), AfterHoldReplyWindow);
+        QCOMPARE(timer4().interval(), AfterHoldMonitorHold);
 
         // Later frames, one-shot ones included, keep the after-hold intervals.
         m_panel.click("Status");
-        QCOMPARE(timer("Timer2")->interval(), AfterHoldReplyWindow);
-        QCOMPARE(timer("Timer4")->interval(), AfterHoldMonitorHold);
+        QCOMPARE(timer2().interval(), AfterHoldReplyWindow);
+        QCOMPARE(timer4().interval(), AfterHoldMonitorHold);
     }
 
     void aHoldRepeatsEvery100ms_data()
@@ -179,7 +180,7 @@ private slots:
         QTRY_COMPARE(projector().frames().size(), 1);
         // Releasing either button ends the hold.
         PanelFixture::sendMouse(down, QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         // The other release runs the release steps once more.
         m_panel.txdLine()->setText(QStringLiteral("x"));
         PanelFixture::sendMouse(down, QEvent::MouseButtonRelease, Qt::LeftButton);
@@ -196,7 +197,7 @@ private slots:
         PanelFixture::sendMouse(zoomOut, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(zoomOut, QEvent::MouseButtonRelease, Qt::LeftButton);
         // The release of either ends the hold; only the first press was sent.
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         PanelFixture::sendMouse(zoomIn, QEvent::MouseButtonRelease, Qt::LeftButton);
         const QList<QByteArray> frames = sentBeforeMarker();
         QVERIFY(!frames.isEmpty());
@@ -210,7 +211,7 @@ private slots:
         QAbstractButton *left = m_panel.button("Menu", "Left");
         left->setFocus();
         QTest::keyClick(left, Qt::Key_Space);
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         expectWireBeforeMarker("");
         expectANewHoldStarts();
     }
@@ -274,10 +275,10 @@ private slots:
     {
         QAbstractButton *keystone = m_panel.button("Keystone", "Up");
         PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(timer("Timer1")->isActive());
+        QVERIFY(timer1().isActive());
         form().setFullView(false);
         form().hide();
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         form().show();
         expectANewHoldStarts();
     }
@@ -287,12 +288,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         QAbstractButton *keystone = m_panel.button("Keystone", "Down");
         PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(timer("Timer1")->isActive());
+        QVERIFY(timer1().isActive());
         {
             QWidget other;
             other.show();
             other.activateWindow();
-            QTRY_VERIFY(!timer("Timer1")->isActive());
+            QTRY_VERIFY(!timer1().isActive());
         }
         expectANewHoldStarts();
     }
@@ -300,7 +301,9 @@ private slots:
 private:
     Form1 &form() { return m_panel.form(); }
     FakeProjector &projector() { return m_panel.projector(); }
-    QTimer *timer(const char *name) { return form().findChild<QTimer *>(QLatin1StringView(name)); }
+    QTimer &timer1() { return form().holdRepeat().timer1(); }
+    QTimer &timer2() { return form().exchange().timer2(); }
+    QTimer &timer4() { return form().exchange().timer4(); }
 
     Monitor monitor() const
     {

@@ -45,8 +45,7 @@ private slots:
     {
         TestSettings::clear();
         m_watcher = std::make_unique<ModalWatcher>();
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         m_projector->emulateProjector({std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
     }
 

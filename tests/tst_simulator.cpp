@@ -185,8 +185,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QString, status);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         m_projector->emulateProjector();
         TestSettings::mapPort(1, m_projector->devicePath());
         QVERIFY(m_panel.startOnCom1());
@@ -197,8 +196,7 @@ private slots:
 
     void theFakeProjectorKeepsTheModelsState()
     {
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         const ProjectorModel &model = m_projector->emulateProjector({0ms, 0ms});
         TestSettings::mapPort(1, m_projector->devicePath());
         QVERIFY(m_panel.startOnCom1());

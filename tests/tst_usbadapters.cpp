@@ -44,8 +44,7 @@ private slots:
     {
         TestSettings::clear();
         m_watcher = std::make_unique<ModalWatcher>();
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         QVERIFY(m_folder.isValid());
         m_panel.useDevices(m_devices);
     }
@@ -160,14 +159,12 @@ private slots:
         if (blocker == QLatin1String("missing")) {
             device = m_folder.filePath(QStringLiteral("unplugged"));
         } else if (blocker == QLatin1String("held")) {
-            m_replacement = std::make_unique<FakeProjector>();
-            QVERIFY(m_replacement->open());
+            QVERIFY(FakeProjector::openFresh(m_replacement));
             device = m_replacement->devicePath();
             holder.setPortName(device);
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
         } else {
-            m_replacement = std::make_unique<FakeProjector>();
-            QVERIFY(m_replacement->open());
+            QVERIFY(FakeProjector::openFresh(m_replacement));
             device = m_replacement->devicePath();
             // As root the device goes to the group serial ports have; an
             // ordinary user, who may not give it away, shuts it to himself.
@@ -241,8 +238,7 @@ private slots:
         QCOMPARE(m_panel.txd(), QStringLiteral(" C 0 0  [CR] "));
 
         // Plugged in again: a new device behind the same name.
-        m_replacement = std::make_unique<FakeProjector>();
-        QVERIFY(m_replacement->open());
+        QVERIFY(FakeProjector::openFresh(m_replacement));
         QVERIFY(TestFiles::relink(link, m_replacement->devicePath()));
         QTRY_VERIFY(m_panel.comm().PortOpen());
         QCOMPARE(m_panel.comm().Settings(), QStringLiteral("9600,N,8,1"));
@@ -274,8 +270,7 @@ private slots:
         QTRY_VERIFY(!comm->PortOpen());
 
         m_panel.click(closedBy);
-        m_replacement = std::make_unique<FakeProjector>();
-        QVERIFY(m_replacement->open());
+        QVERIFY(FakeProjector::openFresh(m_replacement));
         QVERIFY(TestFiles::relink(link, m_replacement->devicePath()));
         // Several looks of the watch go by: nothing opens the device.
         QSignalSpy returned(comm, &MSComm::deviceReturned);

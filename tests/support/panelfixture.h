@@ -51,8 +51,7 @@ public:
     {
         reset();
         TestSettings::clear();
-        m_projector = std::make_unique<FakeProjector>();
-        if (!m_projector->open())
+        if (!FakeProjector::openFresh(m_projector))
             return false;
         TestSettings::mapPort(1, m_projector->devicePath());
         return startOnCom1(view);
