@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMetaType>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -22,8 +23,10 @@ struct PanelButton {
     QString name;      // its object name
     QString group;     // the title of its group; empty: on the window itself
     QString caption;   // what it shows; an arrow picture by where it points ("Up", "Left")
+    bool picture = false;  // an arrow picture, no caption
     QByteArray sends;  // the command text without CR; null: nothing
     bool hold = false;
+    QRect twips;
     QString colour;
 };
 enum class Buttons { All, OneShot, Hold };
