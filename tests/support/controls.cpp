@@ -52,10 +52,11 @@ QAbstractButton *control(const QWidget &window, const QString &group, const QStr
     }
     if (found.isEmpty() && !caption.isEmpty())
         found << arrowButton(window, group, caption);
-    if (found.size() != 1 || !found.first())
-        qFatal("%s", qPrintable(QStringLiteral("%1 has %2 button \"%3\" in \"%4\"")
-                                    .arg(window.objectName(), found.size() > 1 ? "more than one" : "no",
-                                         caption, group)));
+    if (found.size() != 1 || !found.first()) {
+        const QString where = group.isEmpty() ? QString() : QStringLiteral(" in \"%1\"").arg(group);
+        qFatal("%s has %s button \"%s\"%s", qPrintable(window.objectName()),
+               found.size() > 1 ? "more than one" : "no", qPrintable(caption), qPrintable(where));
+    }
     return found.first();
 }
 
