@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -88,10 +89,7 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
-        QVERIFY(m_wired->isConnected());
-        form().setFullView(true);
-        form().show();
+        QVERIFY(m_panel.startOnFakeProjector(PanelFixture::View::ShownFull));
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         // Each test starts from an empty log; the port's own rows have a test of their own.
         recorder().clear();
@@ -99,7 +97,7 @@ private slots:
     void cleanup()
     {
         m_watcher.reset();
-        m_wired.reset();
+        m_panel.reset();
     }
 
     // --- what an exchange leaves in the log -------------------------------------
@@ -108,8 +106,8 @@ private slots:
     {
         projector().emulateProjector();
         ExchangeLogModel &model = openLog().model();
-        m_wired->button("Command44")->click();
-        QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Stand by"));
+        m_panel.click("Status");
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Stand by"));
         model.sync();
 
         const QList<LogRow> rows = topRows(model);
@@ -144,8 +142,8 @@ private slots:
     void aSilentDeviceGivesANoReplyRow()
     {
         ExchangeLogModel &model = openLog().model();
-        m_wired->button("Command44")->click();
-        QTRY_COMPARE(m_wired->text("Label12"), Exchange::NoReplyMark);
+        m_panel.click("Status");
+        QTRY_COMPARE(m_panel.rxd(), Exchange::NoReplyMark);
         model.sync();
         const QList<LogRow> rows = topRows(model);
         QCOMPARE(rows.size(), 2);
@@ -160,9 +158,9 @@ private slots:
         QTest::addColumn<QString>("sender");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QString>("details");
-        QTest::newRow("one-shot button") << "Command17" << QByteArray("C00\r") << "Power On";
-        QTest::newRow("its group's title and its caption") << "Command19" << QByteArray("C0B\r") << "Audio Mute On";
-        QTest::newRow("a read button") << "Command46" << QByteArray("CR3\r") << "Lamp Time";
+        QTest::newRow("one-shot button") << "Power: On" << QByteArray("C00\r") << "Power On";
+        QTest::newRow("its group's title and its caption") << "Audio Mute: On" << QByteArray("C0B\r") << "Audio Mute On";
+        QTest::newRow("a read button") << "Lamp Time" << QByteArray("CR3\r") << "Lamp Time";
         QTest::newRow("command list") << "command list" << QByteArray("C00\r") << "Command list: C00";
         QTest::newRow("no origin given") << "direct" << QByteArray("C1E\r") << "";
         QTest::newRow("port closed") << "closed port" << QByteArray("C00\r")
@@ -174,16 +172,16 @@ private slots:
         QFETCH(QByteArray, frame);
         QFETCH(QString, details);
         if (sender == u"command list") {
-            m_wired->button("Command74")->click();
+            m_panel.click("Command Table");
             QVERIFY(form().commandList());
-            form().commandList()->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+            Controls::control(*form().commandList(), "SEND")->click();
             delete form().commandList();
         } else if (sender == u"direct") {
             form().Hyouji(frame, Exchange::Transmit);
         } else {
             if (sender == u"closed port")
-                QVERIFY(form().MSComm1().setPortOpen(false));
-            m_wired->button(sender == u"closed port" ? "Command17" : sender.toLatin1().constData())->click();
+                QVERIFY(m_panel.comm().setPortOpen(false));
+            m_panel.click(sender == u"closed port" ? QStringLiteral("Power: On") : sender);
         }
         QList<LogRow> rows = LogRows::all(recorder().ring());
         rows.removeIf([](const LogRow &row) { return row.direction == Direction::Port; });
@@ -201,7 +199,7 @@ private slots:
         // A hold ends when its window loses the focus: the operator is back on it.
         form().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
-        QPushButton *bright = m_wired->button("Command30");
+        QAbstractButton *bright = m_panel.button("Bright", "Up");
         PanelFixture::sendMouse(bright, QEvent::MouseButtonPress, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(projector().frames().size() >= 10, 10000);
         PanelFixture::sendMouse(bright, QEvent::MouseButtonRelease, Qt::LeftButton);
@@ -233,7 +231,7 @@ private slots:
                  summary + QStringLiteral(" (Command30)"));
 
         // A one-shot afterwards stands on its own again.
-        m_wired->button("Command44")->click();
+        m_panel.click("Status");
         QTRY_VERIFY(recorder().ring().size() == frames + 1);
         model.sync();
         QVERIFY(model.rowCount() >= 2);
@@ -387,7 +385,7 @@ private slots:
         QVERIFY(recorder().ring().isEmpty());
         QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Summary"))->text().left(2), QStringLiteral("0 "));
         // It goes on recording.
-        m_wired->button("Command17")->click();
+        m_panel.click("Power", "On");
         QTRY_COMPARE(window.model().rowCount(), 1);
         QCOMPARE(window.model().rowAt(window.model().index(0, 0))->bytes, QByteArray("C00\r"));
     }
@@ -402,24 +400,24 @@ private slots:
         QVERIFY(QFile::link(projector().devicePath(), link));
         TestSettings::mapPort(1, link);
         const QString port = QStringLiteral("COM1 (%1) at 19200 baud").arg(link);
-        m_wired->button("Command33")->click();
+        m_panel.click("COM");
         Form2 *dialog = openPortDialog(form());
         QVERIFY(dialog);
-        dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-        QVERIFY(form().MSComm1().PortOpen());
+        PanelFixture::pressOk(dialog);
+        QVERIFY(m_panel.comm().PortOpen());
 
         projector().emulateProjector();
-        m_wired->button("Command44")->click();
-        QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Stand by"));
+        m_panel.click("Status");
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Stand by"));
         // Pulled, and plugged in again: a new device behind the same name.
         QFile::remove(link);
         projector().hangUp();
-        QTRY_VERIFY(!form().MSComm1().PortOpen());
+        QTRY_VERIFY(!m_panel.comm().PortOpen());
         FakeProjector replacement;
         QVERIFY(replacement.open());
         QVERIFY(QFile::link(replacement.devicePath(), link));
-        QTRY_VERIFY(form().MSComm1().PortOpen());
-        m_wired->button("Command33")->click();
+        QTRY_VERIFY(m_panel.comm().PortOpen());
+        m_panel.click("COM");
 
         QStringList portRows;
         for (const LogRow &row : LogRows::all(recorder().ring())) {
@@ -512,13 +510,13 @@ private slots:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<bool>("opens");
         const int ctrl = Qt::ControlModifier;
-        QTest::newRow("Ctrl+L on Power On") << "Command17" << int(Qt::Key_L) << ctrl << true;
-        QTest::newRow("Ctrl+L on an arrow") << "Command1" << int(Qt::Key_L) << ctrl << true;
+        QTest::newRow("Ctrl+L on Power On") << "Power: On" << int(Qt::Key_L) << ctrl << true;
+        QTest::newRow("Ctrl+L on an arrow") << "Volume: Up" << int(Qt::Key_L) << ctrl << true;
         QTest::newRow("Ctrl+L on the window") << "Form1" << int(Qt::Key_L) << ctrl << true;
-        QTest::newRow("Ctrl+Shift+L") << "Command17" << int(Qt::Key_L) << int(ctrl | Qt::ShiftModifier) << false;
-        QTest::newRow("Ctrl+Alt+L") << "Command17" << int(Qt::Key_L) << int(ctrl | Qt::AltModifier) << false;
-        QTest::newRow("L alone") << "Command17" << int(Qt::Key_L) << int(Qt::NoModifier) << false;
-        QTest::newRow("Ctrl+H keeps its meaning") << "Command17" << int(Qt::Key_H) << ctrl << false;
+        QTest::newRow("Ctrl+Shift+L") << "Power: On" << int(Qt::Key_L) << int(ctrl | Qt::ShiftModifier) << false;
+        QTest::newRow("Ctrl+Alt+L") << "Power: On" << int(Qt::Key_L) << int(ctrl | Qt::AltModifier) << false;
+        QTest::newRow("L alone") << "Power: On" << int(Qt::Key_L) << int(Qt::NoModifier) << false;
+        QTest::newRow("Ctrl+H keeps its meaning") << "Power: On" << int(Qt::Key_H) << ctrl << false;
     }
     void ctrlLOpensTheLog()
     {
@@ -526,14 +524,14 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         QFETCH(bool, opens);
-        QWidget *target = focus == u"Form1" ? &form() : form().findChild<QWidget *>(focus);
+        QWidget *target = focus == u"Form1" ? static_cast<QWidget *>(&form()) : m_panel.button(focus);
         target->setFocus();
         const bool full = form().isFullView();
         QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         ExchangeLogWindow *window = form().exchangeLog().window();
         QCOMPARE(window && window->isVisible(), opens);
         QCOMPARE(form().isFullView(), key == Qt::Key_H ? !full : full);
-        QVERIFY(m_wired->projector().received().isEmpty());
+        QVERIFY(m_panel.projector().received().isEmpty());
         if (opens) {
             QVERIFY(QTest::qWaitForWindowActive(window));
             QCOMPARE(window->objectName(), QStringLiteral("ExchangeLog"));
@@ -565,7 +563,7 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("action");
-        for (const char *line : {"Label11", "Label12"}) {
+        for (const char *line : {"TxD", "RxD"}) {
             QTest::addRow("%s, log", line) << line << "Exchange Log...";
             QTest::addRow("%s, copy", line) << line << "Copy line";
         }
@@ -576,11 +574,11 @@ private slots:
         QFETCH(QString, action);
         projector().emulateProjector();
         form().exchange().setIntervals({60000, 60000});
-        m_wired->button("Command44")->click();
-        QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral(" 8 0  [CR] "));
+        m_panel.click("Status");
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 8 0  [CR] "));
         QGuiApplication::clipboard()->clear();
 
-        QLabel *label = m_wired->label(line.toLatin1().constData());
+        QLabel *label = line == u"TxD" ? m_panel.txdLine() : m_panel.rxdLine();
         QMenu *menu = contextMenuOf(label);
         QVERIFY(menu);
         QStringList captions;
@@ -599,13 +597,13 @@ private slots:
             QCOMPARE(QGuiApplication::clipboard()->text(), QString());
         }
         // The monitor is as it was.
-        QCOMPARE(m_wired->text("Label11"), QStringLiteral(" C R 0  [CR] "));
-        QCOMPARE(m_wired->text("Label12"), QStringLiteral(" 8 0  [CR] "));
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C R 0  [CR] "));
+        QCOMPARE(m_panel.rxd(), QStringLiteral(" 8 0  [CR] "));
     }
 
     void aBlankLineHasNothingToCopy()
     {
-        QMenu *menu = contextMenuOf(m_wired->label("Label11"));
+        QMenu *menu = contextMenuOf(m_panel.txdLine());
         QVERIFY(menu);
         QVERIFY(menu->actions().at(0)->isEnabled());
         QVERIFY(!menu->actions().at(1)->isEnabled());
@@ -617,10 +615,7 @@ private slots:
     void theMainWindowIsTheSameWithTheLogOpen()
     {
         const QList<Snapshot> closed = runScenario();
-        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
-        QVERIFY(m_wired->isConnected());
-        form().setFullView(true);
-        form().show();
+        QVERIFY(m_panel.startOnFakeProjector(PanelFixture::View::ShownFull));
         openLog();
         const QList<Snapshot> open = runScenario();
         QCOMPARE(open, closed);
@@ -641,8 +636,8 @@ private slots:
     void aScreenReaderCanWalkTheLog()
     {
         projector().emulateProjector();
-        m_wired->button("Command44")->click();
-        QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Stand by"));
+        m_panel.click("Status");
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Stand by"));
         ExchangeLogWindow &window = openLog();
         window.model().sync();
 
@@ -664,8 +659,8 @@ private slots:
     }
 
 private:
-    Form1 &form() { return m_wired->form(); }
-    FakeProjector &projector() { return m_wired->projector(); }
+    Form1 &form() { return m_panel.form(); }
+    FakeProjector &projector() { return m_panel.projector(); }
     ExchangeRecorder &recorder() { return form().exchangeLog().recorder(); }
 
     ExchangeLogWindow &openLog()
@@ -738,12 +733,12 @@ private:
         projector().emulateProjector();
         // A short reply window; the monitor holds long enough to be seen on a busy machine.
         form().exchange().setIntervals({100, 5000});
-        m_wired->button("Command44")->click();
-        if (!QTest::qWaitFor([this] { return m_wired->text("Label25") == u" Stand by"; }))
+        m_panel.click("Status");
+        if (!QTest::qWaitFor([this] { return m_panel.status() == u" Stand by"; }))
             return {};
         projector().setResponder({});
-        m_wired->button("Command17")->click();
-        if (!QTest::qWaitFor([this] { return m_wired->text("Label12") == Exchange::NoReplyMark; }))
+        m_panel.click("Power", "On");
+        if (!QTest::qWaitFor([this] { return m_panel.rxd() == Exchange::NoReplyMark; }))
             return {};
         return LogRows::all(recorder().ring());
     }
@@ -760,12 +755,12 @@ private:
     Snapshot snapshot()
     {
         const Exchange &exchange = form().exchange();
-        return {m_wired->text("Label11"),
-                m_wired->text("Label12"),
-                m_wired->text("Label25"),
-                m_wired->label("Label27")->isVisible(),
-                m_wired->label("Label28")->isVisible(),
-                form().findChild<QWidget *>(QStringLiteral("Frame15"))->isVisible(),
+        return {m_panel.txd(),
+                m_panel.rxd(),
+                m_panel.status(),
+                m_panel.spaceLegend()->isVisible(),
+                m_panel.crLegend()->isVisible(),
+                m_panel.statusArea()->isVisible(),
                 exchange.timer2().interval(),
                 exchange.timer4().interval(),
                 exchange.timer2().isActive(),
@@ -780,8 +775,8 @@ private:
         QList<Snapshot> shots;
         const Exchange &exchange = form().exchange();
         projector().emulateProjector();
-        m_wired->button("Command44")->click();
-        if (!QTest::qWaitFor([this] { return m_wired->text("Label25") == u" Stand by"; }))
+        m_panel.click("Status");
+        if (!QTest::qWaitFor([this] { return m_panel.status() == u" Stand by"; }))
             return {};
         shots << snapshot();
         if (!QTest::qWaitFor([&] { return !exchange.timer2().isActive(); }))
@@ -791,8 +786,8 @@ private:
             return {};
         shots << snapshot();
         projector().setResponder({});
-        m_wired->button("Command17")->click();
-        if (!QTest::qWaitFor([this] { return m_wired->text("Label12") == Exchange::NoReplyMark; }))
+        m_panel.click("Power", "On");
+        if (!QTest::qWaitFor([this] { return m_panel.rxd() == Exchange::NoReplyMark; }))
             return {};
         shots << snapshot();
         if (!QTest::qWaitFor([&] { return !exchange.timer4().isActive(); }))
@@ -802,7 +797,7 @@ private:
     }
 
     QTemporaryDir m_home;
-    std::unique_ptr<PanelFixture> m_wired;
+    PanelFixture m_panel;
     std::unique_ptr<ModalWatcher> m_watcher;
 };
 

@@ -6,6 +6,7 @@
 
 #include "app/module1.h"
 #include "exchange/exchange.h"
+#include "panel/holdrepeat.h"
 #include "exchange/monitorrendering.h"
 #include "exchange/receivebuffer.h"
 #include "link/form2.h"
@@ -18,16 +19,13 @@
 #include "support/panelfixture.h"
 #include "support/ordinaryuser.h"
 #include "support/simulatorprocess.h"
+#include "support/testfiles.h"
 #include "support/testsettings.h"
-#include "support/panelfixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSerialPort>
 #include <QSettings>
@@ -61,9 +59,6 @@ constexpr bool ResidentSizeTellsWhatIsKept = true;
 #else
 constexpr bool ResidentSizeTellsWhatIsKept = true;
 #endif
-
-const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
-                                            QMessageBox::Warning, QMessageBox::Ok, true};
 
 // How the device goes away in the middle of an exchange.
 enum class Vanishing {
@@ -118,12 +113,6 @@ QByteArray byteRange(int first, int last)
     for (int b = first; b <= last; ++b)
         bytes += char(b);
     return bytes;
-}
-
-bool relink(const QString &link, const QString &target)
-{
-    QFile::remove(link);
-    return QFile::link(target, link);
 }
 
 } // namespace
@@ -187,19 +176,17 @@ private slots:
     void init()
     {
         TestSettings::clear();
-                m_watcher = std::make_unique<ModalWatcher>();
+        m_watcher = std::make_unique<ModalWatcher>();
     }
 
     void cleanup()
     {
         m_panel.reset();
         m_watcher.reset();
-        if (m_simulator && QTest::currentTestFailed())
-            qWarning().noquote() << "simulator log:\n" << m_simulator->log();
-        m_simulator.reset();
+        m_simulator.stopAfterTest();
         m_projector.reset();
         m_other.reset();
-        restoreModes();
+        m_modes.restore();
         for (const QString &path : std::as_const(m_directoriesToRemove))
             QDir().rmdir(path);
         m_directoriesToRemove.clear();
@@ -230,15 +217,13 @@ private slots:
         TestSettings::mapPort(1, link);
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         if (simulated)
-            startSimulator(link, {"--drop-after", "2"});
+            m_simulator.startInTest(link, {"--drop-after", "2"});
         else
             startFakeProjector(link);
         if (QTest::currentTestFailed())
             return;
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
-        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
+        QVERIFY(m_panel.startOnCom1(PanelFixture::View::ShownFull));
+        QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
         // Pulled out as an adapter is: the device and its link go together
         // (a link left behind could come to lead to another program's pty).
         const auto unplug = [&] {
@@ -248,29 +233,29 @@ private slots:
 
         switch (vanishing) {
         case Vanishing::SimulatorHangsUpAfterItsReply:
-            click("Command17");
-            QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
-            click("Command44");  // the second frame: answered, then the line goes dead
-            QTRY_VERIFY_WITH_TIMEOUT(text("Label12").endsWith(QLatin1StringView("[CR] ")), TimeoutMs);
+            m_panel.click("Power", "On");
+            QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
+            m_panel.click("Status");  // the second frame: answered, then the line goes dead
+            QTRY_VERIFY_WITH_TIMEOUT(m_panel.rxd().endsWith(QLatin1StringView("[CR] ")), TimeoutMs);
             break;
         case Vanishing::InTheMiddleOfAReply:
             m_projector->setResponder(nullptr);
             m_panel.form().exchange().setIntervals({5000, 6000});
-            click("Command44");
+            m_panel.click("Status");
             QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
             m_projector->send("8");
-            QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral(" 8 "), TimeoutMs);
+            QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" 8 "), TimeoutMs);
             unplug();
             break;
         case Vanishing::DuringAPressAndHold: {
-            QPushButton *brighter = button("Command30");
+            QAbstractButton *brighter = m_panel.button("Bright", "Up");
             PanelFixture::sendMouse(brighter, QEvent::MouseButtonPress, Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(m_projector->frames().size() >= 2, TimeoutMs);
             unplug();
-            QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), TimeoutMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!m_panel.comm().PortOpen(), TimeoutMs);
             // The repeat goes on against the closed port until the release.
-            auto *timer1 = m_panel.form().findChild<QTimer *>(QStringLiteral("Timer1"));
-            QVERIFY(timer1 && timer1->isActive());
+            QTimer *timer1 = &m_panel.form().holdRepeat().timer1();
+            QVERIFY(timer1->isActive());
             const QByteArray pending = m_panel.module().pendingCommand;
             QSignalSpy ticks(timer1, &QTimer::timeout);
             QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, TimeoutMs);
@@ -282,10 +267,10 @@ private slots:
         case Vanishing::JustBeforeAFrameIsWritten:
             // No turn of the event loop between the hang-up and the write.
             unplug();
-            click("Command44");
+            m_panel.click("Status");
             break;
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), TimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.comm().PortOpen(), TimeoutMs);
         QCOMPARE(lost.count(), 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
 
@@ -295,9 +280,9 @@ private slots:
 
         // Responsive: the buttons, the monitor and the timers go on as usual.
         m_panel.form().exchange().setIntervals({300, 5000});
-        click("Command44");
-        QCOMPARE(text("Label11"), QStringLiteral(" C R 0  [CR] "));
-        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), Exchange::NoReplyMark, TimeoutMs);
+        m_panel.click("Status");
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C R 0  [CR] "));
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), Exchange::NoReplyMark, TimeoutMs);
         bool fired = false;
         const QObject firing;  // no late call into this function's frame
         QTimer::singleShot(10, &firing, [&fired] { fired = true; });
@@ -307,28 +292,28 @@ private slots:
         // Back again at the same place: the "COM" dialog reopens it.
         if (simulated) {
             // Gone for good first: it removes its link as it ends.
-            QTRY_COMPARE_WITH_TIMEOUT(m_simulator->process().state(), QProcess::NotRunning, TimeoutMs);
-            startSimulator(link, {});
+            QTRY_COMPARE_WITH_TIMEOUT(m_simulator.process().state(), QProcess::NotRunning, TimeoutMs);
+            m_simulator.startInTest(link, {});
         } else {
             startFakeProjector(link);
         }
         if (QTest::currentTestFailed())
             return;
-        Form2 *dialog = pressCom();
+        Form2 *dialog = m_panel.pressCom();
         QVERIFY(dialog);
-        QCOMPARE(checkedPortOptions(dialog), QStringList{"Option3"});
-        press(dialog, reopenWith);
-        QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM1"});
+        PanelFixture::press(dialog, reopenWith);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.openDialog(), TimeoutMs);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
-        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), 1);
+        QCOMPARE(m_panel.comm().Settings(), QStringLiteral("19200,N,8,1"));
 
         m_panel.form().exchange().setIntervals({5000, 6000});
-        click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
         if (simulated)
-            QVERIFY(m_simulator->log().contains("C00[CR]  ->  [ACK]"));
+            QVERIFY(m_simulator.log().contains("C00[CR]  ->  [ACK]"));
         else
             QCOMPARE(m_projector->frames(), QList<QByteArray>{"C00\r"});
         QCOMPARE(TestSettings::value("StartUP", "ComPort"), QStringLiteral("1"));
@@ -369,21 +354,19 @@ private slots:
         switch (blocker) {
         case Blocker::HeldByAnotherProgram:
         case Blocker::HeldUnderTheDevicesOwnName:
-            m_projector = std::make_unique<FakeProjector>();
-            QVERIFY(m_projector->open());
+            QVERIFY(FakeProjector::openFresh(m_projector));
             device = m_projector->devicePath();
             holder.setPortName(device);
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
             if (blocker == Blocker::HeldUnderTheDevicesOwnName) {
                 device = m_folder.filePath(uniqueName("link"));
-                QVERIFY(relink(device, m_projector->devicePath()));
+                QVERIFY(TestFiles::relink(device, m_projector->devicePath()));
             }
             break;
         case Blocker::NoPermission:
-            m_projector = std::make_unique<FakeProjector>();
-            QVERIFY(m_projector->open());
+            QVERIFY(FakeProjector::openFresh(m_projector));
             device = m_projector->devicePath();
-            setMode(device, 0);
+            QVERIFY(m_modes.set(device, 0));
             break;
         case Blocker::Directory:
             device = m_folder.filePath(uniqueName("directory"));
@@ -414,8 +397,8 @@ private slots:
         QVERIFY(storedBefore.contains("ComPort=1"));
         if (blocker == Blocker::NoPermission) {
             // The store stays readable for the ordinary user.
-            setMode(QFileInfo(TestSettings::storeFilePath()).path(), 0755);
-            setMode(TestSettings::storeFilePath(), 0644);
+            QVERIFY(m_modes.set(QFileInfo(TestSettings::storeFilePath()).path(), 0755));
+            QVERIFY(m_modes.set(TestSettings::storeFilePath(), 0644));
             ordinaryUser.emplace();
             if (!ordinaryUser->isActive())
                 QSKIP(qPrintable(ordinaryUser->errorString()));
@@ -439,24 +422,24 @@ private slots:
             seen.modal = dialog->isModal() && QApplication::activeModalWidget() == dialog;
             seen.mainWindowVisible = m_panel.form().isVisible();
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
-            seen.portOptions = checkedPortOptions(dialog);
+            seen.portOptions = PanelFixture::checkedPorts(dialog);
             QPointer<QWidget> alive = dialog;
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::pressOk(dialog);
             seen.dialogStaysAfterOk = alive && alive->isVisible();
             // Then the close box: start-up finishes with the port closed.
         });
-        createForm();
+        m_panel.startFromTheStore();
         ordinaryUser.reset();
 
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QVERIFY(seen.modal);
         QVERIFY(!seen.mainWindowVisible);
         QCOMPARE(seen.messagesBefore, 0);
-        QCOMPARE(seen.portOptions, QStringList{"Option3"});
+        QCOMPARE(seen.portOptions, QStringList{"COM1"});
         QVERIFY(seen.dialogStaysAfterOk);
         QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
-        QVERIFY(!m_panel.form().MSComm1().errorString().isEmpty());
+        QVERIFY(!m_panel.comm().PortOpen());
+        QVERIFY(!m_panel.comm().errorString().isEmpty());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
         QCOMPARE(TestSettings::storeFileBytes(), storedBefore);
         if (m_projector)
@@ -465,8 +448,7 @@ private slots:
 
     void okOpensThePortOnceTheOtherProgramLetsGo()
     {
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         QSerialPort holder;
         holder.setPortName(m_projector->devicePath());
         QVERIFY(holder.open(QIODevice::ReadWrite));
@@ -475,17 +457,17 @@ private slots:
 
         int messagesAfterFirstOk = -1;
         m_watcher->onModalDialog([&](QWidget *dialog) {
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::pressOk(dialog);
             messagesAfterFirstOk = int(m_watcher->messageBoxes().size());
             holder.close();
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::pressOk(dialog);
         });
-        createForm();
+        m_panel.startFromTheStore();
 
         QCOMPARE(messagesAfterFirstOk, 1);
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().Settings(), QStringLiteral("9600,N,8,1"));
         QVERIFY(m_panel.form().isVisible());
         sendsTo(*m_projector);
         // The program's own failed attempt left no lock behind either.
@@ -541,29 +523,28 @@ private slots:
         QFETCH(QByteArray, garbage);
         QFETCH(int, opens);
         QFETCH(QString, settings);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         const QByteArray device = QFile::encodeName(m_projector->devicePath());
         TestSettings::writeStoreFile("[Ports]\nCOM1=" + device + "\nCOM3=" + device + "\n\n" + garbage);
         const QByteArray storedBefore = TestSettings::storeFileBytes();
 
         // The dialog: COM1 and OK.
         m_watcher->onModalDialog([](QWidget *dialog) {
-            dialog->findChild<QRadioButton *>(QStringLiteral("Option3"))->click();
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::press(dialog, "COM1");
+            PanelFixture::pressOk(dialog);
         });
-        createForm();
+        m_panel.startFromTheStore();
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
         if (opens) {
-            QCOMPARE(m_panel.form().MSComm1().CommPort(), opens);
-            QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
+            QCOMPARE(m_panel.comm().CommPort(), opens);
+            QCOMPARE(m_panel.comm().Settings(), settings);
             QCOMPARE(TestSettings::storeFileBytes(), storedBefore);  // start-up writes nothing
         } else {
             // OK opened the port and replaced the garbage with what works.
-            QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
+            QCOMPARE(m_panel.comm().CommPort(), 1);
             const QByteArray stored = TestSettings::storeFileBytes();
             QVERIFY2(stored.contains("ComPort=1\n") && stored.contains("BaudRate=192\n"),
                      stored.left(200).constData());
@@ -583,8 +564,7 @@ private slots:
     void anUnreadableStoreLeadsToTheDialog()
     {
         QFETCH(bool, directory);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         const QString storeFile = TestSettings::storeFilePath();
         const QByteArray stored = "[Ports]\nCOM1=" + QFile::encodeName(m_projector->devicePath())
             + "\n\n[StartUP]\nComPort=1\nBaudRate=96\n";
@@ -595,8 +575,8 @@ private slots:
             m_directoriesToRemove << storeFile;
         } else {
             TestSettings::writeStoreFile(stored);
-            setMode(QFileInfo(storeFile).path(), 0755);
-            setMode(storeFile, 0);
+            QVERIFY(m_modes.set(QFileInfo(storeFile).path(), 0755));
+            QVERIFY(m_modes.set(storeFile, 0));
             ordinaryUser.emplace();
             if (!ordinaryUser->isActive())
                 QSKIP(qPrintable(ordinaryUser->errorString()));
@@ -611,9 +591,9 @@ private slots:
         m_watcher->onModalDialog([&](QWidget *dialog) {
             seen.modal = dialog->isModal();
             seen.messagesBefore = int(m_watcher->messageBoxes().size());
-            seen.portOptions = checkedPortOptions(dialog);
+            seen.portOptions = PanelFixture::checkedPorts(dialog);
         });
-        createForm();
+        m_panel.startFromTheStore();
         ordinaryUser.reset();
 
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
@@ -621,11 +601,11 @@ private slots:
         QCOMPARE(seen.messagesBefore, 0);
         QCOMPARE(seen.portOptions, QStringList());
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(int(m_panel.module().portNumber), 0);
         if (!directory) {
             // Read back as its owner: mode 0 stops everyone but root.
-            restoreModes();
+            m_modes.restore();
             QCOMPARE(TestSettings::storeFileBytes(), stored);
         }
     }
@@ -641,10 +621,8 @@ private slots:
     void okOpensThePortWhenTheStoreCannotBeWritten()
     {
         QFETCH(bool, atStartUp);
-        m_projector = std::make_unique<FakeProjector>();
-        m_other = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
-        QVERIFY(m_other->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
+        QVERIFY(FakeProjector::openFresh(m_other));
         TestSettings::mapPort(1, m_projector->devicePath());
         TestSettings::mapPort(3, m_other->devicePath());
         if (!atStartUp)
@@ -652,35 +630,35 @@ private slots:
         const QString storeFile = TestSettings::storeFilePath();
         const QByteArray storedBefore = TestSettings::storeFileBytes();
         // Readable, not writable, and the devices open for anyone.
-        setMode(QFileInfo(storeFile).path(), 0555);
-        setMode(storeFile, 0444);
-        setMode(m_projector->devicePath(), 0666);
-        setMode(m_other->devicePath(), 0666);
+        QVERIFY(m_modes.set(QFileInfo(storeFile).path(), 0555));
+        QVERIFY(m_modes.set(storeFile, 0444));
+        QVERIFY(m_modes.set(m_projector->devicePath(), 0666));
+        QVERIFY(m_modes.set(m_other->devicePath(), 0666));
         OrdinaryUser ordinaryUser;
         if (!ordinaryUser.isActive())
             QSKIP(qPrintable(ordinaryUser.errorString()));
 
         auto chooseCom3AndOk = [](QWidget *dialog) {
-            dialog->findChild<QRadioButton *>(QStringLiteral("Option5"))->click();
-            press(dialog, QStringLiteral("OK"));
+            PanelFixture::press(dialog, "COM3");
+            PanelFixture::pressOk(dialog);
         };
         if (atStartUp) {
             m_watcher->onModalDialog(chooseCom3AndOk);
-            createForm();
+            m_panel.startFromTheStore();
             QCOMPARE(m_watcher->dialogsAnswered(), 1);
         } else {
-            createForm();
-            QVERIFY(m_panel.form().MSComm1().PortOpen());
-            Form2 *dialog = pressCom();
+            m_panel.startFromTheStore();
+            QVERIFY(m_panel.comm().PortOpen());
+            Form2 *dialog = m_panel.pressCom();
             QVERIFY(dialog);
             chooseCom3AndOk(dialog);
         }
 
-        QTRY_VERIFY_WITH_TIMEOUT(!openDialog(), TimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.openDialog(), TimeoutMs);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QVERIFY(m_panel.form().isVisible());
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), 3);
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), 3);
         // The save really failed, and left the file as it was.
         {
             const auto store = LinkSettings::openStore();
@@ -710,12 +688,9 @@ private slots:
     {
         QFETCH(QByteArray, pattern);
         QFETCH(qint64, total);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         TestSettings::mapPort(1, m_projector->devicePath());
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(m_panel.startOnCom1(PanelFixture::View::ShownFull));
         // The reply window stays open: the whole stream lands in one buffer.
         m_panel.form().exchange().setIntervals({60000, 60000});
 
@@ -727,7 +702,7 @@ private slots:
         QString rendered;  // of the buffer as it was at the last check
         qsizetype renderedSize = -1;
         const QObject watching;  // ends the check with this function
-        connect(&m_panel.form().MSComm1(), &MSComm::OnComm, &watching, [&] {
+        connect(&m_panel.comm(), &MSComm::OnComm, &watching, [&] {
             ++receiveEvents;
             const QByteArray &buffer = exchange.receiveBuffer();
             largestBuffer = qMax(largestBuffer, buffer.size());
@@ -737,12 +712,12 @@ private slots:
                 rendered = MonitorRendering::render(buffer);
                 renderedSize = buffer.size();
             }
-            if (text("Label12") != rendered)
+            if (m_panel.rxd() != rendered)
                 ++mismatches;
         });
-        QSignalSpy receiving(&m_panel.form().MSComm1(), &MSComm::OnComm);
+        QSignalSpy receiving(&m_panel.comm(), &MSComm::OnComm);
 
-        click("Command44");
+        m_panel.click("Status");
         QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
         const qint64 residentBefore = residentKb();
         qint64 left = total;
@@ -765,7 +740,7 @@ private slots:
         const QByteArray expected =
             pattern.repeated(ReceiveBuffer::Capacity / pattern.size() + 1).left(largestBuffer);
         QVERIFY(exchange.receiveBuffer() == expected);
-        QVERIFY(text("Label12") == MonitorRendering::render(exchange.receiveBuffer()));
+        QVERIFY(m_panel.rxd() == MonitorRendering::render(exchange.receiveBuffer()));
         const qint64 grownKb = residentKb() - residentBefore;
         if (ResidentSizeTellsWhatIsKept)
             QVERIFY2(grownKb < 50 * 1024, qPrintable(QStringLiteral("grew by %1 kB").arg(grownKb)));
@@ -775,10 +750,10 @@ private slots:
         m_projector->setResponder([](const QByteArray &frame) {
             return frame == "CR0\r" ? QByteArray("80\r") : QByteArray();
         });
-        click("Command44");
+        m_panel.click("Status");
         QTRY_COMPARE_WITH_TIMEOUT(m_projector->received(), QByteArray("CR0\r"), TimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(text("Label12"), QStringLiteral(" 8 0  [CR] "), TimeoutMs);
-        QCOMPARE(text("Label25"), QStringLiteral(" Stand by"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" 8 0  [CR] "), TimeoutMs);
+        QCOMPARE(m_panel.status(), QStringLiteral(" Stand by"));
     }
 
 private:
@@ -788,79 +763,28 @@ private:
         return stem + u'-' + QString::number(++count);
     }
 
-    void startSimulator(const QString &link, const QStringList &options)
-    {
-        m_simulator = std::make_unique<SimulatorProcess>();
-        QVERIFY2(m_simulator->start(link, options), qPrintable(m_simulator->errorString()));
-    }
-
     // A fresh fake projector, reached through `link`.
     void startFakeProjector(const QString &link)
     {
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         m_projector->emulateProjector();
-        QVERIFY(relink(link, m_projector->devicePath()));
+        QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
     }
 
-    // Changes a file's mode until the end of the test function.
-    void restoreModes()
-    {
-        for (const auto &[path, mode] : std::as_const(m_modesToRestore))
-            ::chmod(QFile::encodeName(path).constData(), mode);
-        m_modesToRestore.clear();
-    }
-
-    void setMode(const QString &path, mode_t mode)
-    {
-        struct stat info {};
-        const QByteArray name = QFile::encodeName(path);
-        QVERIFY2(::stat(name.constData(), &info) == 0, name.constData());
-        m_modesToRestore.append({path, info.st_mode & 07777});
-        QVERIFY2(::chmod(name.constData(), mode) == 0, name.constData());
-    }
-
-    void createForm() { m_panel.startFromTheStore(); }
-    void openForm()
-    {
-        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        createForm();
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-    }
-
-    QPushButton *button(const char *name) const { return m_panel.button(name); }
-    QString text(const char *labelName) const { return m_panel.text(labelName); }
-    void click(const char *name) const { m_panel.click(name); }
-    [[nodiscard]] Form2 *pressCom() const { return m_panel.pressCom(); }
-    [[nodiscard]] Form2 *openDialog() const { return m_panel.openDialog(); }
-    // "OK" or "Cancel".
-    static void press(QWidget *dialog, const QString &which)
-    {
-        const auto name = which == QLatin1StringView("OK") ? "Command1" : "Command2";
-        dialog->findChild<QPushButton *>(QLatin1StringView(name))->click();
-    }
-    static QStringList checkedPortOptions(QWidget *dialog)
-    {
-        QStringList checked;
-        for (const char *name : {"Option3", "Option4", "Option5", "Option6", "Option7"})
-            if (dialog->findChild<QRadioButton *>(QLatin1StringView(name))->isChecked())
-                checked << QLatin1StringView(name);
-        return checked;
-    }
     // The port in force reaches `projector`.
     void sendsTo(FakeProjector &projector)
     {
         projector.clearReceived();
-        click("Command17");
+        m_panel.click("Power", "On");
         QTRY_COMPARE_WITH_TIMEOUT(projector.received(), QByteArray("C00\r"), TimeoutMs);
     }
 
     QTemporaryDir m_folder;
     std::unique_ptr<ModalWatcher> m_watcher;
-    std::unique_ptr<SimulatorProcess> m_simulator;
+    SimulatorProcess m_simulator;
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_other;
-    QList<std::pair<QString, mode_t>> m_modesToRestore;
+    TestFiles::Modes m_modes;
     QStringList m_directoriesToRemove;
     PanelFixture m_panel;
 };

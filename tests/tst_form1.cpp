@@ -11,13 +11,11 @@
 #include "support/fakeprojector.h"
 #include "support/modalwatcher.h"
 #include "support/panelfixture.h"
+#include "support/tabledata.h"
 #include "support/testsettings.h"
 
-#include <QDialog>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -35,10 +33,9 @@ private slots:
     void init()
     {
         TestSettings::clear();
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         TestSettings::mapPort(1, m_projector->devicePath());
-                // The port dialog that start-up opens is closed with its close box.
+        // The port dialog that start-up opens is closed with its close box.
         m_watcher = std::make_unique<ModalWatcher>();
     }
 
@@ -79,7 +76,7 @@ private slots:
         TestSettings::storeLink(comPort, QStringLiteral("96"));
 
         createForm();
-        QCOMPARE(m_panel.form().MSComm1().PortOpen(), opens);
+        QCOMPARE(m_panel.comm().PortOpen(), opens);
         QCOMPARE(m_watcher->dialogsAnswered(), opens ? 0 : 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), opens ? 1000 : 5000);
@@ -110,9 +107,9 @@ private slots:
         TestSettings::storeLink(QStringLiteral("1"), baudRate);
 
         createForm();
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
         QCOMPARE(int(m_panel.module().baudCode), baudCode);
-        QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
+        QCOMPARE(m_panel.comm().Settings(), settings);
     }
 
     void aStoredPortThatDoesNotOpenKeepsTheInitialIntervals()
@@ -120,7 +117,7 @@ private slots:
         TestSettings::mapPort(2, QStringLiteral("/nonexistent/device"));
         TestSettings::storeLink(QStringLiteral("2"), QStringLiteral("192"));
         createForm();
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
@@ -154,7 +151,7 @@ private slots:
 
     void startUpPlacesTheWindowOnTheScreen()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QPoint expected(qRound((screen.width() - 679) / 2.0), qRound((screen.height() - 385) / 2.0) - 90);
         QCOMPARE(m_panel.form().pos(), screen.topLeft() + expected);
@@ -170,82 +167,69 @@ private slots:
 
     void startsInTheCompactViewWithPowerOnFocused()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         QCOMPARE(m_panel.form().height(), 353);  // 5300 twips
         QCOMPARE(m_panel.form().width(), 679);   // 10185 twips
         QCOMPARE(m_panel.form().windowTitle(), QStringLiteral("ORVA   RM740  CONTROL"));
         m_panel.form().show();
         QVERIFY(QTest::qWaitForWindowActive(&m_panel.form()));
-        QCOMPARE(QApplication::focusWidget(), button("Command17"));
+        QCOMPARE(QApplication::focusWidget(), m_panel.button("Power", "On"));
     }
 
     // --- one-shot buttons -------------------------------------------------
 
+    // The buttons' object names, held against the table; the other tests
+    // find a button by its group and what it shows.
+    void eachButtonBearsItsName_data() { buttonRows(TableData::panelButtons(), 69); }
+    void eachButtonBearsItsName()
+    {
+        QFETCH(TableData::PanelButton, row);
+        Module1 module;
+        const Form1 window(module);  // built, not started: no port to open
+        QCOMPARE(Controls::control(window, row.group, row.caption)->objectName(), row.name);
+    }
+
     void eachOneShotButtonSendsItsFrame_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("frame");
-
-        const QList<std::pair<const char *, const char *>> table{
-            {"Command17", "C00"}, {"Command18", "C01"}, {"Command28", "C50"}, {"Command53", "C54"},
-            {"Command29", "C51"}, {"Command11", "C06"}, {"Command39", "C5B"}, {"Command56", "C5C"},
-            {"Command12", "C07"}, {"Command27", "C34"}, {"Command32", "C10"}, {"Command31", "C0F"},
-            {"Command9", "CF LAMPMODE AUTO"}, {"Command68", "CF LAMPMODE NORMAL"},
-            {"Command75", "CF LAMPMODE ECO1"}, {"Command40", "CF LAMPMODE ECO2"},
-            {"Command19", "C0B"}, {"Command20", "C0C"}, {"Command21", "C0D"}, {"Command22", "C0E"},
-            {"Command25", "C43"}, {"Command26", "C44"}, {"Command69", "C28"}, {"Command70", "C29"},
-            {"Command41", "CF MIC ON"}, {"Command43", "CF MIC OFF"}, {"Command23", "C1C"},
-            {"Command24", "C1D"}, {"Command6", "C3F"}, {"Command4", "C11"}, {"Command36", "C12"},
-            {"Command37", "C13"}, {"Command50", "C14"}, {"Command51", "C15"}, {"Command52", "C16"},
-            {"Command57", "C17"}, {"Command58", "C18"}, {"Command59", "C19"}, {"Command3", "C1E"},
-            {"Command73", "C27"}, {"Command15", "C39"}, {"Command13", "C89"}, {"Command14", "C8A"},
-            {"Command34", "C8B"}, {"Command60", "CF KEYDIS NONE"}, {"Command61", "CF KEYDIS RC"},
-            {"Command62", "CF KEYDIS KEY"}, {"Command44", "CR0"}, {"Command45", "CR1"},
-            {"Command54", "CR6"}, {"Command47", "CR4"}, {"Command46", "CR3"},
-            {"Command55", "CR LAMPSTS"}, {"Command76", "CR7"},
-        };
-        QCOMPARE(table.size(), 54);
-        for (const auto &[name, text] : table)
-            QTest::newRow(name) << QString::fromLatin1(name) << QByteArray(text) + '\r';
+        buttonRows(TableData::panelButtons(TableData::Buttons::OneShot), 54);
     }
     void eachOneShotButtonSendsItsFrame()
     {
-        QFETCH(QString, button);
-        QFETCH(QByteArray, frame);
-        openForm();
+        QFETCH(TableData::PanelButton, row);
+        const QByteArray frame = row.sends + '\r';
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.form().show();
 
-        QPushButton *pushButton = this->button(button.toLatin1().constData());
-        QVERIFY(pushButton);
-        QVERIFY(pushButton->isVisible());
-        QTest::mouseClick(pushButton, Qt::LeftButton);
+        QAbstractButton *button = m_panel.button(row.group, row.caption);
+        QVERIFY(button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
         QTRY_COMPARE(m_projector->received(), frame);
         QCOMPARE(m_panel.module().pendingCommand, frame);
-        QCOMPARE(line("Label11")->text(), MonitorRendering::render(frame));
-        QVERIFY(!line("Label28")->isHidden());
+        QCOMPARE(m_panel.txd(), MonitorRendering::render(frame));
+        QVERIFY(!m_panel.crLegend()->isHidden());
         // A reply is awaited: the reply window, cut short, ends in the no-reply mark.
-        timer("Timer2")->setInterval(50);
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" X X X X"));
+        m_panel.form().exchange().timer2().setInterval(50);
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" X X X X"));
     }
 
     void everyClickSendsAFrame()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().show();
-        QPushButton *on = button("Command17");
+        QAbstractButton *on = m_panel.button("Power", "On");
         using E = QEvent;
         // One click, then a double click: press, release, double-click press, release.
         for (E::Type type : {E::MouseButtonPress, E::MouseButtonRelease, E::MouseButtonPress,
                              E::MouseButtonRelease, E::MouseButtonDblClick, E::MouseButtonRelease})
-            sendMouse(on, type, Qt::LeftButton);
+            PanelFixture::sendMouse(on, type, Qt::LeftButton);
         QTRY_COMPARE(m_projector->frames().size(), 3);
         QCOMPARE(m_projector->received(), QByteArray("C00\rC00\rC00\r"));
     }
 
     void spaceBarOnTheFocusedButtonSendsItsFrame()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().show();
         QVERIFY(QTest::qWaitForWindowActive(&m_panel.form()));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
@@ -257,27 +241,25 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("thenPress");  // in the dialog it opened, if any
 
-        QTest::newRow("COM") << "Command33" << "Command2";
-        QTest::newRow("Command Table") << "Command74" << QString();
+        QTest::newRow("COM") << "COM" << "Cancel";
+        QTest::newRow("Command Table") << "Command Table" << QString();
     }
     void serviceButtonsSendNothing()
     {
         QFETCH(QString, button);
         QFETCH(QString, thenPress);
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.form().show();
-        QTest::mouseClick(this->button(button.toLatin1().constData()), Qt::LeftButton);
+        QTest::mouseClick(m_panel.button(button), Qt::LeftButton);
         if (!thenPress.isEmpty()) {
-            auto *dialog = m_panel.form().findChild<QDialog *>(QStringLiteral("Form2"));
+            Form2 *dialog = m_panel.openDialog();
             QVERIFY(dialog);
-            auto *dialogButton = dialog->findChild<QPushButton *>(thenPress);
-            QVERIFY(dialogButton);
-            QTest::mouseClick(dialogButton, Qt::LeftButton);
+            QTest::mouseClick(Controls::control(*dialog, thenPress), Qt::LeftButton);
         }
-        QVERIFY2(m_panel.form().MSComm1().PortOpen(), qPrintable(m_panel.form().MSComm1().errorString()));
+        QVERIFY2(m_panel.comm().PortOpen(), qPrintable(m_panel.comm().errorString()));
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QTest::mouseClick(this->button("Command17"), Qt::LeftButton);
+        QTest::mouseClick(m_panel.button("Power", "On"), Qt::LeftButton);
         QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
     }
 
@@ -285,78 +267,78 @@ private slots:
 
     void aReplyInPiecesGrowsOnTheRxdLine()
     {
-        openForm();
-        click("Command44");
+        QVERIFY(m_panel.startOnCom1());
+        m_panel.click("Status");
         QTRY_COMPARE(m_projector->received(), QByteArray("CR0\r"));
         m_projector->send("0");
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 0 "));
         m_projector->send("0\r");
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 0 0  [CR] "));
         // The reply window, cut short, ends without the no-reply mark.
-        timer("Timer2")->setInterval(50);
-        QTRY_VERIFY(line("Label28")->isHidden());
-        QCOMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
+        m_panel.form().exchange().timer2().setInterval(50);
+        QTRY_VERIFY(m_panel.crLegend()->isHidden());
+        QCOMPARE(m_panel.rxd(), QStringLiteral(" 0 0  [CR] "));
     }
 
     void aReplyKeepsTheRxdLineWhenTheReplyWindowCloses()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({200, 400});
-        click("Command17");
+        m_panel.click("Power", "On");
         m_projector->send("\x06");
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral("  [ACK] "));
         QTRY_VERIFY(!m_panel.form().exchange().timer2().isActive());
-        QCOMPARE(line("Label12")->text(), QStringLiteral("  [ACK] "));
-        QVERIFY(line("Label28")->isHidden());
+        QCOMPARE(m_panel.rxd(), QStringLiteral("  [ACK] "));
+        QVERIFY(m_panel.crLegend()->isHidden());
         // The buffer was emptied: what comes next starts a new RxD line.
         m_projector->send("0");
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 0 "));
     }
 
     void noReplyShowsTheMarkThenABlankMonitor()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         QCOMPARE(m_panel.form().exchange().timer2().interval(), 1000);
-        click("Command44");
-        QCOMPARE(line("Label11")->text(), QStringLiteral(" C R 0  [CR] "));
-        QCOMPARE(line("Label12")->text(), QString());
-        QVERIFY(!line("Label28")->isHidden());
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral(" X X X X"), 3000);
-        QVERIFY(line("Label28")->isHidden());
-        QCOMPARE(line("Label11")->text(), QStringLiteral(" C R 0  [CR] "));
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label11")->text(), QString(), 3000);
-        QCOMPARE(line("Label12")->text(), QString());
-        QCOMPARE(line("Label25")->text(), QString());
+        m_panel.click("Status");
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C R 0  [CR] "));
+        QCOMPARE(m_panel.rxd(), QString());
+        QVERIFY(!m_panel.crLegend()->isHidden());
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" X X X X"), 3000);
+        QVERIFY(m_panel.crLegend()->isHidden());
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C R 0  [CR] "));
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.txd(), QString(), 3000);
+        QCOMPARE(m_panel.rxd(), QString());
+        QCOMPARE(m_panel.status(), QString());
         QVERIFY(!m_panel.form().exchange().timer4().isActive());
     }
 
     void charactersWithoutATransmitAreShownWithoutTheMark()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_projector->send("80\r");
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 8 0  [CR] "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 8 0  [CR] "));
         // No reply window runs that could end in the mark.
-        QVERIFY(!timer("Timer2")->isActive());
+        QVERIFY(!m_panel.form().exchange().timer2().isActive());
     }
 
     void aSecondTransmitEmptiesTheBuffer()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_projector->send("junk");
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" j u n k "));
-        click("Command44");
-        QCOMPARE(line("Label12")->text(), QString());
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" j u n k "));
+        m_panel.click("Status");
+        QCOMPARE(m_panel.rxd(), QString());
         // The reply alone, without the junk before it.
         m_projector->send("00\r");
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" 0 0  [CR] "));
-        QCOMPARE(line("Label25")->text(), QStringLiteral(" Power ON"));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 0 0  [CR] "));
+        QCOMPARE(m_panel.status(), QStringLiteral(" Power ON"));
     }
 
     void theReceiveBufferIsBounded()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({60000, 60000});
-        click("Command44");
+        m_panel.click("Status");
         qsizetype arrived = 0;
         QObject::connect(&m_panel.form().exchange(), &Exchange::bytesReceived,
                          [&arrived](const QByteArray &bytes) { arrived += bytes.size(); });
@@ -366,64 +348,55 @@ private slots:
         // Once every byte has arrived, the RxD line shows the first 32767
         // characters, and only those.
         QTRY_COMPARE_WITH_TIMEOUT(arrived, flood.size(), 10000);
-        QCOMPARE(line("Label12")->text(), MonitorRendering::render(flood.left(32767)));
-        QVERIFY(!line("Label27")->isHidden());
+        QCOMPARE(m_panel.rxd(), MonitorRendering::render(flood.left(32767)));
+        QVERIFY(!m_panel.spaceLegend()->isHidden());
     }
 
     // --- the serial line going away -------------------------------------------
 
     void aLostDeviceClosesThePort()
     {
-        openForm();
-        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
+        QVERIFY(m_panel.startOnCom1());
+        QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
         m_projector->hangUp();
-        QTRY_VERIFY(!m_panel.form().MSComm1().PortOpen());
+        QTRY_VERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(lost.count(), 1);
 
         // Sending now writes nothing and shows the exchange as usual.
         m_panel.form().exchange().setIntervals({100, 5000});
-        click("Command17");
-        QCOMPARE(line("Label11")->text(), QStringLiteral(" C 0 0  [CR] "));
-        QTRY_COMPARE(line("Label12")->text(), QStringLiteral(" X X X X"));
+        m_panel.click("Power", "On");
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C 0 0  [CR] "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" X X X X"));
         QCOMPARE(lost.count(), 1);
     }
 
     void endClosesThePortAndTheWindow()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
         m_panel.form().show();
-        QTest::mouseClick(button("Command16"), Qt::LeftButton);
+        QTest::mouseClick(m_panel.button("END"), Qt::LeftButton);
         QVERIFY(!m_panel.form().isVisible());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
     }
 
     void closingTheWindowClosesThePort()
     {
-        openForm();
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().show();
         QVERIFY(m_panel.form().close());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
     }
 
 private:
     void createForm() { m_panel.startFromTheStore(PanelFixture::View::Hidden); }
-    void openForm()
+    // Rows of the panel's button table, `count` of them, by name.
+    static void buttonRows(const QList<TableData::PanelButton> &rows, qsizetype count)
     {
-        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        createForm();
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-    }
-    QPushButton *button(const char *name) const { return m_panel.button(name); }
-    QLabel *line(const char *name) const { return m_panel.label(name); }
-    QTimer *timer(const char *name) const
-    {
-        return m_panel.form().findChild<QTimer *>(QLatin1StringView(name));
-    }
-    void click(const char *name) { m_panel.click(name); }
-    static void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button)
-    {
-        PanelFixture::sendMouse(target, type, button);
+        QTest::addColumn<TableData::PanelButton>("row");
+        for (const TableData::PanelButton &row : rows)
+            QTest::newRow(qPrintable(row.name)) << row;
+        QCOMPARE(rows.size(), count);
     }
 
     std::unique_ptr<FakeProjector> m_projector;

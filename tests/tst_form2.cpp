@@ -30,11 +30,6 @@ const QString ComPort = QStringLiteral("ComPort");
 const QString BaudRate = QStringLiteral("BaudRate");
 const QString Missing = QStringLiteral("/nonexistent/device");
 
-const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
-                                            QMessageBox::Warning, QMessageBox::Ok, true};
-
-const QStringList PortOptions{"Option3", "Option4", "Option5", "Option6", "Option7"};
-
 } // namespace
 
 class Form2Test : public QObject
@@ -47,12 +42,10 @@ private slots:
     void init()
     {
         TestSettings::clear();
-        m_projector = std::make_unique<FakeProjector>();
-        m_other = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
-        QVERIFY(m_other->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
+        QVERIFY(FakeProjector::openFresh(m_other));
         TestSettings::mapPort(1, m_projector->devicePath());
-                m_watcher = std::make_unique<ModalWatcher>();
+        m_watcher = std::make_unique<ModalWatcher>();
     }
 
     void cleanup()
@@ -144,8 +137,8 @@ private slots:
         m_watcher->onModalDialog([&](QWidget *dialog) {
             seen.modal = QApplication::activeModalWidget() == dialog;
             seen.mainWindowVisible = m_panel.form().isVisible();
-            seen.speed = checkedOption(dialog, {"Option1", "Option2"});
-            seen.portsChecked = checkedOptions(dialog, PortOptions);
+            seen.speed = PanelFixture::checkedSpeed(dialog);
+            seen.portsChecked = PanelFixture::checkedPorts(dialog);
             auto *text1 = control<QLineEdit>(dialog, "Text1");
             seen.text = text1->text();
             seen.focusInText = dialog->focusWidget() == text1;
@@ -157,14 +150,14 @@ private slots:
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QVERIFY(seen.modal);
         QVERIFY(!seen.mainWindowVisible);
-        QCOMPARE(seen.speed, QStringLiteral("Option2"));
+        QCOMPARE(seen.speed, QStringLiteral("19200"));
         QCOMPARE(seen.portsChecked, QStringList());
         QCOMPARE(seen.text, QStringLiteral("0"));
         QVERIFY(seen.focusInText);
         QCOMPARE(seen.selected, QStringLiteral("0"));
         // Start-up has finished, no message, nothing opened or stored.
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QVERIFY(!TestSettings::contains(StartUp, ComPort));
         QVERIFY(!TestSettings::contains(StartUp, BaudRate));
         QVERIFY(!m_panel.form().findChild<Form2 *>());
@@ -180,7 +173,7 @@ private slots:
         QTest::addColumn<int>("portNumber");
 
         QTest::newRow("first run, COM1, OK")
-            << QString() << QStringList{"Option3", "OK"} << 0 << 1 << "1" << 1;
+            << QString() << QStringList{"COM1", "OK"} << 0 << 1 << "1" << 1;
         QTest::newRow("first run, OTHER 7, OK")
             << QString() << QStringList{"type:7", "OK"} << 0 << 7 << "7" << 7;
         QTest::newRow("first run, OK, OK")
@@ -188,9 +181,9 @@ private slots:
         QTest::newRow("first run, Cancel")
             << QString() << QStringList{"Cancel"} << 1 << 0 << QString() << 0;
         QTest::newRow("first run, COM3, Cancel, OK")
-            << QString() << QStringList{"Option5", "Cancel", "OK"} << 2 << 0 << QString() << 0;
+            << QString() << QStringList{"COM3", "Cancel", "OK"} << 2 << 0 << QString() << 0;
         QTest::newRow("stored port does not open, COM1, OK")
-            << "2" << QStringList{"Option3", "OK"} << 0 << 1 << "1" << 1;
+            << "2" << QStringList{"COM1", "OK"} << 0 << 1 << "1" << 1;
         QTest::newRow("stored port does not open, OK")
             << "2" << QStringList{"OK"} << 1 << 0 << "2" << 2;
         // Only 1 to 15 are ports, even if a device answers for another number.
@@ -219,15 +212,15 @@ private slots:
 
         QCOMPARE(m_watcher->dialogsAnswered(), 1);
         QCOMPARE(m_watcher->messageBoxes(), QList<ModalWatcher::MessageBox>(messages, RetryComport));
-        QCOMPARE(m_panel.form().MSComm1().PortOpen(), opened != 0);
+        QCOMPARE(m_panel.comm().PortOpen(), opened != 0);
         QCOMPARE(shownBeforeStartUpEnded, opened != 0);
         QCOMPARE(int(m_panel.module().portNumber), portNumber);
         QCOMPARE(TestSettings::contains(StartUp, ComPort), !storedAfter.isNull());
         if (!storedAfter.isNull())
             QCOMPARE(TestSettings::value(StartUp, ComPort), storedAfter);
         if (opened) {
-            QCOMPARE(m_panel.form().MSComm1().CommPort(), opened);
-            QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+            QCOMPARE(m_panel.comm().CommPort(), opened);
+            QCOMPARE(m_panel.comm().Settings(), QStringLiteral("19200,N,8,1"));
             QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("192"));
             // The dialog's way in skips the rest of start-up.
             QCOMPARE(m_panel.form().exchange().timer2().interval(), 5000);
@@ -271,7 +264,7 @@ private slots:
             QCOMPARE(text1->text(), texts.at(i));
         }
         // The field never changes the options.
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option5"});
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM3"});
     }
 
     void theOtherFieldTakesOnlyNumbersFrom1To15_data()
@@ -327,13 +320,13 @@ private slots:
         QTest::addColumn<QString>("baudRate");
 
         // Start-up opened COM1 at 19200.
-        QTest::newRow("9600 and COM2") << QStringList{"Option1", "Option4"} << 2 << "96";
-        QTest::newRow("COM5") << QStringList{"Option7"} << 5 << "192";
-        QTest::newRow("9600 then 19200, COM4") << QStringList{"Option1", "Option2", "Option6"} << 4 << "192";
+        QTest::newRow("9600 and COM2") << QStringList{"9600", "COM2"} << 2 << "96";
+        QTest::newRow("COM5") << QStringList{"COM5"} << 5 << "192";
+        QTest::newRow("9600 then 19200, COM4") << QStringList{"9600", "19200", "COM4"} << 4 << "192";
         QTest::newRow("OTHER 6") << QStringList{"type:6"} << 6 << "192";
-        QTest::newRow("OTHER 15 at 9600") << QStringList{"Option1", "type:15"} << 15 << "96";
-        QTest::newRow("COM3 then OTHER 9") << QStringList{"Option5", "type:9"} << 9 << "192";
-        QTest::newRow("OTHER 9 then COM2") << QStringList{"type:9", "Option4"} << 2 << "192";
+        QTest::newRow("OTHER 15 at 9600") << QStringList{"9600", "type:15"} << 15 << "96";
+        QTest::newRow("COM3 then OTHER 9") << QStringList{"COM3", "type:9"} << 9 << "192";
+        QTest::newRow("OTHER 9 then COM2") << QStringList{"type:9", "COM2"} << 2 << "192";
     }
     void okOpensTheChosenPortAndThenStoresIt()
     {
@@ -344,17 +337,17 @@ private slots:
         startWith("1", "192");
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
 
         perform(dialog, steps);
-        QVERIFY(checkedOptions(dialog, PortOptions).size() <= 1);
+        QVERIFY(PanelFixture::checkedPorts(dialog).size() <= 1);
         perform(dialog, {"OK"});
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), port);
-        QCOMPARE(m_panel.form().MSComm1().Settings(),
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), port);
+        QCOMPARE(m_panel.comm().Settings(),
                  baudRate == "96" ? QStringLiteral("9600,N,8,1") : QStringLiteral("19200,N,8,1"));
         QCOMPARE(TestSettings::value(StartUp, ComPort), QString::number(port));
         QCOMPARE(TestSettings::value(StartUp, BaudRate), baudRate);
@@ -366,10 +359,9 @@ private slots:
         dialog = pressCom();
         QVERIFY(dialog);
         QCOMPARE(control<QLineEdit>(dialog, "Text1")->text(), QStringLiteral("0"));
-        QCOMPARE(checkedOptions(dialog, PortOptions),
-                 port <= 5 ? QStringList{PortOptions.at(port - 1)} : QStringList());
-        QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}),
-                 baudRate == "96" ? QStringLiteral("Option1") : QStringLiteral("Option2"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog),
+                 port <= 5 ? QStringList{QStringLiteral("COM%1").arg(port)} : QStringList());
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QString(baudRate == "96" ? "9600" : "19200"));
     }
 
     void okOnAPortThatDoesNotOpenKeepsTheStoreAndTheDialog()
@@ -378,24 +370,24 @@ private slots:
         startWith("1", "192");
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
-        perform(dialog, {"Option1", "Option6", "OK"});
+        perform(dialog, {"9600", "COM4", "OK"});
 
         QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
         QCOMPARE(openDialog(), dialog);
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("1"));
         QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("192"));
         QCOMPARE(int(m_panel.module().portNumber), 4);
         QCOMPARE(int(m_panel.module().baudCode), 96);
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option6"});
-        QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}), QStringLiteral("Option1"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM4"});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QStringLiteral("9600"));
 
         // Cancel goes back to the port in force before.
         perform(dialog, {"Cancel"});
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), 1);
-        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), 1);
+        QCOMPARE(m_panel.comm().Settings(), QStringLiteral("19200,N,8,1"));
         QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
     }
 
@@ -410,7 +402,7 @@ private slots:
         QTest::newRow("COM1 9600, unchanged") << "1" << "96" << QStringList{};
         QTest::newRow("COM1 19200, unchanged") << "1" << "192" << QStringList{};
         QTest::newRow("COM3 9600, other choices")
-            << "3" << "96" << QStringList{"Option2", "Option4", "type:12"};
+            << "3" << "96" << QStringList{"19200", "COM2", "type:12"};
     }
     void cancelReopensThePreviousPortAndStoresNothing()
     {
@@ -420,23 +412,22 @@ private slots:
         const int port = comPort.toInt();
         TestSettings::mapPort(port, m_projector->devicePath());
         startWith(comPort, baudRate);
-        const QString settings = m_panel.form().MSComm1().Settings();
+        const QString settings = m_panel.comm().Settings();
         // Anything Cancel wrote would replace these.
         TestSettings::storeLink(QStringLiteral("9"), QStringLiteral("1"));
 
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{PortOptions.at(port - 1)});
-        QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}),
-                 baudRate == "96" ? QStringLiteral("Option1") : QStringLiteral("Option2"));
+        QVERIFY(!m_panel.comm().PortOpen());
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{QStringLiteral("COM%1").arg(port)});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QString(baudRate == "96" ? "9600" : "19200"));
         perform(dialog, steps + QStringList{"Cancel"});
 
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), port);
-        QCOMPARE(m_panel.form().MSComm1().Settings(), settings);
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), port);
+        QCOMPARE(m_panel.comm().Settings(), settings);
         QCOMPARE(int(m_panel.module().portNumber), port);
         QCOMPARE(QString::number(m_panel.module().baudCode), baudRate);
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("9"));
@@ -451,19 +442,19 @@ private slots:
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
         TestSettings::mapPort(1, Missing);
-        perform(dialog, {"Option1", "Option4", "Cancel"});
+        perform(dialog, {"9600", "COM2", "Cancel"});
 
         QCOMPARE(m_watcher->messageBoxes(), QList{RetryComport});
         QCOMPARE(openDialog(), dialog);
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QCOMPARE(int(m_panel.module().portNumber), 1);
         QCOMPARE(int(m_panel.module().baudCode), 192);
-        QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}), QStringLiteral("Option2"));
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option4"});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QStringLiteral("19200"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM2"});
 
         TestSettings::mapPort(1, m_projector->devicePath());
         perform(dialog, {"Cancel"});
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
         QCOMPARE(m_watcher->messageBoxes().size(), 1);
     }
 
@@ -473,20 +464,20 @@ private slots:
         startWith("1", "192");
         QPointer<Form2> dialog = pressCom();
         QVERIFY(dialog);
-        perform(dialog, {"Option1", "Option4"});
+        perform(dialog, {"9600", "COM2"});
 
         QCOMPARE(pressCom(), dialog.data());
         QCOMPARE(m_panel.form().findChildren<Form2 *>().size(), 1);
         QCOMPARE(int(m_panel.module().previousPortNumber), 2);
         QCOMPARE(int(m_panel.module().previousBaudCode), 96);
         // Not loaded again: the choice is still shown.
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option4"});
-        QCOMPARE(checkedOption(dialog, {"Option1", "Option2"}), QStringLiteral("Option1"));
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM2"});
+        QCOMPARE(PanelFixture::checkedSpeed(dialog), QStringLiteral("9600"));
 
         perform(dialog, {"Cancel"});
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        QCOMPARE(m_panel.form().MSComm1().CommPort(), 2);
-        QCOMPARE(m_panel.form().MSComm1().Settings(), QStringLiteral("9600,N,8,1"));
+        QVERIFY(m_panel.comm().PortOpen());
+        QCOMPARE(m_panel.comm().CommPort(), 2);
+        QCOMPARE(m_panel.comm().Settings(), QStringLiteral("9600,N,8,1"));
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("1"));
         QCOMPARE(TestSettings::value(StartUp, BaudRate), QStringLiteral("192"));
     }
@@ -496,22 +487,22 @@ private slots:
         startWith("1", "192");
         Form2 *dialog = pressCom();
         QVERIFY(dialog);
-        perform(dialog, {"Option4"});
+        perform(dialog, {"COM2"});
         QTest::keyClick(dialog, Qt::Key_Escape);
         QCOMPARE(openDialog(), dialog);  // Escape is no way out
 
         QVERIFY(dialog->close());
         QTRY_VERIFY(!m_panel.form().findChild<Form2 *>());
-        QVERIFY(!m_panel.form().MSComm1().PortOpen());
+        QVERIFY(!m_panel.comm().PortOpen());
         QVERIFY(m_watcher->messageBoxes().isEmpty());
         QCOMPARE(TestSettings::value(StartUp, ComPort), QStringLiteral("1"));
 
         // The main window still works, and "COM" loads a fresh dialog.
-        button("Command17")->click();
+        m_panel.click("Power", "On");
         QVERIFY(m_projector->received().isEmpty());
         dialog = pressCom();
         QVERIFY(dialog);
-        QCOMPARE(checkedOptions(dialog, PortOptions), QStringList{"Option4"});
+        QCOMPARE(PanelFixture::checkedPorts(dialog), QStringList{"COM2"});
         QCOMPARE(control<QLineEdit>(dialog, "Text1")->selectedText(), QStringLiteral("0"));
     }
 
@@ -522,13 +513,11 @@ private:
     {
         TestSettings::storeLink(comPort, baudRate);
         createForm();
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
+        QVERIFY(m_panel.comm().PortOpen());
     }
-    // Only names that the dialog does not use as well.
-    QPushButton *button(const char *name) const { return m_panel.button(name); }
     [[nodiscard]] Form2 *pressCom()
     {
-        QPushButton *com = button("Command33");
+        QAbstractButton *com = m_panel.button("COM");
         if (!com || !com->isVisible())
             return nullptr;
         QTest::mouseClick(com, Qt::LeftButton);
@@ -540,20 +529,8 @@ private:
     {
         return dialog->findChild<T *>(QLatin1StringView(name));
     }
-    static QStringList checkedOptions(QWidget *dialog, const QStringList &names)
-    {
-        QStringList checked;
-        for (const QString &name : names)
-            if (dialog->findChild<QRadioButton *>(name)->isChecked())
-                checked << name;
-        return checked;
-    }
-    static QString checkedOption(QWidget *dialog, const QStringList &names)
-    {
-        return checkedOptions(dialog, names).join(u',');
-    }
-    // Option names are clicked, "type:..." is typed into "OTHER", "OK" and
-    // "Cancel" press those buttons.
+    // "type:..." is typed into "OTHER"; any other step presses the button of
+    // that caption, an option button on its circle.
     static void perform(Form2 *dialog, const QStringList &steps)
     {
         QPointer<Form2> alive = dialog;
@@ -561,22 +538,19 @@ private:
             QVERIFY2(alive && alive->isVisible(), qPrintable("no dialog for " + step));
             if (step.startsWith(QLatin1StringView("type:"))) {
                 QTest::keyClicks(control<QLineEdit>(dialog, "Text1"), step.mid(5));
-            } else if (step == QLatin1StringView("OK") || step == QLatin1StringView("Cancel")) {
-                auto *pressed = control<QPushButton>(dialog, step == "OK" ? "Command1" : "Command2");
-                QTest::mouseClick(pressed, Qt::LeftButton);
-            } else {
-                auto *option = dialog->findChild<QRadioButton *>(step);
-                QVERIFY2(option, qPrintable(step));
+            } else if (auto *option = qobject_cast<QRadioButton *>(Controls::control(*dialog, step))) {
                 // On the indicator: the text may not reach the middle.
                 QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(7, option->height() / 2));
                 QVERIFY2(option->isChecked(), qPrintable(step));
+            } else {
+                QTest::mouseClick(Controls::control(*dialog, step), Qt::LeftButton);
             }
         }
     }
     // The port in force reaches `projector`.
     void sendsTo(FakeProjector &projector)
     {
-        button("Command17")->click();
+        m_panel.click("Power", "On");
         QTRY_COMPARE(projector.received(), QByteArray("C00\r"));
     }
 

@@ -15,14 +15,10 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <memory>
 
 class Form3Test : public QObject
 {
@@ -31,15 +27,8 @@ class Form3Test : public QObject
 private slots:
     void initTestCase() { TestSettings::useTemporaryStore(); }
 
-    void init()
-    {
-        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
-        QVERIFY(m_wired->isConnected());
-        form1().setFullView(true);
-        form1().show();
-    }
-
-    void cleanup() { m_wired.reset(); }
+    void init() { QVERIFY(m_panel.startOnFakeProjector(PanelFixture::View::ShownFull)); }
+    void cleanup() { m_panel.reset(); }
 
     // --- opening --------------------------------------------------------
 
@@ -74,10 +63,10 @@ private slots:
         QCOMPARE(basic->currentText(), QStringLiteral("C00[CR]     POWER ON"));
         QCOMPARE(text1()->text(), QStringLiteral("C00[CR]"));
         QCOMPARE(form->preparedFrame(), QByteArray("C00\r"));
-        QVERIFY(legend("Label2")->isVisible());
-        QVERIFY(legend("Label1")->isHidden());
-        QCOMPARE(legend("Label2")->text(), QStringLiteral("[CR] :Carriage Return Code (0x0D)"));
-        QCOMPARE(legend("Label1")->text(), QStringLiteral("% :Parameter (0-9)."));
+        QVERIFY(crLegend()->isVisible());
+        QVERIFY(parameterLegend()->isHidden());
+        QCOMPARE(crLegend()->text(), QStringLiteral("[CR] :Carriage Return Code (0x0D)"));
+        QCOMPARE(parameterLegend()->text(), QStringLiteral("% :Parameter (0-9)."));
         QCOMPARE(form->focusWidget(), basic);
     }
 
@@ -86,9 +75,9 @@ private slots:
         Form3 *form = open();
         QVERIFY(QTest::qWaitForWindowActive(form));
         QCOMPARE(QApplication::focusWidget(), combo("Combo1"));
-        const QList<QWidget *> order{button("Command1"), button("Command2"), button("Command3"),
-                                     text1(), button("Command4"), button("Command5"),
-                                     combo("Combo1")};
+        const QList<QWidget *> order{button("SEND"), button("CLOSE"), button("Basic Command List"),
+                                     text1(), button("Expand Command List"),
+                                     button("Expand Read Command List"), combo("Combo1")};
         for (QWidget *next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
@@ -104,7 +93,7 @@ private slots:
         QCOMPARE(form1().exchange().timer2().interval(), 5000);
         QCOMPARE(form1().exchange().timer4().interval(), 5500);
         // The main window stays usable, under the longer periods.
-        mainButton("Command17")->click();
+        m_panel.click("Power", "On");
         QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
         QCOMPARE(module().pendingCommand, QByteArray("C00\r"));
     }
@@ -112,9 +101,9 @@ private slots:
     void openingAgainBringsTheOpenWindowForwardWithoutReloading()
     {
         Form3 *form = open();
-        button("Command5")->click();
+        button("Expand Read Command List")->click();
         text1()->setText(QStringLiteral("CR0"));
-        mainButton("Command74")->click();
+        m_panel.click("Command Table");
         QCOMPARE(form1().commandList(), form);
         QVERIFY(form->isVisible());
         QCOMPARE(text1()->text(), QStringLiteral("CR0"));
@@ -128,16 +117,16 @@ private slots:
         open();
         send();
         QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
-        QCOMPARE(mainLabel("Label11")->text(), QStringLiteral(" C 0 0  [CR] "));
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C 0 0  [CR] "));
         // A reply is awaited: the reply window, cut short, ends in the no-reply mark.
-        mainTimer("Timer2")->setInterval(100);
-        QTRY_COMPARE(mainLabel("Label12")->text(), Exchange::NoReplyMark);
+        form1().exchange().timer2().setInterval(100);
+        QTRY_COMPARE(m_panel.rxd(), Exchange::NoReplyMark);
     }
 
     void sendLeavesThePendingCommandAloneAndKeysTheReplyToItsFrame()
     {
         open();
-        mainButton("Command45")->click();  // "CR1": the pending command
+        m_panel.click("Input Mode");  // "CR1": the pending command
         QTRY_COMPARE(projector().received(), QByteArray("CR1\r"));
         text1()->setText(QStringLiteral("CR0[CR]"));
         projector().setResponder([](const QByteArray &frame) {
@@ -147,7 +136,7 @@ private slots:
         QTRY_COMPARE(projector().received(), QByteArray("CR1\rCR0\r"));
         QCOMPARE(module().pendingCommand, QByteArray("CR1\r"));
         // Read as the reply to "CR0"; as one to "CR1" it would mean nothing.
-        QTRY_COMPARE(mainLabel("Label25")->text(), QStringLiteral(" Power ON"));
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Power ON"));
     }
 
     void sendRestartsBothTimersAndHidesBothLegends()
@@ -160,8 +149,8 @@ private slots:
         QVERIFY(form1().exchange().timer4().isActive());
         QCOMPARE(form1().exchange().timer2().interval(), 5000);
         QCOMPARE(form1().exchange().timer4().interval(), 5500);
-        QVERIFY(legend("Label1")->isHidden());
-        QVERIFY(legend("Label2")->isHidden());
+        QVERIFY(parameterLegend()->isHidden());
+        QVERIFY(crLegend()->isHidden());
         // The edit box, the selection and the frame stay: SEND again repeats it.
         QCOMPARE(text1()->text(), QStringLiteral("C01[CR]"));
         QCOMPARE(combo("Combo1")->currentIndex(), 1);
@@ -194,7 +183,7 @@ private slots:
         QCOMPARE(text1()->text(), typed);
         QCOMPARE(form->preparedFrame(), frame);
         // The edit step leaves the legends alone.
-        QVERIFY(legend("Label2")->isVisible());
+        QVERIFY(crLegend()->isVisible());
         send();
         QTRY_COMPARE(projector().received(), frame);
         QVERIFY(form->isVisible());
@@ -206,7 +195,7 @@ private slots:
         text1()->setText(QStringLiteral("C02"));
         QTest::keyClick(text1(), Qt::Key_Return);
         QTest::keyClick(text1(), Qt::Key_Enter);
-        mainButton("Command17")->click();
+        m_panel.click("Power", "On");
         QTRY_COMPARE(projector().received(), QByteArray("C00\r"));
     }
 
@@ -215,12 +204,12 @@ private slots:
     void aPlaceholderEntryShowsBothLegendsAndTakesTheDigits()
     {
         Form3 *form = open();
-        button("Command4")->click();
+        button("Expand Command List")->click();
         QCOMPARE(text1()->text(), QStringLiteral("CF BRIGHT UP[CR]"));
         selectByKeyboard(combo("Combo2"), 2);
         QCOMPARE(combo("Combo2")->currentText(), QStringLiteral("CF BRIGHT 0%%[CR]  \t\t:% = 0-9"));
-        QVERIFY(legend("Label1")->isVisible());
-        QVERIFY(legend("Label2")->isVisible());
+        QVERIFY(parameterLegend()->isVisible());
+        QVERIFY(crLegend()->isVisible());
         QCOMPARE(form->focusWidget(), text1());
         QCOMPARE(text1()->text(), QStringLiteral("CF BRIGHT 0%%[CR]"));
 
@@ -260,21 +249,21 @@ private slots:
         QFETCH(QString, command);
         QFETCH(bool, parameter);
         Form3 *form = open();
-        button("Command4")->click();
+        button("Expand Command List")->click();
         // Start from the other state so that the selection has to change it.
         if (parameter)
-            QVERIFY(legend("Label1")->isHidden());
+            QVERIFY(parameterLegend()->isHidden());
         else
             selectByMouse(combo("Combo2"), 2);
-        QCOMPARE(legend("Label1")->isVisible(), !parameter);
+        QCOMPARE(parameterLegend()->isVisible(), !parameter);
         combo("Combo2")->setFocus();
 
         selectByMouse(combo("Combo2"), index);
         QCOMPARE(combo("Combo2")->currentIndex(), index);
         QCOMPARE(text1()->text(), command + QStringLiteral("[CR]"));
         QCOMPARE(form->preparedFrame(), command.toLatin1() + '\r');
-        QCOMPARE(legend("Label1")->isVisible(), parameter);
-        QVERIFY(legend("Label2")->isVisible());
+        QCOMPARE(parameterLegend()->isVisible(), parameter);
+        QVERIFY(crLegend()->isVisible());
         if (parameter)
             QCOMPARE(form->focusWidget(), text1());
         send();
@@ -284,34 +273,34 @@ private slots:
     void basicAndReadSelectionsLeaveTheParameterLegendAlone()
     {
         open();
-        button("Command4")->click();
+        button("Expand Command List")->click();
         selectByMouse(combo("Combo2"), 2);
-        QVERIFY(legend("Label1")->isVisible());
+        QVERIFY(parameterLegend()->isVisible());
 
-        button("Command3")->click();
-        QVERIFY(legend("Label1")->isVisible());
+        button("Basic Command List")->click();
+        QVERIFY(parameterLegend()->isVisible());
         QCOMPARE(text1()->text(), QStringLiteral("C00[CR]"));
         selectByMouse(combo("Combo1"), 56);
         QCOMPARE(text1()->text(), QStringLiteral("CR0[CR]"));
-        QVERIFY(legend("Label1")->isVisible());
+        QVERIFY(parameterLegend()->isVisible());
 
-        button("Command5")->click();
-        QVERIFY(legend("Label1")->isVisible());
+        button("Expand Read Command List")->click();
+        QVERIFY(parameterLegend()->isVisible());
         QCOMPARE(text1()->text(), QStringLiteral("CR BRIGHT[CR]"));
         selectByMouse(combo("Combo3"), 90);
         QCOMPARE(text1()->text(), QStringLiteral("CR SERIALNO[CR]"));
-        QVERIFY(legend("Label1")->isVisible());
+        QVERIFY(parameterLegend()->isVisible());
 
         send();
-        QVERIFY(legend("Label1")->isHidden());
-        QVERIFY(legend("Label2")->isHidden());
+        QVERIFY(parameterLegend()->isHidden());
+        QVERIFY(crLegend()->isHidden());
         QCOMPARE(text1()->text(), QStringLiteral("CR SERIALNO[CR]"));
         QTRY_COMPARE(projector().received(), QByteArray("CR SERIALNO\r"));
 
         // Every selection shows the marker legend again.
         selectByMouse(combo("Combo3"), 0);
-        QVERIFY(legend("Label2")->isVisible());
-        QVERIFY(legend("Label1")->isHidden());
+        QVERIFY(crLegend()->isVisible());
+        QVERIFY(parameterLegend()->isHidden());
     }
 
     void listButtonsShowTheirListAndStartFromItsFirstEntry_data()
@@ -319,9 +308,9 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("visibleList");
         QTest::addColumn<QString>("editText");
-        QTest::newRow("basic") << "Command3" << "Combo1" << "C00[CR]";
-        QTest::newRow("expand") << "Command4" << "Combo2" << "CF BRIGHT UP[CR]";
-        QTest::newRow("read") << "Command5" << "Combo3" << "CR BRIGHT[CR]";
+        QTest::newRow("basic") << "Basic Command List" << "Combo1" << "C00[CR]";
+        QTest::newRow("expand") << "Expand Command List" << "Combo2" << "CF BRIGHT UP[CR]";
+        QTest::newRow("read") << "Expand Read Command List" << "Combo3" << "CR BRIGHT[CR]";
     }
     void listButtonsShowTheirListAndStartFromItsFirstEntry()
     {
@@ -329,7 +318,7 @@ private slots:
         QFETCH(QString, visibleList);
         QFETCH(QString, editText);
         Form3 *form = open();
-        QPushButton *listButton = this->button(button.toLatin1().constData());
+        QAbstractButton *listButton = this->button(button);
         listButton->click();
         // Pressed again on a list that is already shown, it goes back to entry 0.
         selectByMouse(combo(visibleList.toLatin1().constData()), 5);
@@ -340,7 +329,7 @@ private slots:
         QCOMPARE(combo(visibleList.toLatin1().constData())->currentIndex(), 0);
         QCOMPARE(text1()->text(), editText);
         QCOMPARE(form->preparedFrame(), Catalogue::commandText(editText).toLatin1() + '\r');
-        QVERIFY(legend("Label2")->isVisible());
+        QVERIFY(crLegend()->isVisible());
     }
 
     void typingIntoAListsTextPartChangesNothing_data()
@@ -348,10 +337,10 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("list");
         QTest::addColumn<bool>("enter");  // or a move of the focus
-        QTest::newRow("expand, Enter") << "Command4" << "Combo2" << true;
-        QTest::newRow("expand, focus moves") << "Command4" << "Combo2" << false;
-        QTest::newRow("read, Enter") << "Command5" << "Combo3" << true;
-        QTest::newRow("read, focus moves") << "Command5" << "Combo3" << false;
+        QTest::newRow("expand, Enter") << "Expand Command List" << "Combo2" << true;
+        QTest::newRow("expand, focus moves") << "Expand Command List" << "Combo2" << false;
+        QTest::newRow("read, Enter") << "Expand Read Command List" << "Combo3" << true;
+        QTest::newRow("read, focus moves") << "Expand Read Command List" << "Combo3" << false;
     }
     void typingIntoAListsTextPartChangesNothing()
     {
@@ -359,7 +348,7 @@ private slots:
         QFETCH(QString, list);
         QFETCH(bool, enter);
         Form3 *form = open();
-        this->button(button.toLatin1().constData())->click();
+        this->button(button)->click();
         QComboBox *typed = combo(list.toLatin1().constData());
         const QString editText = text1()->text();
         const QByteArray frame = form->preparedFrame();
@@ -398,7 +387,7 @@ private slots:
         if (byCloseBox)
             QVERIFY(form->close());
         else
-            button("Command2")->click();
+            button("CLOSE")->click();
         QVERIFY(!form || form->isHidden());
         QVERIFY(statusArea()->isVisible());
         QCOMPARE(form1().exchange().timer2().interval(), 1000);
@@ -413,10 +402,10 @@ private slots:
     void reopeningStartsFromTheFirstBasicEntry()
     {
         Form3 *form = open();
-        button("Command5")->click();
+        button("Expand Read Command List")->click();
         selectByMouse(combo("Combo3"), 10);
         text1()->setText(QStringLiteral("typed"));
-        button("Command2")->click();
+        button("CLOSE")->click();
 
         form = open();
         QCOMPARE(form->listMode(), Catalogue::List::Basic);
@@ -433,7 +422,7 @@ private slots:
     void reopeningRightAfterCloseGivesAFreshWindow()
     {
         QPointer<Form3> first = open();
-        button("Command2")->click();
+        button("CLOSE")->click();
         // Before the closed window is gone.
         QPointer<Form3> second = open();
         QVERIFY(second != first);
@@ -453,7 +442,7 @@ private slots:
         QFETCH(bool, byEnd);
         QPointer<Form3> form = open();
         if (byEnd)
-            mainButton("Command16")->click();
+            m_panel.click("END");
         else
             QVERIFY(form1().close());
         QVERIFY(!form1().isVisible());
@@ -465,14 +454,14 @@ private slots:
     void aListWindowLeftOpenGoesWithTheMainWindow()
     {
         QPointer<Form3> form = open();
-        m_wired.reset();
+        m_panel.reset();
         QVERIFY(!form);
     }
 
 private:
     Form3 *open()
     {
-        mainButton("Command74")->click();
+        m_panel.click("Command Table");
         Form3 *form = form1().commandList();
         if (form && !QTest::qWaitForWindowExposed(form))
             return nullptr;
@@ -483,29 +472,13 @@ private:
     {
         return form()->findChild<QComboBox *>(QLatin1StringView(name));
     }
-    QPushButton *button(const char *name) const
-    {
-        return form()->findChild<QPushButton *>(QLatin1StringView(name));
-    }
+    QAbstractButton *button(const QString &caption) const { return Controls::control(*form(), caption); }
     QLineEdit *text1() const { return form()->findChild<QLineEdit *>(QStringLiteral("Text1")); }
-    QLabel *legend(const char *name) const
-    {
-        return form()->findChild<QLabel *>(QLatin1StringView(name));
-    }
-    QPushButton *mainButton(const char *name) const
-    {
-        return form1().findChild<QPushButton *>(QLatin1StringView(name));
-    }
-    QLabel *mainLabel(const char *name) const
-    {
-        return form1().findChild<QLabel *>(QLatin1StringView(name));
-    }
-    QFrame *statusArea() const { return form1().findChild<QFrame *>(QStringLiteral("Frame15")); }
-    QTimer *mainTimer(const char *name) const
-    {
-        return form1().findChild<QTimer *>(QLatin1StringView(name));
-    }
-    void send() { button("Command1")->click(); }
+    // "% :Parameter (0-9)." and "[CR] :Carriage Return Code (0x0D)".
+    QLabel *parameterLegend() const { return form()->findChild<QLabel *>(QStringLiteral("Label1")); }
+    QLabel *crLegend() const { return form()->findChild<QLabel *>(QStringLiteral("Label2")); }
+    QWidget *statusArea() const { return m_panel.statusArea(); }
+    void send() { button("SEND")->click(); }
 
     // Steps down the list with the arrow key, one entry at a time.
     static void selectByKeyboard(QComboBox *list, int index)
@@ -527,11 +500,11 @@ private:
         QTRY_VERIFY(!view->isVisible());
     }
 
-    Form1 &form1() const { return m_wired->form(); }
-    FakeProjector &projector() const { return m_wired->projector(); }
-    Module1 &module() const { return m_wired->module(); }
+    Form1 &form1() const { return m_panel.form(); }
+    FakeProjector &projector() const { return m_panel.projector(); }
+    Module1 &module() { return m_panel.module(); }
 
-    std::unique_ptr<PanelFixture> m_wired;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(Form3Test)

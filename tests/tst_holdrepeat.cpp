@@ -2,7 +2,9 @@
 // pseudo-terminal.
 
 #include "exchange/exchange.h"
+#include "panel/holdrepeat.h"
 #include "support/panelfixture.h"
+#include "support/tabledata.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -77,41 +79,34 @@ class HoldRepeatTest : public QObject
 private slots:
     void initTestCase() { TestSettings::useTemporaryStore(); }
 
-    void init()
-    {
-        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
-        QVERIFY(m_wired->isConnected());
-        form().setFullView(true);
-        form().show();
-    }
-    void cleanup() { m_wired.reset(); }
+    void init() { QVERIFY(m_panel.startOnFakeProjector(PanelFixture::View::ShownFull)); }
+    void cleanup() { m_panel.reset(); }
 
     void eachArrowSendsItsFrameAtThePressAndRepeatsIt_data()
     {
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("arrow");
         QTest::addColumn<QByteArray>("frame");
-        const QList<std::pair<const char *, const char *>> table{
-            {"Command1", "C09"}, {"Command2", "C0A"}, {"Command5", "C3C"},
-            {"Command7", "C3D"}, {"Command38", "C3B"}, {"Command8", "C3A"},
-            {"Command30", "C20"}, {"Command42", "C21"}, {"Command48", "C30"},
-            {"Command49", "C31"}, {"Command10", "C8E"}, {"Command35", "C8F"},
-        };
-        for (const auto &[name, text] : table)
-            QTest::newRow(name) << QString::fromLatin1(name) << QByteArray(text) + '\r';
+        const QList<TableData::PanelButton> arrows = TableData::panelButtons(TableData::Buttons::Hold);
+        for (const TableData::PanelButton &row : arrows)
+            QTest::addRow("%s %s", qPrintable(row.group), qPrintable(row.caption))
+                << row.group << row.caption << row.sends + '\r';
+        QCOMPARE(arrows.size(), 12);
     }
     void eachArrowSendsItsFrameAtThePressAndRepeatsIt()
     {
-        QFETCH(QString, button);
+        QFETCH(QString, group);
+        QFETCH(QString, arrow);
         QFETCH(QByteArray, frame);
-        QPushButton *arrow = m_wired->button(button.toLatin1().constData());
-        PanelFixture::sendMouse(arrow, QEvent::MouseButtonPress, Qt::LeftButton);
-        QCOMPARE(m_wired->module().pendingCommand, frame);
+        QAbstractButton *held = m_panel.button(group, arrow);
+        PanelFixture::sendMouse(held, QEvent::MouseButtonPress, Qt::LeftButton);
+        QCOMPARE(m_panel.module().pendingCommand, frame);
         QTRY_COMPARE(projector().received().left(frame.size()), frame);
         // The repeated frames come from the held button's row of the repeat
         // table, not from the first frame.
         QTRY_VERIFY(projector().frames().size() >= 3);
-        PanelFixture::sendMouse(arrow, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
+        PanelFixture::sendMouse(held, QEvent::MouseButtonRelease, Qt::LeftButton);
+        QVERIFY(!timer1().isActive());
         const QList<QByteArray> frames = sentBeforeMarker();
         QVERIFY(frames.size() >= 3);
         for (const QByteArray &sent : frames)
@@ -120,33 +115,33 @@ private slots:
 
     void aShortPressSendsOneFrame()
     {
-        QPushButton *up = m_wired->button("Command1");
+        QAbstractButton *up = m_panel.button("Volume", "Up");
         PanelFixture::sendMouse(up, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(up, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         expectWireBeforeMarker("C09\r");
     }
 
     void aHoldRunsOnItsOwnIntervals()
     {
-        QPushButton *volume = m_wired->button("Command2");
+        QAbstractButton *volume = m_panel.button("Volume", "Down");
         PanelFixture::sendMouse(volume, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(timer("Timer1")->isActive());
-        QCOMPARE(timer("Timer1")->interval(), RepeatInterval);
-        QCOMPARE(timer("Timer2")->interval(), HoldReplyWindow);
-        QCOMPARE(timer("Timer4")->interval(), HoldMonitorHold);
+        QVERIFY(timer1().isActive());
+        QCOMPARE(timer1().interval(), RepeatInterval);
+        QCOMPARE(timer2().interval(), HoldReplyWindow);
+        QCOMPARE(timer4().interval(), HoldMonitorHold);
 
         PanelFixture::sendMouse(volume, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
-        QVERIFY(!timer("Timer2")->isActive());
-        QVERIFY(timer("Timer4")->isActive());
-        QCOMPARE(timer("Timer2")->interval(), AfterHoldReplyWindow);
-        QCOMPARE(timer("Timer4")->interval(), AfterHoldMonitorHold);
+        QVERIFY(!timer1().isActive());
+        QVERIFY(!timer2().isActive());
+        QVERIFY(timer4().isActive());
+        QCOMPARE(timer2().interval(), AfterHoldReplyWindow);
+        QCOMPARE(timer4().interval(), AfterHoldMonitorHold);
 
         // Later frames, one-shot ones included, keep the after-hold intervals.
-        m_wired->button("Command44")->click();
-        QCOMPARE(timer("Timer2")->interval(), AfterHoldReplyWindow);
-        QCOMPARE(timer("Timer4")->interval(), AfterHoldMonitorHold);
+        m_panel.click("Status");
+        QCOMPARE(timer2().interval(), AfterHoldReplyWindow);
+        QCOMPARE(timer4().interval(), AfterHoldMonitorHold);
     }
 
     void aHoldRepeatsEvery100ms_data()
@@ -160,7 +155,7 @@ private slots:
     {
         QFETCH(int, mouseButton);
         const auto button = Qt::MouseButton(mouseButton);
-        QPushButton *bright = m_wired->button("Command30");
+        QAbstractButton *bright = m_panel.button("Bright", "Up");
         QElapsedTimer held;
         held.start();
         PanelFixture::sendMouse(bright, QEvent::MouseButtonPress, button);
@@ -178,31 +173,31 @@ private slots:
 
     void aSecondMouseButtonDuringAHoldChangesNothing()
     {
-        QPushButton *down = m_wired->button("Command2");
+        QAbstractButton *down = m_panel.button("Volume", "Down");
         PanelFixture::sendMouse(down, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(down, QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton);
-        QCOMPARE(m_wired->module().pendingCommand, QByteArray("C0A\r"));
+        QCOMPARE(m_panel.module().pendingCommand, QByteArray("C0A\r"));
         QTRY_COMPARE(projector().frames().size(), 1);
         // Releasing either button ends the hold.
         PanelFixture::sendMouse(down, QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton);
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         // The other release runs the release steps once more.
-        m_wired->label("Label11")->setText(QStringLiteral("x"));
+        m_panel.txdLine()->setText(QStringLiteral("x"));
         PanelFixture::sendMouse(down, QEvent::MouseButtonRelease, Qt::LeftButton);
-        QCOMPARE(m_wired->text("Label11"), QString());
+        QCOMPARE(m_panel.txd(), QString());
         expectWireBeforeMarker("C0A\r");
         expectANewHoldStarts();
     }
 
     void aPressOnAnotherArrowDuringAHoldSendsNothing()
     {
-        QPushButton *zoomIn = m_wired->button("Command48");
-        QPushButton *zoomOut = m_wired->button("Command49");
+        QAbstractButton *zoomIn = m_panel.button("D.Zoom", "Up");
+        QAbstractButton *zoomOut = m_panel.button("D.Zoom", "Down");
         PanelFixture::sendMouse(zoomIn, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(zoomOut, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(zoomOut, QEvent::MouseButtonRelease, Qt::LeftButton);
         // The release of either ends the hold; only the first press was sent.
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         PanelFixture::sendMouse(zoomIn, QEvent::MouseButtonRelease, Qt::LeftButton);
         const QList<QByteArray> frames = sentBeforeMarker();
         QVERIFY(!frames.isEmpty());
@@ -213,44 +208,44 @@ private slots:
     void theSpaceBarOnAnArrowSendsNothing()
     {
         QVERIFY(QTest::qWaitForWindowActive(&form()));
-        QPushButton *left = m_wired->button("Command38");
+        QAbstractButton *left = m_panel.button("Menu", "Left");
         left->setFocus();
         QTest::keyClick(left, Qt::Key_Space);
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         expectWireBeforeMarker("");
         expectANewHoldStarts();
     }
 
     void theReleaseBlanksTheMonitorLinesAndKeepsTheCrLegend()
     {
-        QPushButton *zoom = m_wired->button("Command48");
+        QAbstractButton *zoom = m_panel.button("D.Zoom", "Up");
         PanelFixture::sendMouse(zoom, QEvent::MouseButtonPress, Qt::LeftButton);
         projector().send("\x06");
-        QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral("  [ACK] "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral("  [ACK] "));
         PanelFixture::sendMouse(zoom, QEvent::MouseButtonRelease, Qt::LeftButton);
 
         QCOMPARE(monitor(), (Monitor{QString(), QString(), QString(), true}));
-        QCOMPARE(m_wired->module().pendingCommand, QByteArray("C30\r"));
+        QCOMPARE(m_panel.module().pendingCommand, QByteArray("C30\r"));
         // The buffer went with the lines: what comes next starts a new RxD line.
         projector().send("0");
-        QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral(" 0 "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral(" 0 "));
     }
 
     void theMonitorBlanksAtTheMonitorHoldAfterTheRelease()
     {
         // A status text from before the hold.
-        m_wired->button("Command44")->click();
+        m_panel.click("Status");
         projector().send("00\r");
-        QTRY_COMPARE(m_wired->text("Label25"), QStringLiteral(" Power ON"));
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Power ON"));
 
-        QPushButton *keystone = m_wired->button("Command10");
+        QAbstractButton *keystone = m_panel.button("Keystone", "Up");
         PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
         QTRY_VERIFY(projector().received().endsWith("C8E\r"));
         PanelFixture::sendMouse(keystone, QEvent::MouseButtonRelease, Qt::LeftButton);
         MonitorLooks seen([this] { return monitor(); }, around(AfterHoldMonitorHold));
         // A reply that comes after the release shows until the monitor hold ends.
         projector().send("\x06");
-        QTRY_COMPARE(m_wired->text("Label12"), QStringLiteral("  [ACK] "));
+        QTRY_COMPARE(m_panel.rxd(), QStringLiteral("  [ACK] "));
 
         QVERIFY(seen.wait());
         QCOMPARE(seen.at(0), (Monitor{QString(), QStringLiteral("  [ACK] "), QStringLiteral(" Power ON"), true}));
@@ -260,11 +255,11 @@ private slots:
 
     void anUnansweredFrameAfterAHoldShowsTheMarkAfterTheShorterWindow()
     {
-        QPushButton *right = m_wired->button("Command8");
+        QAbstractButton *right = m_panel.button("Menu", "Right");
         PanelFixture::sendMouse(right, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(right, QEvent::MouseButtonRelease, Qt::LeftButton);
 
-        m_wired->button("Command17")->click();
+        m_panel.click("Power", "On");
         const QString sent = QStringLiteral(" C 0 0  [CR] ");
         MonitorLooks seen([this] { return monitor(); },
                           around(AfterHoldReplyWindow) + around(AfterHoldMonitorHold));
@@ -278,12 +273,12 @@ private slots:
 
     void aHoldEndsWhenTheButtonIsHidden()
     {
-        QPushButton *keystone = m_wired->button("Command10");
+        QAbstractButton *keystone = m_panel.button("Keystone", "Up");
         PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(timer("Timer1")->isActive());
+        QVERIFY(timer1().isActive());
         form().setFullView(false);
         form().hide();
-        QVERIFY(!timer("Timer1")->isActive());
+        QVERIFY(!timer1().isActive());
         form().show();
         expectANewHoldStarts();
     }
@@ -291,27 +286,29 @@ private slots:
     void aHoldEndsWhenTheWindowIsDeactivated()
     {
         QVERIFY(QTest::qWaitForWindowActive(&form()));
-        QPushButton *keystone = m_wired->button("Command35");
+        QAbstractButton *keystone = m_panel.button("Keystone", "Down");
         PanelFixture::sendMouse(keystone, QEvent::MouseButtonPress, Qt::LeftButton);
-        QVERIFY(timer("Timer1")->isActive());
+        QVERIFY(timer1().isActive());
         {
             QWidget other;
             other.show();
             other.activateWindow();
-            QTRY_VERIFY(!timer("Timer1")->isActive());
+            QTRY_VERIFY(!timer1().isActive());
         }
         expectANewHoldStarts();
     }
 
 private:
-    Form1 &form() { return m_wired->form(); }
-    FakeProjector &projector() { return m_wired->projector(); }
-    QTimer *timer(const char *name) { return form().findChild<QTimer *>(QLatin1StringView(name)); }
+    Form1 &form() { return m_panel.form(); }
+    FakeProjector &projector() { return m_panel.projector(); }
+    QTimer &timer1() { return form().holdRepeat().timer1(); }
+    QTimer &timer2() { return form().exchange().timer2(); }
+    QTimer &timer4() { return form().exchange().timer4(); }
 
     Monitor monitor() const
     {
-        return {m_wired->text("Label11"), m_wired->text("Label12"), m_wired->text("Label25"),
-                !m_wired->label("Label28")->isHidden()};
+        return {m_panel.txd(), m_panel.rxd(), m_panel.status(),
+                !m_panel.crLegend()->isHidden()};
     }
 
     // Sends a marker frame and returns the frames that came before it: the
@@ -337,13 +334,13 @@ private:
     {
         (void)sentBeforeMarker();  // whatever was on its way is in
         projector().clearReceived();
-        QPushButton *menuUp = m_wired->button("Command5");
+        QAbstractButton *menuUp = m_panel.button("Menu", "Up");
         PanelFixture::sendMouse(menuUp, QEvent::MouseButtonPress, Qt::LeftButton);
         PanelFixture::sendMouse(menuUp, QEvent::MouseButtonRelease, Qt::LeftButton);
         expectWireBeforeMarker("C3C\r");
     }
 
-    std::unique_ptr<PanelFixture> m_wired;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(HoldRepeatTest)

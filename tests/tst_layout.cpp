@@ -16,13 +16,13 @@
 #include <QAbstractButton>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QScreen>
 #include <QTest>
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 namespace {
@@ -141,28 +141,25 @@ private slots:
             if (expected != QLatin1String("Liberation Sans"))
                 QVERIFY(!QFontDatabase::families().contains(QStringLiteral("Liberation Sans")));
         }
-        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
-        QVERIFY(m_wired->isConnected());
-        Form1 &form1 = m_wired->form();
-        form1.setFullView(true);
-        form1.show();
+        QVERIFY(m_panel.startOnFakeProjector(PanelFixture::View::ShownFull));
+        Form1 &form1 = m_panel.form();
         QVERIFY(QTest::qWaitForWindowExposed(&form1));
 
-        m_wired->button("Command74")->click();
+        m_panel.click("Command Table");
         QVERIFY(form1.commandList());
         QVERIFY(QTest::qWaitForWindowExposed(form1.commandList()));
-        m_wired->button("Command33")->click();
+        m_panel.click("COM");
         QTRY_VERIFY(form1.findChild<Form2 *>());
         QVERIFY(QTest::qWaitForWindowExposed(form1.findChild<Form2 *>()));
 
         // Everything the main window can show is checked: the status area
         // (hidden while the command list is open) and the two legends.
         form1.setStatusAreaVisible(true);
-        for (const char *legend : {"Label27", "Label28"})
-            m_wired->label(legend)->show();
+        m_panel.spaceLegend()->show();
+        m_panel.crLegend()->show();
     }
 
-    void cleanupTestCase() { m_wired.reset(); }
+    void cleanupTestCase() { m_panel.reset(); }
 
     void windows_data()
     {
@@ -234,22 +231,18 @@ private slots:
     // where an enlarged 1x pixmap would have blurred edges.
     void arrowPicturesHaveTheirShape_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("arrow");
-        const QList<std::pair<const char *, const char *>> table{
-            {"Command5", "up"}, {"Command38", "left"}, {"Command8", "right"}, {"Command7", "down"},
-            {"Command1", "up"}, {"Command2", "down"}, {"Command30", "up"}, {"Command42", "down"},
-            {"Command48", "up"}, {"Command49", "down"}, {"Command10", "up"}, {"Command35", "down"},
-        };
-        for (const auto &[name, arrow] : table)
-            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(arrow);
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("arrow");  // "Up", "Down", "Left" or "Right"
+        const QList<TableData::PanelButton> arrows = TableData::panelButtons(TableData::Buttons::Hold);
+        for (const TableData::PanelButton &row : arrows)
+            QTest::addRow("%s %s", qPrintable(row.group), qPrintable(row.caption)) << row.group << row.caption;
+        QCOMPARE(arrows.size(), 12);
     }
     void arrowPicturesHaveTheirShape()
     {
-        QFETCH(QString, button);
+        QFETCH(QString, group);
         QFETCH(QString, arrow);
-        QWidget *widget = m_wired->form().findChild<QWidget *>(button);
-        QVERIFY(widget);
+        QWidget *widget = m_panel.button(group, arrow);
         QImage drawn = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(drawn.devicePixelRatio(), Scale);
         drawn.setDevicePixelRatio(1);  // compared pixel for pixel below
@@ -270,7 +263,7 @@ private slots:
         QVERIFY2(qAbs(offCentre.x()) <= scale && qAbs(offCentre.y()) <= scale,
                  qPrintable(QStringLiteral("%1 off the centre").arg(describe(offCentre))));
 
-        const QStringList rows = arrowRows(arrow);
+        const QStringList rows = arrowRows(arrow.toLower());
         for (int y = 0; y < field.height(); ++y) {
             for (int x = 0; x < field.width(); ++x) {
                 const bool black = rows.at(y / scale).at(x / scale) == u'#';
@@ -295,15 +288,15 @@ private slots:
             {QStringLiteral("pale cyan"), qRgb(192, 255, 255)},
             {QStringLiteral("orange"), qRgb(255, 192, 128)},
         };
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("button");  // "group: caption"
         QTest::addColumn<QRgb>("colour");
         int coloured = 0;
-        for (const QStringList &row : TableData::read(QStringLiteral(":/tables/panel-buttons.tsv"))) {
-            const QString colour = row.value(8);
-            if (colour == QLatin1String("system"))
+        for (const TableData::PanelButton &row : TableData::panelButtons()) {
+            if (row.colour == QLatin1String("system"))
                 continue;
-            QVERIFY2(key.contains(colour), qPrintable(row.join(u' ')));
-            QTest::newRow(qPrintable(row.at(0))) << row.at(0) << key.value(colour);
+            QVERIFY2(key.contains(row.colour), qPrintable(row.name));
+            const QString button = row.group.isEmpty() ? row.caption : row.group + QStringLiteral(": ") + row.caption;
+            QTest::newRow(qPrintable(button)) << button << key.value(row.colour);
             ++coloured;
         }
         QCOMPARE(coloured, 66);
@@ -312,8 +305,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QRgb, colour);
-        QWidget *widget = m_wired->form().findChild<QWidget *>(button);
-        QVERIFY(widget);
+        QWidget *widget = m_panel.button(button);
         const QImage face = devicePixels(widget);
         // Inside the thin border: the left and right ends at mid-height, where
         // no caption reaches, and the four corners.
@@ -332,8 +324,7 @@ private slots:
     // A pressed face looks pressed: it is no longer its colour.
     void aPressedFaceLooksPressed()
     {
-        auto *button = qobject_cast<QAbstractButton *>(m_wired->form().findChild<QWidget *>("Command17"));
-        QVERIFY(button);
+        QAbstractButton *button = m_panel.button("Power", "On");
         const QPoint at(qRound(3 * Scale), qRound(button->height() / 2 * Scale));
         QCOMPARE(devicePixels(button).pixel(at), qRgb(128, 255, 128));
         button->setDown(true);
@@ -345,7 +336,7 @@ private slots:
 
     void theWindowAndThePowerGroupHaveTheirColours()
     {
-        Form1 &form = m_wired->form();
+        Form1 &form = m_panel.form();
         // Left of the first group, below nothing: the window itself.
         QCOMPARE(devicePixels(&form).pixel(qRound(3 * Scale), qRound(50 * Scale)), qRgb(192, 192, 192));
         // The Power group's ground (the inactive caption text colour) below its buttons.
@@ -400,13 +391,13 @@ private:
     QWidget *topLevel(const QString &name) const
     {
         if (name == QLatin1String("Form1"))
-            return &m_wired->form();
+            return &m_panel.form();
         if (name == QLatin1String("Form3"))
-            return m_wired->form().commandList();
-        return m_wired->form().findChild<Form2 *>();
+            return m_panel.form().commandList();
+        return m_panel.form().findChild<Form2 *>();
     }
 
-    std::unique_ptr<PanelFixture> m_wired;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(LayoutTest)

@@ -30,9 +30,6 @@ namespace {
 
 constexpr int TimeoutMs = 15000;
 
-const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
-                                            QMessageBox::Warning, QMessageBox::Ok, true};
-
 QString urlFor(const QString &scheme, quint16 port)
 {
     return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port);
@@ -77,9 +74,7 @@ private slots:
     {
         m_panel.reset();
         m_watcher.reset();
-        if (m_simulator && QTest::currentTestFailed())
-            qWarning().noquote() << "simulator log:\n" << m_simulator->log();
-        m_simulator.reset();
+        m_simulator.stopAfterTest();
     }
 
     // --- the simulated projector on a network port -----------------------------------
@@ -103,19 +98,19 @@ private slots:
         QFETCH(int, baudCode);
         QFETCH(QString, lineLogged);
         const QString port = QString::number(freeLoopbackPort());
-        startSimulator({option, address.isEmpty() ? port : address + u':' + port, "--warmup", "0"});
+        m_simulator.listenInTest({option, address.isEmpty() ? port : address + u':' + port, "--warmup", "0"});
         if (QTest::currentTestFailed())
             return;
-        m_panel.start(m_simulator->devicePath(), quint8(baudCode));
+        m_panel.start(m_simulator.devicePath(), quint8(baudCode));
         QVERIFY2(m_panel.comm().PortOpen(), qPrintable(m_panel.comm().errorString()));
         QCOMPARE(m_watcher->dialogsAnswered(), 0);
 
-        m_panel.click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
-        m_panel.click("Command44");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label25"), QStringLiteral(" Power ON"), TimeoutMs);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
+        m_panel.click("Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Power ON"), TimeoutMs);
 
-        const QByteArray log = m_simulator->log();
+        const QByteArray log = m_simulator.log();
         QVERIFY2(log.contains("C00[CR]  ->  [ACK]\n") && log.contains("CR0[CR]  ->  00[CR]\n"), log);
         if (lineLogged.isEmpty())
             QVERIFY2(!log.contains("line at"), log);
@@ -133,16 +128,16 @@ private slots:
     {
         QFETCH(QString, option);
         const quint16 port = freeLoopbackPort();
-        startSimulator({option, QString::number(port), "--warmup", "0"});
+        m_simulator.listenInTest({option, QString::number(port), "--warmup", "0"});
         if (QTest::currentTestFailed())
             return;
-        m_panel.start(m_simulator->devicePath(), 192);
+        m_panel.start(m_simulator.devicePath(), 192);
         QVERIFY(m_panel.comm().PortOpen());
         QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
-        m_panel.click("Command44");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label25"), QStringLiteral(" Stand by"), TimeoutMs);
+        m_panel.click("Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Stand by"), TimeoutMs);
 
-        m_simulator->stop();
+        m_simulator.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!m_panel.comm().PortOpen(), TimeoutMs);
         QCOMPARE(lost.count(), 1);
         QCOMPARE(m_panel.comm().errorString(), QStringLiteral("127.0.0.1:%1 closed the connection").arg(port));
@@ -152,19 +147,19 @@ private slots:
 
         // The panel goes on against the closed port, as with a local one.
         m_panel.form().exchange().setIntervals({300, 5000});
-        m_panel.click("Command44");
-        QCOMPARE(m_panel.text("Label11"), QStringLiteral(" C R 0  [CR] "));
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), Exchange::NoReplyMark, TimeoutMs);
+        m_panel.click("Status");
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C R 0  [CR] "));
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), Exchange::NoReplyMark, TimeoutMs);
         QCOMPARE(lost.count(), 1);
 
         // Back on the same port: "COM" and OK reach it again.
-        startSimulator({option, QString::number(port), "--warmup", "0"});
+        m_simulator.listenInTest({option, QString::number(port), "--warmup", "0"});
         if (QTest::currentTestFailed())
             return;
         QVERIFY2(m_panel.reopenThroughTheDialog(), qPrintable(m_panel.comm().errorString()));
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        m_panel.click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
     }
 
     // --- ports that do not open -------------------------------------------------------
@@ -256,7 +251,7 @@ private slots:
             seen.paintsDuringOk = paints.count;
             seen.messagesAfterOk = m_watcher->messageBoxes();
             // And the dialog is still usable: COM1 and OK.
-            PanelFixture::choose(dialog, "Option3");
+            PanelFixture::press(dialog, "COM1");
             PanelFixture::pressOk(dialog);
         });
         m_panel.start(urlFor(QStringLiteral("rfc2217"), mute.serverPort()), 96);
@@ -274,7 +269,7 @@ private slots:
         QVERIFY(m_panel.form().isVisible());
         QVERIFY(m_panel.comm().PortOpen());
         QCOMPARE(m_panel.comm().CommPort(), 1);
-        m_panel.click("Command44");
+        m_panel.click("Status");
         QTRY_COMPARE_WITH_TIMEOUT(projector.received(), QByteArray("CR0\r"), TimeoutMs);
         QCOMPARE(TestSettings::value("StartUP", "ComPort"), QStringLiteral("1"));
     }
@@ -284,7 +279,7 @@ private slots:
 #ifdef RM740_PYSERIAL_PYTHON
     void pyserialSetsTheLineReadsTheModemLinesAndGetsClearReplies()
     {
-        startSimulator({"--rfc2217", QString::number(freeLoopbackPort())});
+        m_simulator.listenInTest({"--rfc2217", QString::number(freeLoopbackPort())});
         QProcess python;
         python.start(QStringLiteral(RM740_PYSERIAL_PYTHON),
                      {"-c",
@@ -296,13 +291,13 @@ private slots:
                       "s.write(b'CR0\\r'); print(repr(s.read_until(b'\\r')))\n"
                       "s.timeout = 0.3; print(repr(s.read(1)))\n"
                       "s.close()\n",
-                      m_simulator->devicePath()});
+                      m_simulator.devicePath()});
         QVERIFY(python.waitForFinished(TimeoutMs));
         QVERIFY2(python.exitCode() == 0, python.readAllStandardError());
         // Each reply whole, with no NUL after its CR.
         QCOMPARE(python.readAllStandardOutput(), QByteArray("b'80\\r'\nTrue True\nb'80\\r'\nb''\n"));
-        QTRY_VERIFY_WITH_TIMEOUT(m_simulator->log().contains("line at 19200 baud"), TimeoutMs);
-        QVERIFY(m_simulator->log().contains("line at 9600 baud"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_simulator.log().contains("line at 19200 baud"), TimeoutMs);
+        QVERIFY(m_simulator.log().contains("line at 9600 baud"));
     }
 #endif
 
@@ -319,8 +314,8 @@ private slots:
     {
         QFETCH(QString, protocol);
         QFETCH(QByteArray, leftBehind);
-        startSimulator({protocol, QString::number(freeLoopbackPort())});
-        const QUrl url(m_simulator->devicePath());
+        m_simulator.listenInTest({protocol, QString::number(freeLoopbackPort())});
+        const QUrl url(m_simulator.devicePath());
         {
             QTcpSocket first;
             first.connectToHost(url.host(), quint16(url.port()));
@@ -329,7 +324,7 @@ private slots:
             QVERIFY(first.waitForBytesWritten(TimeoutMs));
             first.disconnectFromHost();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(m_simulator->log().contains("closed the connection"), TimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_simulator.log().contains("closed the connection"), TimeoutMs);
 
         QTcpSocket second;
         second.connectToHost(url.host(), quint16(url.port()));
@@ -341,14 +336,8 @@ private slots:
     }
 
 private:
-    void startSimulator(const QStringList &options)
-    {
-        m_simulator = std::make_unique<SimulatorProcess>();
-        QVERIFY2(m_simulator->startListening(options), qPrintable(m_simulator->errorString()));
-    }
-
     std::unique_ptr<ModalWatcher> m_watcher;
-    std::unique_ptr<SimulatorProcess> m_simulator;
+    SimulatorProcess m_simulator;
     PanelFixture m_panel;
 };
 

@@ -54,15 +54,11 @@ Kind managementKind(const QString &caption)
     return Kind::CommandTable;  // "Command Table"
 }
 
-Arrow arrowPicture(const QString &caption)
+// What an arrow button shows in the table: where it points.
+QString pointing(Arrow arrow)
 {
-    static const QHash<QString, Arrow> pictures{
-        {QStringLiteral("up-arrow picture"), Arrow::Up},
-        {QStringLiteral("down-arrow picture"), Arrow::Down},
-        {QStringLiteral("left-arrow picture"), Arrow::Left},
-        {QStringLiteral("right-arrow picture"), Arrow::Right},
-    };
-    return pictures.value(caption, Arrow::None);
+    const QStringList words{"", "Up", "Down", "Left", "Right"};  // in the order of Arrow
+    return words.at(int(arrow));
 }
 
 QRect rect(const QStringList &row, int first)
@@ -147,64 +143,41 @@ private slots:
 
     void eachButtonIsAsDescribed_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("groupTitle");  // "none": on the window itself
-        QTest::addColumn<QString>("caption");     // empty for an arrow picture
-        QTest::addColumn<Arrow>("arrow");
-        QTest::addColumn<QByteArray>("sends");    // null: nothing
-        QTest::addColumn<Kind>("kind");
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<QString>("colour");
-        for (const QStringList &row : table("panel-buttons")) {
-            const QString &sends = row.at(3);
-            const bool hold = sends.endsWith(QLatin1StringView(" hold"));
-            const QString text = TableData::quoted(hold ? sends.chopped(5) : sends);
-            const QString caption = TableData::quoted(row.at(2));
-            const Kind kind = hold ? Kind::Hold
-                : sends == u"nothing" ? managementKind(caption)
-                                      : Kind::OneShot;
-            QTest::newRow(qPrintable(row.at(0)))
-                << row.at(0) << row.at(1) << caption << arrowPicture(row.at(2))
-                << (text.isNull() ? QByteArray() : text.toLatin1()) << kind << rect(row, 4)
-                << row.at(8);
-        }
+        QTest::addColumn<TableData::PanelButton>("row");
+        for (const TableData::PanelButton &row : TableData::panelButtons())
+            QTest::newRow(qPrintable(row.name)) << row;
     }
     void eachButtonIsAsDescribed()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, groupTitle);
-        QFETCH(QString, caption);
-        QFETCH(Arrow, arrow);
-        QFETCH(QByteArray, sends);
-        QFETCH(Kind, kind);
-        QFETCH(QRect, twips);
-        QFETCH(QString, colour);
+        QFETCH(TableData::PanelButton, row);
+        const QString &name = row.name;
+        const Kind kind = row.hold ? Kind::Hold : row.sends.isNull() ? managementKind(row.caption) : Kind::OneShot;
         const PanelTable::Button *button = buttonNamed(name);
         QVERIFY(button);
 
-        if (groupTitle == u"none") {
+        if (row.group.isEmpty()) {
             QVERIFY2(!button->group, button->group);
         } else {
             QVERIFY(button->group);
             const PanelTable::Group *group = groupNamed(QString::fromLatin1(button->group));
             QVERIFY2(group, button->group);
-            QCOMPARE(QString::fromLatin1(group->title), groupTitle);
+            QCOMPARE(QString::fromLatin1(group->title), row.group);
         }
-        QCOMPARE(QString::fromLatin1(button->caption), caption);
-        QCOMPARE(button->arrow, arrow);
-        QCOMPARE(QByteArray(button->sends), sends);
-        QCOMPARE(button->sends == nullptr, sends.isNull());
+        QCOMPARE(QString::fromLatin1(button->caption), row.picture ? QString() : row.caption);
+        QCOMPARE(pointing(button->arrow), row.picture ? row.caption : QString());
+        QCOMPARE(QByteArray(button->sends), row.sends);
+        QCOMPARE(button->sends == nullptr, row.sends.isNull());
         QCOMPARE(button->kind, kind);
-        QCOMPARE(button->twips, departures().value(name, twips));
+        QCOMPARE(button->twips, departures().value(name, row.twips));
 
-        const std::optional<quint32> rgb = colourKey(colour);
+        const std::optional<quint32> rgb = colourKey(row.colour);
         QCOMPARE(button->colour == Colour::System, !rgb);
         if (rgb)
             QCOMPARE(PanelTable::rgb(button->colour), *rgb);
 
         // Captions are 8.25 to 9.75 points, "END" 12.
         const double points = button->pointSize10 / 10.0;
-        if (caption == u"END")
+        if (row.caption == u"END")
             QCOMPARE(points, 12.0);
         else
             QVERIFY2(points >= 8.25 && points <= 9.75, qPrintable(QString::number(points)));
@@ -213,9 +186,9 @@ private slots:
     void theOneDepartureIsFromTheTable()
     {
         // Held against the table, each departure is a real one.
-        for (const QStringList &row : table("panel-buttons")) {
-            if (departures().contains(row.at(0)))
-                QVERIFY(rect(row, 4) != departures().value(row.at(0)));
+        for (const TableData::PanelButton &row : TableData::panelButtons()) {
+            if (departures().contains(row.name))
+                QVERIFY(row.twips != departures().value(row.name));
         }
         QCOMPARE(departures().size(), 1);
     }

@@ -45,8 +45,7 @@ private slots:
     {
         TestSettings::clear();
         m_watcher = std::make_unique<ModalWatcher>();
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         m_projector->emulateProjector({std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
     }
 
@@ -87,17 +86,17 @@ private slots:
         QVERIFY2(m_panel.comm().PortOpen(), qPrintable(m_panel.comm().errorString()));
         QCOMPARE(m_watcher->dialogsAnswered(), 0);
 
-        m_panel.click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
         // ser2net opens its device once a connection has come; by the answer
         // it has set the line up.
         QCOMPARE(m_projector->terminal().lineSpeed(), std::optional<qint32>(lineBaud));
-        m_panel.click("Command44");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label25"), QStringLiteral(" Power ON"), TimeoutMs);
+        m_panel.click("Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Power ON"), TimeoutMs);
         // Byte for byte what a local port would carry: no NUL after the CR,
         // nothing of telnet.
         QCOMPARE(m_projector->received(), QByteArray("C00\rCR0\r"));
-        QCOMPARE(m_panel.text("Label12"), QStringLiteral(" 0 0  [CR] "));
+        QCOMPARE(m_panel.rxd(), QStringLiteral(" 0 0  [CR] "));
     }
 
     void ser2netStoppedInTheMiddleIsALostDevice_data()
@@ -114,8 +113,8 @@ private slots:
         m_panel.start(m_server.url(), 192);
         QVERIFY2(m_panel.comm().PortOpen(), qPrintable(m_panel.comm().errorString()));
         QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
-        m_panel.click("Command44");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label25"), QStringLiteral(" Stand by"), TimeoutMs);
+        m_panel.click("Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Stand by"), TimeoutMs);
 
         const quint16 port = m_server.port();
         m_server.stop();
@@ -128,8 +127,8 @@ private slots:
         // The panel goes on against the closed port.
         m_projector->clearReceived();
         m_panel.form().exchange().setIntervals({300, 5000});
-        m_panel.click("Command44");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), Exchange::NoReplyMark, TimeoutMs);
+        m_panel.click("Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), Exchange::NoReplyMark, TimeoutMs);
         QCOMPARE(lost.count(), 1);
 
         // ser2net back on its port: "COM" and OK reach the projector again.
@@ -137,8 +136,8 @@ private slots:
                  qPrintable(m_server.errorString()));
         QVERIFY2(m_panel.reopenThroughTheDialog(), qPrintable(m_panel.comm().errorString()));
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        m_panel.click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(m_panel.text("Label12"), QStringLiteral("  [ACK] "), TimeoutMs);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), TimeoutMs);
         QCOMPARE(m_projector->received(), QByteArray("C00\r"));
     }
 

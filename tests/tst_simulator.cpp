@@ -12,9 +12,7 @@
 #include "support/testsettings.h"
 
 #include <QFileInfo>
-#include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,36 +48,29 @@ private slots:
     {
         m_panel.reset();
         m_projector.reset();
-        if (m_simulator) {
-            m_simulator->stop();
-            if (QTest::currentTestFailed())
-                qWarning().noquote() << "simulator log:\n" << simulatorLog();
-            m_simulator.reset();
-        }
+        m_simulator.stopAfterTest();
     }
 
     // --- the rm740-sim process ----------------------------------------------------
 
     void powerOnWaitsOutTheWarmUpThenStatusReadsPowerOn()
     {
-        startSimulator({"--warmup", "3"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--warmup", "3"});
+        QVERIFY(m_panel.startOnCom1());
 
-        click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral("  [ACK] "), ReplyTimeoutMs);
-        click("Command44");
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label25")->text(), QStringLiteral(" Count down"), ReplyTimeoutMs);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), ReplyTimeoutMs);
+        m_panel.click("Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Count down"), ReplyTimeoutMs);
 
         // Ask again until the warm-up is over.
         QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [this] { click("Command44"); });
+        connect(&poll, &QTimer::timeout, this, [this] { m_panel.click("Status"); });
         poll.start(300);
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label25")->text(), QStringLiteral(" Power ON"), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Power ON"), 30000);
         poll.stop();
 
-        const QByteArray log = simulatorLog();
+        const QByteArray log = m_simulator.log();
         QVERIFY2(log.contains("C00[CR]  ->  [ACK]\n"), log);
         QVERIFY2(log.contains("CR0[CR]  ->  40[CR]\n"), log);
         QVERIFY2(log.contains("CR0[CR]  ->  00[CR]\n"), log);
@@ -87,91 +78,79 @@ private slots:
 
     void aReplyThatDribblesInIsReadWhole()
     {
-        startSimulator({"--split"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--split"});
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({5000, 6000});
-        click("Command46");  // Lamp Time
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral(" 0 0 1 2 3  [CR] "),
+        m_panel.click("Lamp Time");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" 0 0 1 2 3  [CR] "),
                                   ReplyTimeoutMs);
-        QCOMPARE(line("Label25")->text(), QStringLiteral("     1 2 3   Hour Use"));
-        QVERIFY(simulatorLog().contains("CR3[CR]  ->  00123[CR]  (a byte at a time)"));
+        QCOMPARE(m_panel.status(), QStringLiteral("     1 2 3   Hour Use"));
+        QVERIFY(m_simulator.log().contains("CR3[CR]  ->  00123[CR]  (a byte at a time)"));
     }
 
     void aDelayedReplyStillArrives()
     {
-        startSimulator({"--delay", "400"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
-        click("Command55");  // Lamp Status
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label25")->text(), QStringLiteral(" Lamp is OFF"), ReplyTimeoutMs);
-        QVERIFY(simulatorLog().contains("(after 400 ms)"));
+        startSimulatorOnCom1({"--delay", "400"});
+        QVERIFY(m_panel.startOnCom1());
+        m_panel.click("Lamp Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Lamp is OFF"), ReplyTimeoutMs);
+        QVERIFY(m_simulator.log().contains("(after 400 ms)"));
     }
 
     void aSilentDeviceShowsTheNoReplyMark()
     {
-        startSimulator({"--silent"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
-        click("Command44");
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral(" X X X X"), ReplyTimeoutMs);
-        QCOMPARE(line("Label25")->text(), QString());
+        startSimulatorOnCom1({"--silent"});
+        QVERIFY(m_panel.startOnCom1());
+        m_panel.click("Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral(" X X X X"), ReplyTimeoutMs);
+        QCOMPARE(m_panel.status(), QString());
     }
 
     void noiseComesAfterTheReply()
     {
-        startSimulator({"--noise", "--seed", "5"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--noise", "--seed", "5"});
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().exchange().setIntervals({5000, 6000});
-        click("Command44");
+        m_panel.click("Status");
         // The reply, then the noise after it on the RxD line.
         const QString reply = QStringLiteral(" 8 0  [CR] ");
-        QTRY_VERIFY_WITH_TIMEOUT(line("Label12")->text().size() > reply.size(), ReplyTimeoutMs);
-        QVERIFY2(line("Label12")->text().startsWith(reply), qPrintable(line("Label12")->text()));
-        QCOMPARE(line("Label25")->text(), QStringLiteral(" Stand by"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_panel.rxd().size() > reply.size(), ReplyTimeoutMs);
+        QVERIFY2(m_panel.rxd().startsWith(reply), qPrintable(m_panel.rxd()));
+        QCOMPARE(m_panel.status(), QStringLiteral(" Stand by"));
     }
 
     void aFloodFillsTheReceiveBufferToItsBound()
     {
-        startSimulator({"--flood", "--seed", "9"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        startSimulatorOnCom1({"--flood", "--seed", "9"});
+        QVERIFY(m_panel.startOnCom1());
         QTRY_COMPARE_WITH_TIMEOUT(m_panel.form().exchange().receiveBuffer().size(), 32767, 60000);
         // The window still sends while the stream goes on.
-        click("Command44");
-        QTRY_VERIFY_WITH_TIMEOUT(simulatorLog().contains("CR0[CR]  ->  80[CR]"),
+        m_panel.click("Status");
+        QTRY_VERIFY_WITH_TIMEOUT(m_simulator.log().contains("CR0[CR]  ->  80[CR]"),
                                  ReplyTimeoutMs);
     }
 
     void theDeviceGoesAwayAfterTheGivenNumberOfFrames()
     {
-        startSimulator({"--drop-after", "2"});
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
-        QSignalSpy lost(&m_panel.form().MSComm1(), &MSComm::deviceLost);
-        click("Command17");
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label12")->text(), QStringLiteral("  [ACK] "), ReplyTimeoutMs);
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-        click("Command44");
-        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.form().MSComm1().PortOpen(), ReplyTimeoutMs);
+        startSimulatorOnCom1({"--drop-after", "2"});
+        QVERIFY(m_panel.startOnCom1());
+        QSignalSpy lost(&m_panel.comm(), &MSComm::deviceLost);
+        m_panel.click("Power", "On");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.rxd(), QStringLiteral("  [ACK] "), ReplyTimeoutMs);
+        QVERIFY(m_panel.comm().PortOpen());
+        m_panel.click("Status");
+        QTRY_VERIFY_WITH_TIMEOUT(!m_panel.comm().PortOpen(), ReplyTimeoutMs);
         QCOMPARE(lost.count(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_simulator->process().state(), QProcess::NotRunning, ReplyTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_simulator.process().state(), QProcess::NotRunning, ReplyTimeoutMs);
         QVERIFY(!QFileInfo::exists(m_link) && !QFileInfo(m_link).isSymLink());
     }
 
     void stoppingTheSimulatorRemovesItsLink()
     {
-        startSimulator({});
+        startSimulatorOnCom1({});
         if (QTest::currentTestFailed())
             return;
-        QProcess &process = m_simulator->process();
+        QProcess &process = m_simulator.process();
         process.terminate();
         QVERIFY(process.waitForFinished(StartTimeoutMs));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
@@ -194,81 +173,56 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("status");
-        QTest::newRow("Status") << "Command44" << " Stand by";
-        QTest::newRow("Input Mode") << "Command45" << " Input 1";
-        QTest::newRow("Setting") << "Command47" << " Normally";
-        QTest::newRow("Lamp Time") << "Command46" << "     1 2 3   Hour Use";
-        QTest::newRow("Temp") << "Command54" << " 0 2 5 . 0 deg C 0 2 6 . 5 deg C 0 2 8 . 0 deg C ";
-        QTest::newRow("Lamp Status") << "Command55" << " Lamp is OFF";
-        QTest::newRow("Lamp Mode") << "Command76" << " Lamp Mode is NORMAL";
+        QTest::newRow("Status") << "Status" << " Stand by";
+        QTest::newRow("Input Mode") << "Input Mode" << " Input 1";
+        QTest::newRow("Setting") << "Setting" << " Normally";
+        QTest::newRow("Lamp Time") << "Lamp Time" << "     1 2 3   Hour Use";
+        QTest::newRow("Temp") << "Temp" << " 0 2 5 . 0 deg C 0 2 6 . 5 deg C 0 2 8 . 0 deg C ";
+        QTest::newRow("Lamp Status") << "Lamp Status" << " Lamp is OFF";
+        QTest::newRow("Lamp Mode") << "Lamp Mode" << " Lamp Mode is NORMAL";
     }
     void eachReadButtonIsInterpreted()
     {
         QFETCH(QString, button);
         QFETCH(QString, status);
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         m_projector->emulateProjector();
         TestSettings::mapPort(1, m_projector->devicePath());
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
-        click(button.toLatin1().constData());
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label25")->text(), status, ReplyTimeoutMs);
+        m_panel.click(button);
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), status, ReplyTimeoutMs);
     }
 
     void theFakeProjectorKeepsTheModelsState()
     {
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         const ProjectorModel &model = m_projector->emulateProjector({0ms, 0ms});
         TestSettings::mapPort(1, m_projector->devicePath());
-        openForm();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY(m_panel.startOnCom1());
         m_panel.form().setFullView(true);
-        click("Command21");  // video mute on
+        m_panel.click("Video Mute", "On");
         QTRY_COMPARE_WITH_TIMEOUT(model.setting("VMUTE"), QByteArray("ON"), ReplyTimeoutMs);
-        click("Command17");
+        m_panel.click("Power", "On");
         QTRY_COMPARE_WITH_TIMEOUT(model.setting("POWER"), QByteArray("ON"), ReplyTimeoutMs);
-        click("Command55");
-        QTRY_COMPARE_WITH_TIMEOUT(line("Label25")->text(), QStringLiteral(" Lamp is ON"), ReplyTimeoutMs);
+        m_panel.click("Lamp Status");
+        QTRY_COMPARE_WITH_TIMEOUT(m_panel.status(), QStringLiteral(" Lamp is ON"), ReplyTimeoutMs);
     }
 
 private:
-    void startSimulator(const QStringList &options)
+    void startSimulatorOnCom1(const QStringList &options)
     {
+        // COM1 through a link of its own for each run: one left by an earlier
+        // run is never in the way.
         static int started = 0;
-        // A link of its own for each run: one left by an earlier run is never in the way.
         m_link = m_folder.filePath(QStringLiteral("rm740-sim-%1").arg(++started));
-        m_simulator = std::make_unique<SimulatorProcess>();
-        QVERIFY2(m_simulator->start(m_link, options), qPrintable(m_simulator->errorString()));
+        m_simulator.startInTest(m_link, options);
         TestSettings::mapPort(1, m_link);
     }
 
-    void openForm()
-    {
-        TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        m_panel.startFromTheStore(PanelFixture::View::Hidden);
-        QVERIFY(m_panel.form().MSComm1().PortOpen());
-    }
-
-    void click(const char *name)
-    {
-        auto *button = m_panel.form().findChild<QPushButton *>(QLatin1StringView(name));
-        QVERIFY2(button, name);
-        button->click();
-    }
-
-    // Everything the simulator has logged so far.
-    QByteArray simulatorLog() { return m_simulator->log(); }
-
-    QLabel *line(const char *name) const { return m_panel.label(name); }
-
     QTemporaryDir m_folder;
     QString m_link;
-    std::unique_ptr<SimulatorProcess> m_simulator;
+    SimulatorProcess m_simulator;
     std::unique_ptr<FakeProjector> m_projector;
     PanelFixture m_panel;
 };

@@ -17,6 +17,8 @@ class StatusViewTest : public QObject
 
 private slots:
     void initTestCase() { TestSettings::useTemporaryStore(); }
+    void init() { QVERIFY(m_panel.startOnFakeProjector()); }
+    void cleanup() { m_panel.reset(); }
 
     void interpretsRepliesAsTheyArrive_data()
     {
@@ -25,82 +27,74 @@ private slots:
         QTest::addColumn<QString>("status");
 
         const QString unchanged = QStringLiteral(" previous");
-        QTest::newRow("status in one piece") << "Command44" << Chunks{"80\r"} << " Stand by";
-        QTest::newRow("status split") << "Command44" << Chunks{"0", "0\r"} << " Power ON";
-        QTest::newRow("status, first piece too short") << "Command44" << Chunks{"0"} << unchanged;
-        QTest::newRow("status with extra text later") << "Command44" << Chunks{"20", "\rxyz"} << " Cooling down";
-        QTest::newRow("status after an ACK") << "Command44" << Chunks{"\x06", "00\r"} << unchanged;
-        QTest::newRow("input") << "Command45" << Chunks{"3\r"} << " Input 3";
-        QTest::newRow("input 6") << "Command45" << Chunks{"6\r"} << unchanged;
-        QTest::newRow("setting split") << "Command47" << Chunks{"1", "0", "\r"} << " Top/Bottom reversal";
-        QTest::newRow("lamp time split") << "Command46" << Chunks{"001", "23", "\r"} << "     1 2 3   Hour Use";
-        QTest::newRow("lamp time replaces the line") << "Command46" << Chunks{"12345\r"} << " 1 2 3 4 5   Hour Use";
-        QTest::newRow("lamp time 5 characters") << "Command46" << Chunks{"0123\r"} << unchanged;
-        QTest::newRow("lamp time 7 in one event") << "Command46" << Chunks{"00123\rX"} << unchanged;
-        QTest::newRow("lamp time 6, then a 7th") << "Command46" << Chunks{"00123\r", "X"} << "     1 2 3   Hour Use";
-        QTest::newRow("temperatures split") << "Command54" << Chunks{"025.0 03", "1.5 040.0\r"}
+        QTest::newRow("status in one piece") << "Status" << Chunks{"80\r"} << " Stand by";
+        QTest::newRow("status split") << "Status" << Chunks{"0", "0\r"} << " Power ON";
+        QTest::newRow("status, first piece too short") << "Status" << Chunks{"0"} << unchanged;
+        QTest::newRow("status with extra text later") << "Status" << Chunks{"20", "\rxyz"} << " Cooling down";
+        QTest::newRow("status after an ACK") << "Status" << Chunks{"\x06", "00\r"} << unchanged;
+        QTest::newRow("input") << "Input Mode" << Chunks{"3\r"} << " Input 3";
+        QTest::newRow("input 6") << "Input Mode" << Chunks{"6\r"} << unchanged;
+        QTest::newRow("setting split") << "Setting" << Chunks{"1", "0", "\r"} << " Top/Bottom reversal";
+        QTest::newRow("lamp time split") << "Lamp Time" << Chunks{"001", "23", "\r"} << "     1 2 3   Hour Use";
+        QTest::newRow("lamp time replaces the line") << "Lamp Time" << Chunks{"12345\r"} << " 1 2 3 4 5   Hour Use";
+        QTest::newRow("lamp time 5 characters") << "Lamp Time" << Chunks{"0123\r"} << unchanged;
+        QTest::newRow("lamp time 7 in one event") << "Lamp Time" << Chunks{"00123\rX"} << unchanged;
+        QTest::newRow("lamp time 6, then a 7th") << "Lamp Time" << Chunks{"00123\r", "X"} << "     1 2 3   Hour Use";
+        QTest::newRow("temperatures split") << "Temp" << Chunks{"025.0 03", "1.5 040.0\r"}
                                             << " 0 2 5 . 0 deg C 0 3 1 . 5 deg C 0 4 0 . 0 deg C ";
-        QTest::newRow("temperatures 17") << "Command54" << Chunks{"025.0 031.5 040.0"} << unchanged;
-        QTest::newRow("temperatures after an ACK") << "Command54" << Chunks{"\x06" "025.0 031.5 040.0\r"} << unchanged;
-        QTest::newRow("lamp status") << "Command55" << Chunks{"000 ", "1O\r"} << " Lamp is OFF";
-        QTest::newRow("lamp status shifted") << "Command55" << Chunks{"\n000 1O\r"} << unchanged;
-        QTest::newRow("lamp mode button") << "Command76" << Chunks{"000 NORMAL\r"} << " Lamp Mode is NORMAL";
-        QTest::newRow("power on has no decoder") << "Command17" << Chunks{"00\r"} << unchanged;
+        QTest::newRow("temperatures 17") << "Temp" << Chunks{"025.0 031.5 040.0"} << unchanged;
+        QTest::newRow("temperatures after an ACK") << "Temp" << Chunks{"\x06" "025.0 031.5 040.0\r"} << unchanged;
+        QTest::newRow("lamp status") << "Lamp Status" << Chunks{"000 ", "1O\r"} << " Lamp is OFF";
+        QTest::newRow("lamp status shifted") << "Lamp Status" << Chunks{"\n000 1O\r"} << unchanged;
+        QTest::newRow("lamp mode button") << "Lamp Mode" << Chunks{"000 NORMAL\r"} << " Lamp Mode is NORMAL";
+        QTest::newRow("power on has no decoder") << "Power: On" << Chunks{"00\r"} << unchanged;
     }
     void interpretsRepliesAsTheyArrive()
     {
         QFETCH(QString, button);
         QFETCH(Chunks, chunks);
         QFETCH(QString, status);
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.form().exchange().setIntervals({60000, 60000});
-        wired.label("Label25")->setText(QStringLiteral(" previous"));
+        m_panel.form().exchange().setIntervals({60000, 60000});
+        m_panel.statusLine()->setText(QStringLiteral(" previous"));
 
-        wired.button(button.toLatin1().constData())->click();
+        m_panel.click(button);
         QByteArray arrived;
         for (const QByteArray &chunk : chunks) {
-            wired.projector().send(chunk);
+            m_panel.projector().send(chunk);
             arrived += chunk;
             // Each piece is in once the RxD line shows everything so far.
-            QTRY_COMPARE(wired.text("Label12"), MonitorRendering::render(arrived));
+            QTRY_COMPARE(m_panel.rxd(), MonitorRendering::render(arrived));
         }
-        QCOMPARE(wired.text("Label25"), status);
+        QCOMPARE(m_panel.status(), status);
     }
 
     void aSecondLampTimeReplyDoesNotAddACopy()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.form().exchange().setIntervals({60000, 60000});
+        m_panel.form().exchange().setIntervals({60000, 60000});
         for (int i = 0; i < 2; ++i) {
-            wired.button("Command46")->click();
-            wired.projector().send("00123\r");
-            QTRY_COMPARE(wired.text("Label25"), QStringLiteral("     1 2 3   Hour Use"));
+            m_panel.click("Lamp Time");
+            m_panel.projector().send("00123\r");
+            QTRY_COMPARE(m_panel.status(), QStringLiteral("     1 2 3   Hour Use"));
         }
     }
 
     void theKeyIsTheFrameLastTransmitted()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.button("Command44")->click();  // "CR0" from the main window
+        m_panel.click("Status");  // "CR0" from the main window
         // Then "CR4" from another window, through the same transmit path.
-        wired.form().Hyouji(QByteArrayLiteral("CR4\r"), Exchange::Transmit);
-        QCOMPARE(wired.module().pendingCommand, QByteArray("CR0\r"));
-        wired.projector().send("00\r");
-        QTRY_COMPARE(wired.text("Label25"), QStringLiteral(" Top/Bottom , Left/Right reversal"));
+        m_panel.form().Hyouji(QByteArrayLiteral("CR4\r"), Exchange::Transmit);
+        QCOMPARE(m_panel.module().pendingCommand, QByteArray("CR0\r"));
+        m_panel.projector().send("00\r");
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Top/Bottom , Left/Right reversal"));
     }
 
     void aTransmitLeavesTheStatusLine()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        QVERIFY(wired.isConnected());
-        wired.button("Command44")->click();
-        wired.projector().send("00\r");
-        QTRY_COMPARE(wired.text("Label25"), QStringLiteral(" Power ON"));
-        wired.button("Command17")->click();
-        QCOMPARE(wired.text("Label25"), QStringLiteral(" Power ON"));
+        m_panel.click("Status");
+        m_panel.projector().send("00\r");
+        QTRY_COMPARE(m_panel.status(), QStringLiteral(" Power ON"));
+        m_panel.click("Power", "On");
+        QCOMPARE(m_panel.status(), QStringLiteral(" Power ON"));
     }
 
     // --- Ctrl+H -----------------------------------------------------------
@@ -112,25 +106,24 @@ private slots:
         QTest::addColumn<bool>("switches");
 
         const int ctrl = Qt::ControlModifier;
-        QTest::newRow("Ctrl+H on Power On") << "Command17" << ctrl << true;
-        QTest::newRow("Ctrl+H on an arrow") << "Command1" << ctrl << true;
-        QTest::newRow("Ctrl+H on END") << "Command16" << ctrl << true;
+        QTest::newRow("Ctrl+H on Power On") << "Power: On" << ctrl << true;
+        QTest::newRow("Ctrl+H on an arrow") << "Volume: Up" << ctrl << true;
+        QTest::newRow("Ctrl+H on END") << "END" << ctrl << true;
         QTest::newRow("Ctrl+H on the window") << "Form1" << ctrl << true;
-        QTest::newRow("Ctrl+Shift+H") << "Command17" << int(ctrl | Qt::ShiftModifier) << false;
-        QTest::newRow("Ctrl+Alt+H") << "Command17" << int(ctrl | Qt::AltModifier) << false;
-        QTest::newRow("H alone") << "Command17" << int(Qt::NoModifier) << false;
-        QTest::newRow("Shift+H") << "Command17" << int(Qt::ShiftModifier) << false;
+        QTest::newRow("Ctrl+Shift+H") << "Power: On" << int(ctrl | Qt::ShiftModifier) << false;
+        QTest::newRow("Ctrl+Alt+H") << "Power: On" << int(ctrl | Qt::AltModifier) << false;
+        QTest::newRow("H alone") << "Power: On" << int(Qt::NoModifier) << false;
+        QTest::newRow("Shift+H") << "Power: On" << int(Qt::ShiftModifier) << false;
     }
     void ctrlHSwitchesTheView()
     {
         QFETCH(QString, focus);
         QFETCH(int, modifiers);
         QFETCH(bool, switches);
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        Form1 &form = wired.form();
+        Form1 &form = m_panel.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QWidget *target = focus == u"Form1" ? &form : form.findChild<QWidget *>(focus);
+        QWidget *target = focus == u"Form1" ? static_cast<QWidget *>(&form) : m_panel.button(focus);
         target->setFocus();
         const QPoint position = form.pos();
         const int width = form.width();
@@ -143,16 +136,15 @@ private slots:
         QCOMPARE(form.width(), width);
         QCOMPARE(form.pos(), position);
         // A frame the keys had sent would reach the projector before this one.
-        wired.button("Command18")->click();
+        m_panel.click("Power", "Off");
         const QByteArray marker("C01\r");
-        QTRY_VERIFY(wired.projector().received().endsWith(marker));
-        QCOMPARE(wired.projector().received(), marker);
+        QTRY_VERIFY(m_panel.projector().received().endsWith(marker));
+        QCOMPARE(m_panel.projector().received(), marker);
     }
 
     void everyAutoRepeatedKeyDownSwitchesAgain()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        Form1 &form = wired.form();
+        Form1 &form = m_panel.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         for (int i = 1; i <= 5; ++i) {
@@ -164,24 +156,27 @@ private slots:
 
     void theFullViewShowsTheMonitorAndTheReadButtons()
     {
-        PanelFixture wired{PanelFixture::onFakeProjector};
-        Form1 &form = wired.form();
+        Form1 &form = m_panel.form();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const auto inView = [&form](const char *name) {
-            const QWidget *w = form.findChild<QWidget *>(QLatin1StringView(name));
+        const auto inView = [&form](const QWidget *w) {
             return QRect(QPoint(0, 0), form.size()).contains(QRect(w->mapTo(&form, QPoint(0, 0)), w->size()));
         };
-        const QList<const char *> below{"Frame9", "Frame15", "Command44", "Command76", "Command74", "Command33"};
-        const QList<const char *> above{"Frame20", "Command16", "Frame6", "Frame21"};
-        for (const char *name : below)
-            QVERIFY2(!inView(name), name);
-        for (const char *name : above)
-            QVERIFY2(inView(name), name);
+        const auto group = [&form](const char *name) { return form.findChild<QWidget *>(QLatin1StringView(name)); };
+        const QList<QWidget *> below{group("Frame9"), m_panel.statusArea(), m_panel.button("Status"),
+                                     m_panel.button("Lamp Mode"), m_panel.button("Command Table"), m_panel.button("COM")};
+        const QList<QWidget *> above{group("Frame20"), m_panel.button("END"), group("Frame6"), group("Frame21")};
+        for (const QWidget *w : below)
+            QVERIFY2(!inView(w), qPrintable(w->objectName()));
+        for (const QWidget *w : above)
+            QVERIFY2(inView(w), qPrintable(w->objectName()));
         form.setFullView(true);
-        for (const char *name : below)
-            QVERIFY2(inView(name), name);
+        for (const QWidget *w : below)
+            QVERIFY2(inView(w), qPrintable(w->objectName()));
     }
+
+private:
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(StatusViewTest)

@@ -7,6 +7,7 @@
 #include "support/modalwatcher.h"
 #include "support/ordinaryuser.h"
 #include "support/panelfixture.h"
+#include "support/testfiles.h"
 #include "support/testsettings.h"
 
 #include <QDir>
@@ -30,12 +31,6 @@ namespace {
 // Long enough for several looks of the watch for a lost device (4 a second).
 constexpr int SeveralLooksMs = 1200;
 
-bool relink(const QString &link, const QString &target)
-{
-    QFile::remove(link);
-    return QFile::link(target, link);
-}
-
 } // namespace
 
 class UsbAdaptersTest : public QObject
@@ -49,8 +44,7 @@ private slots:
     {
         TestSettings::clear();
         m_watcher = std::make_unique<ModalWatcher>();
-        m_projector = std::make_unique<FakeProjector>();
-        QVERIFY(m_projector->open());
+        QVERIFY(FakeProjector::openFresh(m_projector));
         QVERIFY(m_folder.isValid());
         m_panel.useDevices(m_devices);
     }
@@ -62,9 +56,7 @@ private slots:
         m_watcher.reset();
         m_projector.reset();
         m_replacement.reset();
-        for (const auto &[path, mode] : std::as_const(m_modes))
-            ::chmod(QFile::encodeName(path).constData(), mode);
-        m_modes.clear();
+        m_modes.restore();
     }
 
     // --- COM numbers for adapters ---------------------------------------------------
@@ -77,17 +69,17 @@ private slots:
         m_watcher->onModalDialog([&](QWidget *dialog) {
             QCOMPARE(TestSettings::value(QStringLiteral("Ports"), QStringLiteral("COM1")), link);
             QVERIFY(!TestSettings::contains(QStringLiteral("StartUP"), QStringLiteral("ComPort")));
-            const auto *com1 = dialog->findChild<QWidget *>(QStringLiteral("Option3"));
+            const QWidget *com1 = Controls::control(*dialog, "COM1");
             QCOMPARE(com1->toolTip(), QStringLiteral("COM1: %1, FT232R USB UART, serial A10K5Z3B")
                                           .arg(ownName(m_projector->devicePath())));
             QCOMPARE(com1->accessibleDescription(), com1->toolTip());
-            PanelFixture::choose(dialog, "Option3");
+            PanelFixture::press(dialog, "COM1");
             PanelFixture::pressOk(dialog);
         });
         m_panel.startFromTheStore();
         QVERIFY(m_panel.comm().PortOpen());
         QCOMPARE(TestSettings::value(QStringLiteral("StartUP"), QStringLiteral("ComPort")), QStringLiteral("1"));
-        m_panel.click("Command17");
+        m_panel.click("Power", "On");
         QTRY_COMPARE(m_projector->received(), QByteArray("C00\r"));
     }
 
@@ -130,17 +122,14 @@ private slots:
         Form2 *dialog = m_panel.pressCom();
         QVERIFY(dialog);
         const QString pty = ownName(m_projector->devicePath());
-        const auto says = [&](const char *option) {
-            return dialog->findChild<QWidget *>(QLatin1StringView(option))->accessibleDescription();
-        };
-        QCOMPARE(says("Option3"), QStringLiteral("COM1: %1").arg(pty));           // mapped
-        QCOMPARE(says("Option4"), QStringLiteral("COM2: /dev/ttyS1, not present"));  // unmapped
-        QCOMPARE(says("Option5"), QStringLiteral("COM3: /nonexistent/ttyUSB5, not present"));  // missing
-        QCOMPARE(says("Option6"), QStringLiteral("COM4: socket://10.0.0.7:4001, network port"));
+        // The options by their captions, which stay as they are.
+        const auto says = [&](const char *option) { return Controls::control(*dialog, option)->accessibleDescription(); };
+        QCOMPARE(says("COM1"), QStringLiteral("COM1: %1").arg(pty));           // mapped
+        QCOMPARE(says("COM2"), QStringLiteral("COM2: /dev/ttyS1, not present"));  // unmapped
+        QCOMPARE(says("COM3"), QStringLiteral("COM3: /nonexistent/ttyUSB5, not present"));  // missing
+        QCOMPARE(says("COM4"), QStringLiteral("COM4: socket://10.0.0.7:4001, network port"));
         const auto *other = dialog->findChild<QLineEdit *>(QStringLiteral("Text1"));
         QCOMPARE(other->toolTip(), QStringLiteral("COM6 to COM15 with a device:\nCOM7: %1\nNo device: COM6, COM8 to COM15").arg(pty));
-        // The captions stay as they are.
-        QCOMPARE(dialog->findChild<QRadioButton *>(QStringLiteral("Option3"))->text(), QStringLiteral("COM1"));
     }
 
     // --- why a port did not open -----------------------------------------------------
@@ -170,23 +159,21 @@ private slots:
         if (blocker == QLatin1String("missing")) {
             device = m_folder.filePath(QStringLiteral("unplugged"));
         } else if (blocker == QLatin1String("held")) {
-            m_replacement = std::make_unique<FakeProjector>();
-            QVERIFY(m_replacement->open());
+            QVERIFY(FakeProjector::openFresh(m_replacement));
             device = m_replacement->devicePath();
             holder.setPortName(device);
             QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
         } else {
-            m_replacement = std::make_unique<FakeProjector>();
-            QVERIFY(m_replacement->open());
+            QVERIFY(FakeProjector::openFresh(m_replacement));
             device = m_replacement->devicePath();
             // As root the device goes to the group serial ports have; an
             // ordinary user, who may not give it away, shuts it to himself.
             const struct group *dialout = ::getgrnam("dialout");
             const QByteArray name = QFile::encodeName(device);
             if (dialout && ::chown(name.constData(), uid_t(-1), dialout->gr_gid) == 0)
-                setMode(device, 0660);
+                QVERIFY(m_modes.set(device, 0660));
             else
-                setMode(device, 0);
+                QVERIFY(m_modes.set(device, 0));
             struct stat info {};
             QVERIFY(::stat(name.constData(), &info) == 0);
             const struct group *owner = ::getgrgid(info.st_gid);
@@ -195,12 +182,12 @@ private slots:
         }
         TestSettings::mapPort(5, device);
         // The ordinary user reads the store too.
-        setMode(QFileInfo(TestSettings::storeFilePath()).path(), 0755);
-        setMode(TestSettings::storeFilePath(), 0644);
+        QVERIFY(m_modes.set(QFileInfo(TestSettings::storeFilePath()).path(), 0755));
+        QVERIFY(m_modes.set(TestSettings::storeFilePath(), 0644));
 
         Form2 *dialog = m_panel.pressCom();
         QVERIFY(dialog);
-        PanelFixture::choose(dialog, "Option7");  // COM5
+        PanelFixture::press(dialog, "COM5");
         // Only the opening runs as an ordinary user: a lock that root took
         // (COM1's, closed by "COM") is root's to remove.
         if (blocker == QLatin1String("permission")) {
@@ -234,7 +221,7 @@ private slots:
     void aDeviceThatComesBackIsReopenedByItself()
     {
         const QString link = m_folder.filePath(QStringLiteral("adapter"));
-        QVERIFY(relink(link, m_projector->devicePath()));
+        QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
         TestSettings::mapPort(1, link);
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("96"));
         m_panel.startFromTheStore();
@@ -247,18 +234,17 @@ private slots:
         QTRY_VERIFY(!m_panel.comm().PortOpen());
         // While it is away: idle, and a press writes nothing and shows the mark.
         QVERIFY(CpuShare::whileTheEventLoopRuns(SeveralLooksMs) < 0.2);
-        m_panel.click("Command17");
-        QCOMPARE(m_panel.text("Label11"), QStringLiteral(" C 0 0  [CR] "));
+        m_panel.click("Power", "On");
+        QCOMPARE(m_panel.txd(), QStringLiteral(" C 0 0  [CR] "));
 
         // Plugged in again: a new device behind the same name.
-        m_replacement = std::make_unique<FakeProjector>();
-        QVERIFY(m_replacement->open());
-        QVERIFY(relink(link, m_replacement->devicePath()));
+        QVERIFY(FakeProjector::openFresh(m_replacement));
+        QVERIFY(TestFiles::relink(link, m_replacement->devicePath()));
         QTRY_VERIFY(m_panel.comm().PortOpen());
         QCOMPARE(m_panel.comm().Settings(), QStringLiteral("9600,N,8,1"));
         QCOMPARE(m_watcher->dialogsAnswered(), 0);
         QVERIFY(m_watcher->messageBoxes().isEmpty());
-        m_panel.click("Command44");
+        m_panel.click("Status");
         QTRY_COMPARE(m_replacement->received(), QByteArray("CR0\r"));
         QCOMPARE(TestSettings::storeFileBytes(), storeBefore);
     }
@@ -266,14 +252,14 @@ private slots:
     void nothingIsReopenedAfterComOrEnd_data()
     {
         QTest::addColumn<QString>("closedBy");
-        QTest::newRow("COM") << "Command33";
-        QTest::newRow("END") << "Command16";
+        QTest::newRow("COM") << "COM";
+        QTest::newRow("END") << "END";
     }
     void nothingIsReopenedAfterComOrEnd()
     {
         QFETCH(QString, closedBy);
         const QString link = m_folder.filePath(QStringLiteral("adapter"));
-        QVERIFY(relink(link, m_projector->devicePath()));
+        QVERIFY(TestFiles::relink(link, m_projector->devicePath()));
         TestSettings::mapPort(1, link);
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
         m_panel.startFromTheStore();
@@ -283,10 +269,9 @@ private slots:
         m_projector->hangUp();
         QTRY_VERIFY(!comm->PortOpen());
 
-        m_panel.click(closedBy.toLatin1().constData());
-        m_replacement = std::make_unique<FakeProjector>();
-        QVERIFY(m_replacement->open());
-        QVERIFY(relink(link, m_replacement->devicePath()));
+        m_panel.click(closedBy);
+        QVERIFY(FakeProjector::openFresh(m_replacement));
+        QVERIFY(TestFiles::relink(link, m_replacement->devicePath()));
         // Several looks of the watch go by: nothing opens the device.
         QSignalSpy returned(comm, &MSComm::deviceReturned);
         QVERIFY(!returned.wait(SeveralLooksMs));
@@ -301,7 +286,7 @@ private:
     QString plugInAdapter(const QString &serial)
     {
         const QString link = m_folder.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_%1-if00-port0").arg(serial));
-        if (!relink(link, m_projector->devicePath()))
+        if (!TestFiles::relink(link, m_projector->devicePath()))
             return {};
         AdapterNumbers::SerialDevice device;
         device.systemLocation = ownName(m_projector->devicePath());
@@ -315,22 +300,13 @@ private:
 
     static QString ownName(const QString &path) { return QFileInfo(path).canonicalFilePath(); }
 
-    void setMode(const QString &path, mode_t mode)
-    {
-        struct stat info {};
-        const QByteArray name = QFile::encodeName(path);
-        QVERIFY(::stat(name.constData(), &info) == 0);
-        m_modes.append({path, info.st_mode & 07777});
-        QVERIFY(::chmod(name.constData(), mode) == 0);
-    }
-
     QTemporaryDir m_folder;
     std::unique_ptr<ModalWatcher> m_watcher;
     std::unique_ptr<FakeProjector> m_projector;
     std::unique_ptr<FakeProjector> m_replacement;
     ListedDevices m_devices;
     PanelFixture m_panel;
-    QList<std::pair<QString, mode_t>> m_modes;
+    TestFiles::Modes m_modes;
 };
 
 QTEST_MAIN(UsbAdaptersTest)

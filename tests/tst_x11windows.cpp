@@ -87,17 +87,16 @@ private slots:
 
     void init()
     {
-        m_wired = std::make_unique<PanelFixture>(PanelFixture::onFakeProjector);
-        QVERIFY(m_wired->isConnected());
-        m_wired->form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&m_wired->form()));
-        m_wired->form().setFullView(true);
-        m_wired->button("Command74")->click();
+        QVERIFY(m_panel.startOnFakeProjector());
+        m_panel.form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_panel.form()));
+        m_panel.form().setFullView(true);
+        m_panel.click("Command Table");
         QVERIFY(commandList());
         QVERIFY(QTest::qWaitForWindowExposed(commandList()));
     }
 
-    void cleanup() { m_wired.reset(); }
+    void cleanup() { m_panel.reset(); }
 
     void theCommandListIsAnOrdinaryWindowOffTheTaskBar()
     {
@@ -113,26 +112,26 @@ private slots:
 
     void theMainWindowKeepsItsTaskBarEntry()
     {
-        QVERIFY(!windowProperty(&m_wired->form(), "_NET_WM_STATE")
+        QVERIFY(!windowProperty(&m_panel.form(), "_NET_WM_STATE")
                      .contains(atom("_NET_WM_STATE_SKIP_TASKBAR")));
     }
 
     void eachWindowComesInFrontWhenActivated()
     {
-        Form1 &main = m_wired->form();
+        Form1 &main = m_panel.form();
         QTRY_VERIFY(stackingPlace(commandList()) > stackingPlace(&main));
         main.raise();
         main.activateWindow();
         QTRY_VERIFY(stackingPlace(&main) > stackingPlace(commandList()));
         // "Command Table" again brings the open list forward.
-        m_wired->button("Command74")->click();
+        m_panel.click("Command Table");
         QTRY_VERIFY(stackingPlace(commandList()) > stackingPlace(&main));
     }
 
 private:
-    [[nodiscard]] Form3 *commandList() const { return m_wired->form().commandList(); }
+    [[nodiscard]] Form3 *commandList() const { return m_panel.form().commandList(); }
 
-    std::unique_ptr<PanelFixture> m_wired;
+    PanelFixture m_panel;
 };
 
 QTEST_MAIN(X11WindowsTest)

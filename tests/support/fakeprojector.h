@@ -21,6 +21,12 @@ public:
     explicit FakeProjector(QObject *parent = nullptr);
 
     [[nodiscard]] bool open() { return m_terminal.open(); }
+    // Puts a fresh one with its pseudo-terminal open in `slot`; false when it does not open.
+    [[nodiscard]] static bool openFresh(std::unique_ptr<FakeProjector> &slot)
+    {
+        slot = std::make_unique<FakeProjector>();
+        return slot->open();
+    }
     [[nodiscard]] QString devicePath() const { return m_terminal.devicePath(); }
     // Unplugs the device.
     void hangUp() { m_terminal.close(); }

@@ -59,3 +59,7 @@ private:
     std::function<void(QWidget *)> m_answer;
     int m_dialogsAnswered = 0;
 };
+
+// What the panel says of a port that does not open.
+inline const ModalWatcher::MessageBox RetryComport{QStringLiteral("Error"), QStringLiteral("Retry Comport"),
+                                                   QMessageBox::Warning, QMessageBox::Ok, true};

@@ -5,14 +5,13 @@
 #include "link/form2.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"
+#include "support/controls.h"
 #include "support/fakeprojector.h"
 #include "support/testsettings.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
 
 #include <memory>
 
@@ -36,29 +35,33 @@ public:
 
 // The real main window started from the store, on whatever port the test
 // maps (a pseudo-terminal, the simulator, a network port), or on a fake
-// projector of its own; and the port dialog reached through its "COM" button.
+// projector of its own; its buttons and lines as a user finds them; and the
+// port dialog reached through its "COM" button.
 class PanelFixture
 {
 public:
-    static constexpr int ComPort = 4;  // "COM4": Option6 in the dialog
+    static constexpr int ComPort = 4;  // "COM4" in the dialog
 
     enum class View { Hidden, ShownFull };
-    struct OnFakeProjector {};
-    static constexpr OnFakeProjector onFakeProjector{};
 
-    PanelFixture() = default;
     // A fresh store whose COM1 is a pseudo-terminal with a fake projector at
-    // the other end ("ComPort" 1, 19200 baud), and the window started on it,
-    // not shown.
-    explicit PanelFixture(OnFakeProjector)
+    // the other end ("ComPort" 1, 19200 baud), and the window started on it.
+    // False when the port did not open.
+    [[nodiscard]] bool startOnFakeProjector(View view = View::Hidden)
     {
+        reset();
         TestSettings::clear();
-        m_projector = std::make_unique<FakeProjector>();
-        if (!m_projector->open())
-            return;
+        if (!FakeProjector::openFresh(m_projector))
+            return false;
         TestSettings::mapPort(1, m_projector->devicePath());
+        return startOnCom1(view);
+    }
+    // Stores COM1 at 19200 baud and starts the window; true once its port is open.
+    [[nodiscard]] bool startOnCom1(View view = View::Hidden)
+    {
         TestSettings::storeLink(QStringLiteral("1"), QStringLiteral("192"));
-        startFromTheStore(View::Hidden);
+        startFromTheStore(view);
+        return isConnected();
     }
 
     // Maps COM4 to `entry`, stores it with `baudCode` and starts the window,
@@ -86,6 +89,7 @@ public:
     void reset()
     {
         m_form.reset();
+        m_projector.reset();
         m_module = Module1{};
     }
 
@@ -96,20 +100,36 @@ public:
     [[nodiscard]] Module1 &module() { return m_module; }
     [[nodiscard]] FakeProjector &projector() const { return *m_projector; }
 
-    [[nodiscard]] QPushButton *button(const char *name) const
+    // A button of the window by its group's title and its caption (see
+    // support/controls.h): button("Power", "On"), button("Power: On"),
+    // button("Status").
+    [[nodiscard]] QAbstractButton *button(const QString &group, const QString &caption) const
     {
-        return m_form->findChild<QPushButton *>(QLatin1StringView(name));
+        return Controls::control(*m_form, group, caption);
     }
-    [[nodiscard]] QLabel *label(const char *name) const
+    [[nodiscard]] QAbstractButton *button(const QString &which) const
     {
-        return m_form->findChild<QLabel *>(QLatin1StringView(name));
+        return Controls::control(*m_form, which);
     }
-    [[nodiscard]] QString text(const char *labelName) const { return label(labelName)->text(); }
-    void click(const char *name) const { button(name)->click(); }
+    void click(const QString &group, const QString &caption) const { button(group, caption)->click(); }
+    void click(const QString &which) const { button(which)->click(); }
+
+    // The monitor's TxD and RxD lines, the status line, and what they show.
+    [[nodiscard]] QLabel *txdLine() const { return label("Label11"); }
+    [[nodiscard]] QLabel *rxdLine() const { return label("Label12"); }
+    [[nodiscard]] QLabel *statusLine() const { return label("Label25"); }
+    [[nodiscard]] QString txd() const { return txdLine()->text(); }
+    [[nodiscard]] QString rxd() const { return rxdLine()->text(); }
+    [[nodiscard]] QString status() const { return statusLine()->text(); }
+    // The legends beside the monitor: "_ :Space Code" and "[CR] :Carriage Return Code".
+    [[nodiscard]] QLabel *spaceLegend() const { return label("Label27"); }
+    [[nodiscard]] QLabel *crLegend() const { return label("Label28"); }
+    // The frame around the status line, hidden while the command list is open.
+    [[nodiscard]] QWidget *statusArea() const { return m_form->findChild<QWidget *>(QStringLiteral("Frame15")); }
 
     [[nodiscard]] Form2 *pressCom() const
     {
-        click("Command33");
+        click("COM");
         return openDialog();
     }
     [[nodiscard]] Form2 *openDialog() const { return openPortDialog(*m_form); }
@@ -122,10 +142,17 @@ public:
         pressOk(dialog);
         return comm().PortOpen();
     }
-    static void pressOk(QWidget *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); }
-    static void choose(QWidget *dialog, const char *option)
+    // A button of a dialog by its caption: "OK", "Cancel", "COM3", "9600".
+    static void press(const QWidget *dialog, const QString &caption) { Controls::control(*dialog, caption)->click(); }
+    static void pressOk(const QWidget *dialog) { press(dialog, "OK"); }
+    // The dialog's checked port option ("COM3"; none above COM5) and speed ("9600").
+    [[nodiscard]] static QStringList checkedPorts(const QWidget *dialog)
     {
-        dialog->findChild<QRadioButton *>(QLatin1StringView(option))->click();
+        return Controls::checked(*dialog, {"COM1", "COM2", "COM3", "COM4", "COM5"});
+    }
+    [[nodiscard]] static QString checkedSpeed(const QWidget *dialog)
+    {
+        return Controls::checked(*dialog, {"9600", "19200"}).join(u',');
     }
 
     static void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button,
@@ -139,6 +166,11 @@ public:
     }
 
 private:
+    [[nodiscard]] QLabel *label(const char *name) const
+    {
+        return m_form->findChild<QLabel *>(QLatin1StringView(name));
+    }
+
     // Destroyed after the window, which holds its port.
     std::unique_ptr<FakeProjector> m_projector;
     Module1 m_module;

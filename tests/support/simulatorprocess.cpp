@@ -2,6 +2,7 @@
 
 #include "support/childprocess.h"
 
+#include <QDebug>
 #include <QFileInfo>
 #include <QTest>
 
@@ -32,8 +33,27 @@ bool SimulatorProcess::startListening(const QStringList &options)
     return true;
 }
 
+void SimulatorProcess::startInTest(const QString &link, const QStringList &options)
+{
+    QVERIFY2(start(link, options), qPrintable(m_error));
+}
+
+void SimulatorProcess::listenInTest(const QStringList &options)
+{
+    QVERIFY2(startListening(options), qPrintable(m_error));
+}
+
+void SimulatorProcess::stopAfterTest()
+{
+    stop();
+    if (const QByteArray logged = log(); QTest::currentTestFailed() && !logged.isEmpty())
+        qWarning().noquote() << "simulator log:\n" << logged;
+    m_log.clear();
+}
+
 bool SimulatorProcess::launch(const QStringList &arguments)
 {
+    stop();
     m_devicePath.clear();
     m_log.clear();
     m_process.start(program(), arguments);
@@ -56,7 +76,8 @@ void SimulatorProcess::stop()
 
 QByteArray SimulatorProcess::log()
 {
-    m_log += m_process.readAllStandardError();
+    if (m_process.isOpen())
+        m_log += m_process.readAllStandardError();
     return m_log;
 }
 

@@ -31,6 +31,13 @@ public:
     // Ends it as a signal would (the link goes), or kills it if it hangs.
     void stop();
 
+    // In a test function: start() or startListening(), failing the test with
+    // the reason when it does not come up.
+    void startInTest(const QString &link, const QStringList &options);
+    void listenInTest(const QStringList &options);
+    // In a test's cleanup: stops it, with its log in the output if the test failed.
+    void stopAfterTest();
+
     [[nodiscard]] QString link() const { return m_link; }
     // The pseudo-terminal the link points to, or the URL of the network port.
     [[nodiscard]] QString devicePath() const { return m_devicePath; }
