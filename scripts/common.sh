@@ -89,7 +89,7 @@ install_packages() {
     # A step's command runs where set -e does not hold: each failure is passed on.
     as_root env DEBIAN_FRONTEND=noninteractive apt-get update || return
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@" || return
-    STEP_NOTE="$# package(s) and what they need, $(tail -n +"$((from + 1))" "$RM740_LOG" | grep -c '^Setting up ') set up"
+    STEP_NOTE="$# package(s) and what they need, $(tail -n +"$((from + 1))" "$RM740_LOG" | grep -c '^Setting up ' || true) set up"
 }
 
 # ensure_pjlink_client DIR: the npm package pjlink 0.2.8, the client the
@@ -139,7 +139,9 @@ built_steps() {  # built_steps COMMAND...: runs a build, noting how many steps N
     local from
     from=$(wc -l <"$RM740_LOG")
     "$@" || return
-    STEP_NOTE="$(tail -n +"$((from + 1))" "$RM740_LOG" | grep -c '^\[[0-9]*/[0-9]*\]') build steps"
+    local steps
+    steps="$(tail -n +"$((from + 1))" "$RM740_LOG" | grep -c '^\[[0-9]*/[0-9]*\]' || true)"
+    STEP_NOTE="$([ "$steps" -gt 0 ] && echo "$steps build steps" || echo "nothing to build")"
 }
 
 # build_tree DIR [CMAKE ARGS...]: configures (once) and builds everything into DIR.
