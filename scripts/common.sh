@@ -80,7 +80,9 @@ ensure_packages() {
         echo "Missing: ${missing[*]}. Installing them needs root: run this as root, or install sudo." >&2
         return 1
     fi
-    step "Installing ${missing[*]} (apt-get)" install_packages "${missing[@]}"
+    step "Installing ${missing[*]} (apt-get)" install_packages "${missing[@]}" || return
+    # CMake looks again for what the tests use (configure_tree).
+    RM740_PACKAGES_INSTALLED=1
 }
 
 install_packages() {
@@ -118,12 +120,18 @@ ensure_npm_test_package() {
     fi
 }
 
-# configure_tree DIR [CMAKE ARGS...]: configures DIR, once.
+# configure_tree DIR [CMAKE ARGS...]: configures DIR once, and again after
+# packages were installed: a tree that run.sh configured before test.sh
+# installed what the tests need would leave those tests out.
 configure_tree() {
     local dir="$1"; shift
-    [ -f "$dir/build.ninja" ] && return 0
-    step "Configuring ${dir#"$ROOT"/}/ (CMake, Ninja)" \
-        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    if [ ! -f "$dir/build.ninja" ]; then
+        step "Configuring ${dir#"$ROOT"/}/ (CMake, Ninja)" \
+            cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    elif [ -n "${RM740_PACKAGES_INSTALLED:-}" ]; then
+        step "Configuring ${dir#"$ROOT"/}/ again, for the packages just installed (CMake)" \
+            cmake -S "$ROOT" -B "$dir" "$@"
+    fi
 }
 
 # build_targets DIR WHAT [TARGET...]: builds the targets (all without any),
