@@ -1,16 +1,50 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the control panel wired to the
-# projector simulator, so it can be tried without a projector. Arguments go to
-# the simulator (./run.sh --split --delay 200; see build/sim/rm740-sim --help).
-# With --tcp [PORT] or --rfc2217 [PORT] the simulator listens on a loopback
-# port (4001 or 2217 unless given) and the panel reaches it over the network.
+# Installs what is missing, builds the control panel and the simulator (only
+# them: the tests and the rest are test.sh's), and starts the panel wired to
+# the simulator, so it can be tried without a projector. Arguments go to the
+# simulator (./run.sh --split --delay 200; ./run.sh --help lists them). With
+# --tcp [PORT] or --rfc2217 [PORT] the simulator listens on a loopback port
+# (4001 or 2217 unless given) and the panel reaches it over the network.
 # With no display it runs a scripted session under Xvfb instead, saves a
 # screenshot of the full view and prints the exchange log.
 set -euo pipefail
+RUN_STARTED=$SECONDS
+
+usage() {
+    cat <<'USAGE'
+Usage: ./run.sh [--tcp [ADDR:]PORT | --rfc2217 [ADDR:]PORT] [SIMULATOR OPTION]...
+
+Installs what is missing, builds the control panel and the simulator into
+build/, and starts the panel on a simulated projector: a settings store of its
+own maps COM1 to the simulator at 19200 baud (yours is not touched). Closing
+the panel stops the simulator. Without a display it plays a short session on a
+virtual screen instead and saves a screenshot as build/run-session.png.
+
+  --tcp [ADDR:]PORT       the simulator on raw TCP, COM1 its URL (127.0.0.1:4001
+                          unless given)
+  --rfc2217 [ADDR:]PORT   the simulator as an RFC 2217 server (127.0.0.1:2217)
+  --warmup S, --cooldown S, --delay MS, --split, --silent, --noise, --flood,
+  --drop-after N, --seed N
+                          the simulated projector's ways: see man rm740-sim,
+                          or build/sim/rm740-sim --help once built
+  -h, --help              shows this help
+
+The whole output of installing and building goes to a log file in /tmp; each
+step prints one line. ./test.sh builds the rest and runs every test.
+USAGE
+}
+for argument in "$@"; do
+    case "$argument" in
+    -h | --help) usage; exit 0 ;;
+    esac
+done
+
 source "$(dirname "$0")/scripts/common.sh"
 
+log_steps_to run
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}"
-build_tree "$ROOT/build"
+configure_tree "$ROOT/build"
+build_targets "$ROOT/build" "the panel and the simulator (rm740-control, rm740-sim)" rm740-control rm740-sim
 
 BUILD="$ROOT/build"
 WINDOW_TITLE="ORVA   RM740  CONTROL"
@@ -74,13 +108,23 @@ start_simulator() {  # start_simulator [LOG]: the exchange log goes to LOG, or t
         "$BUILD/sim/rm740-sim" "${SIM_ARGS[@]}" >"$WORK/device" &
     fi
     SIM_PID=$!
-    if ! wait_for 10 test -s "$WORK/device"; then
-        echo "The simulator did not start." >&2
+    # Until it says where it is, or ends: with what it said (on this
+    # terminal, or in LOG), run.sh ends too.
+    if ! wait_for 10 simulator_settled || ! kill -0 "$SIM_PID" 2>/dev/null; then
+        local status=0
+        stop "$SIM_PID"
+        wait "$SIM_PID" 2>/dev/null || status=$?
+        SIM_PID=""
         [ -z "${1:-}" ] || cat "$1" >&2
+        echo "The simulator did not start (exit status $status): run.sh stops." >&2
         exit 1
     fi
     local where
     where="$(head -n1 "$WORK/device")"
+    case "$where" in
+    /* | socket://* | rfc2217://*) ;;
+    *) echo "The simulator said \"$where\" where its device or URL was expected: run.sh stops." >&2; exit 1 ;;
+    esac
     if [ -n "$NETWORK" ]; then
         echo "Simulated projector listening on $where"
         write_simulator_settings "$WORK" "$where"
@@ -89,6 +133,8 @@ start_simulator() {  # start_simulator [LOG]: the exchange log goes to LOG, or t
         write_simulator_settings "$WORK" "$LINK"
     fi
 }
+
+simulator_settled() { [ -s "$WORK/device" ] || ! kill -0 "$SIM_PID" 2>/dev/null; }
 
 start_program() {  # start_program [LOG]: in the background, its output to LOG or here
     if [ -n "${1:-}" ]; then
@@ -134,6 +180,7 @@ if ! WID="$(timeout 30 xdotool search --sync --onlyvisible --name "$WINDOW_TITLE
     cat "$WORK/program.log" >&2
     exit 1
 fi
+echo "The control panel's window is up, $(duration $((SECONDS - RUN_STARTED))) after ./run.sh started."
 
 # Button centres in the window, in pixels (twips / 15).
 click() {  # click NAME X Y

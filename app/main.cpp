@@ -1,16 +1,65 @@
 #include "app/appidentity.h"
 #include "app/module1.h"
+#include "app/panelcommandline.h"
 #include "panel/form1.h"
 #include "signals/terminationsignals.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+enum Status {
+    BadArguments = 64,  // sysexits' EX_USAGE, as rm740ctl and rm740-bridge
+};
+
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// The help and the version are answered before Qt looks for a display, so
+// they work on a terminal without one.
+std::optional<int> answerAlone(const PanelCommandLine::Plan &plan)
+{
+    switch (plan.action) {
+    case PanelCommandLine::Action::Help:
+        std::fputs(qPrintable(PanelCommandLine::helpText()), stdout);
+        return 0;
+    case PanelCommandLine::Action::Version:
+        std::printf("rm740-control %s\n", PROJECT_VERSION);
+        return 0;
+    case PanelCommandLine::Action::Refuse:
+        std::fprintf(stderr, "rm740-control: %s\n%s\n", qPrintable(plan.error),
+                     qPrintable(PanelCommandLine::usageLine()));
+        return BadArguments;
+    case PanelCommandLine::Action::Run:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (const PanelCommandLine::Plan plan = PanelCommandLine::read(argumentsOf(argc, argv));
+        plan.action != PanelCommandLine::Action::Refuse) {
+        if (const auto status = answerAlone(plan))
+            return *status;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rm740-control"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    // What is left once Qt has taken its own options.
+    if (const auto status = answerAlone(PanelCommandLine::read(QCoreApplication::arguments())))
+        return *status;
     // Ties the windows to the installed desktop entry (its name and icon).
     QApplication::setDesktopFileName(QLatin1StringView(AppIdentity::DesktopId));
     // Every window, the dialogs included, takes its icon from here.

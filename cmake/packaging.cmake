@@ -1,5 +1,5 @@
 # The Debian package: (cd build && cpack), which writes
-# build/rm740-control_VERSION_ARCH.deb.
+# build/rm740-control_VERSION-1_ARCH.deb.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rm740-control)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -16,6 +16,9 @@ set(CPACK_PACKAGE_CONTACT "rm740-control maintainers <rm740-control@maintainers.
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The package's own revision of the program's version, as debian/changelog
+# names it (a version without one would be a Debian-native package).
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The libraries come from dpkg-shlibdeps (dpkg-dev); the xcb platform plugin
 # is loaded at run time, so no linker sees it. The captions are laid out for
@@ -23,6 +26,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # smaller, so the layout is only as designed with it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2")
+
+# What Debian asks of every package in /usr/share/doc/PACKAGE: the copyright
+# and the package's changelog, gzipped.
+set(debian_changelog ${CMAKE_BINARY_DIR}/debian/changelog.Debian.gz)
+rm740_gzipped(debian_changelog ${CMAKE_CURRENT_LIST_DIR}/debian/changelog ${debian_changelog})
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${debian_changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The bridge's configuration is the administrator's: an upgrade keeps it.
 file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "/etc/rm740/bridge.conf\n")

@@ -143,6 +143,14 @@ bool readCommands(const QStringList &words, bool raw, CtlPlan &plan)
                               .arg(MessageText::quoted(rest.join(u' '))));
             return false;
         }
+        // A lone word that is no list and that no entry holds is taken for a
+        // mistyped list's name rather than answered with nothing.
+        if (!plan.query.list && !plan.query.word.isEmpty() && CatalogueListing::rows(plan.query).isEmpty()) {
+            plan = refuse(QStringLiteral("no list is called %1 and no entry holds it: the lists are basic, "
+                                         "expand and read (list [LIST] [WORD])")
+                              .arg(MessageText::quoted(plan.query.word)));
+            return false;
+        }
         return true;
     }
     plan.action = CtlPlan::Action::Exchange;

@@ -3,6 +3,7 @@
 #include "link/linksettings.h"
 #include "link/numericprefix.h"
 #include "link/portnames.h"
+#include "transports/messagetext.h"
 #include "transports/portname.h"
 #include "transports/porttarget.h"
 
@@ -100,8 +101,16 @@ QList<PortChoice> portsFromFile(const QString &path, QStringView text)
     for (const PortsFileLine &line : portsFileLines(text)) {
         const QString where = QStringLiteral("%1:%2").arg(path).arg(line.number);
         QString error;
-        std::optional<PortChoice> choice = PortChoice::fromArgument(line.port, &error);
-        PortChoice port = choice ? *choice : PortChoice::refused(where, error);
+        // No port's name has a blank in it: such a line is of another format
+        // (a rooms list's "101 socket://..."), not a device to be looked for.
+        std::optional<PortChoice> choice;
+        if (std::any_of(line.port.begin(), line.port.end(), [](QChar c) { return c.isSpace(); }))
+            error = QStringLiteral("%1 is not one port's name (it has a blank in it)").arg(MessageText::quoted(line.port));
+        else
+            choice = PortChoice::fromArgument(line.port, &error);
+        PortChoice port = choice ? *choice
+                                 : PortChoice::refused(where, QStringLiteral("%1; a line of a ports file is %2")
+                                                                  .arg(error, QLatin1StringView(PortsFileLineForms)));
         port.note = line.note;
         ports.append(port);
     }

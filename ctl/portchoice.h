@@ -48,8 +48,13 @@ struct PortsFileLine {
 // starts a comment.
 [[nodiscard]] QList<PortsFileLine> portsFileLines(QStringView text);
 
+// What a line of a ports file may hold, for the messages that refuse one.
+inline constexpr const char *PortsFileLineForms =
+    "one port: COMn or n (1 to 15), a device such as /dev/ttyUSB0, socket://host:port or "
+    "rfc2217://host:port, and after it \" # \" a comment that names it";
+
 // The ports a ports file lists, each refused alone when it names no port
-// ("FILE:LINE: why").
+// ("FILE:LINE: why; a line of a ports file is ...").
 [[nodiscard]] QList<PortChoice> portsFromFile(const QString &path, QStringView text);
 
 // Each port once: later ones that reach the same port as an earlier one

@@ -3,6 +3,7 @@
 #include "logwindow/exchangelogfiltermodel.h"
 #include "logwindow/exchangelogmodel.h"
 #include "logwindow/exchangerecorder.h"
+#include "logwindow/logcounts.h"
 
 #include <QBoxLayout>
 #include <QClipboard>
@@ -273,10 +274,8 @@ void ExchangeLogWindow::showSummary()
 {
     const ExchangeRing &ring = m_recorder.ring();
     const qsizetype exchanges = LogFile::headerFor(ring, {}).exchanges;
-    m_summary->setText(tr("%1 exchanges (the newest %2 are kept)").arg(exchanges).arg(ring.capacity()));
-    const int all = m_model->rowCount();
-    m_shownCount->setText(m_shown->filter().isEmpty() ? tr("%1 rows").arg(all)
-                                                      : tr("%1 of %2 rows").arg(m_shown->rowCount()).arg(all));
+    m_summary->setText(LogCounts::exchangesKept(exchanges, ring.capacity()));
+    m_shownCount->setText(LogCounts::rowsShown(m_shown->rowCount(), m_model->rowCount(), !m_shown->filter().isEmpty()));
 }
 
 std::optional<QString> ExchangeLogWindow::saveTo(const QString &path, LogFile::Format format) const

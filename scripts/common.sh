@@ -22,6 +22,9 @@ CTL_TEST_PACKAGES=(bash-completion)
 # pjlink, see ensure_pjlink_client), systemd-analyze to verify the unit, man
 # to look up its manual page the way verify does.
 BRIDGE_TEST_PACKAGES=(nodejs systemd man-db)
+# What the documents' examples call: netcat (the PJLink example's nc) and curl
+# (the web API's).
+EXAMPLE_TEST_PACKAGES=(netcat-openbsd curl)
 # What the bridge's web page is tested with: headless chromium driven by
 # selenium (axe-core comes from npm, see ensure_npm_test_packages).
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
@@ -30,9 +33,43 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# --- progress: each step one line, its output in the log ---------------------
+# RM740_LOG is the file that the steps of one run write their whole output to
+# (scripts started by a script write to the same one); STEP_NOTE, set by a
+# step's command, is said after its time.
+log_steps_to() {  # log_steps_to NAME: a log of its own for this run, unless one is given
+    if [ -z "${RM740_LOG:-}" ]; then
+        RM740_LOG="$(mktemp "${TMPDIR:-/tmp}/rm740-$1.XXXXXX.log")"
+        export RM740_LOG
+        echo "Each step's whole output: $RM740_LOG"
+    fi
+}
+
+duration() {  # duration SECONDS: "42 s", "3 min 05 s"
+    if [ "$1" -lt 60 ]; then echo "$1 s"; else printf '%d min %02d s\n' $(($1 / 60)) $(($1 % 60)); fi
+}
+
+# step LABEL COMMAND...: runs COMMAND with its output in the log and says, on
+# one line, what it does and how long it took; a failure shows the log's end.
+step() {
+    local label="$1" started=$SECONDS status=0; shift
+    log_steps_to steps
+    printf '%s ... ' "$label"
+    printf '\n== %s\n' "$label" >>"$RM740_LOG"
+    STEP_NOTE=""
+    "$@" >>"$RM740_LOG" 2>&1 </dev/null || status=$?
+    if [ $status -eq 0 ]; then
+        echo "done in $(duration $((SECONDS - started)))${STEP_NOTE:+: $STEP_NOTE}"
+    else
+        echo "FAILED after $(duration $((SECONDS - started)))"
+        echo "The last lines of $RM740_LOG:" >&2
+        tail -n 25 "$RM740_LOG" >&2
+    fi
+    return $status
+}
+
 # ensure_packages PKG...: installs those of the Debian packages that are
-# missing. apt's output goes to a log file; only a summary is printed, and the
-# log's path when something fails.
+# missing, as one step.
 ensure_packages() {
     local missing=()
     for pkg in "$@"; do
@@ -43,18 +80,18 @@ ensure_packages() {
         echo "Missing: ${missing[*]}. Installing them needs root: run this as root, or install sudo." >&2
         return 1
     fi
-    local log
-    log="$(mktemp "${TMPDIR:-/tmp}/rm740-apt.XXXXXX.log")"
-    echo "Installing ${missing[*]} (apt's output: $log)"
-    local started=$SECONDS
-    if ! { as_root env DEBIAN_FRONTEND=noninteractive apt-get update \
-           && as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"; } \
-           >"$log" 2>&1; then
-        echo "Installing failed; the last lines of $log:" >&2
-        tail -n 15 "$log" >&2
-        return 1
-    fi
-    echo "Installed ${#missing[@]} package(s) and what they need: $(grep -c '^Setting up ' "$log") set up in $((SECONDS - started)) s"
+    step "Installing ${missing[*]} (apt-get)" install_packages "${missing[@]}" || return
+    # CMake looks again for what the tests use (configure_tree).
+    RM740_PACKAGES_INSTALLED=1
+}
+
+install_packages() {
+    local from
+    from=$(wc -l <"$RM740_LOG")
+    # A step's command runs where set -e does not hold: each failure is passed on.
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update || return
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@" || return
+    STEP_NOTE="$# package(s) and what they need, $(tail -n +"$((from + 1))" "$RM740_LOG" | grep -c '^Setting up ' || true) set up"
 }
 
 # ensure_pjlink_client DIR: the npm package pjlink 0.2.8, the client the
@@ -77,18 +114,49 @@ ensure_npm_test_package() {
     [ -f "$dir/npm/node_modules/$name/package.json" ] && return 0
     command -v npm >/dev/null 2>&1 || ensure_packages npm
     mkdir -p "$dir/npm"
-    if ! npm install --prefix "$dir/npm" --no-audit --no-fund --silent "$name@$version" >"$dir/npm/install-$name.log" 2>&1; then
-        echo "npm could not install $name (see $dir/npm/install-$name.log): $what will be skipped" >&2
+    if ! step "Installing $name $version from npm into ${dir#"$ROOT"/}/npm, for $what" \
+        npm install --prefix "$dir/npm" --no-audit --no-fund --silent "$name@$version"; then
+        echo "npm could not install $name: $what will be skipped" >&2
     fi
 }
 
-# build_tree DIR [CMAKE ARGS...]: configures (once) and builds into DIR.
-build_tree() {
+# configure_tree DIR [CMAKE ARGS...]: configures DIR once, and again after
+# packages were installed: a tree that run.sh configured before test.sh
+# installed what the tests need would leave those tests out.
+configure_tree() {
     local dir="$1"; shift
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+        step "Configuring ${dir#"$ROOT"/}/ (CMake, Ninja)" \
+            cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    elif [ -n "${RM740_PACKAGES_INSTALLED:-}" ]; then
+        step "Configuring ${dir#"$ROOT"/}/ again, for the packages just installed (CMake)" \
+            cmake -S "$ROOT" -B "$dir" "$@"
     fi
-    cmake --build "$dir"
+}
+
+# build_targets DIR WHAT [TARGET...]: builds the targets (all without any),
+# WHAT saying what they are.
+build_targets() {
+    local dir="$1" what="$2"; shift 2
+    local targets=()
+    [ $# -eq 0 ] || targets=(--target "$@")
+    step "Building $what in ${dir#"$ROOT"/}/" built_steps cmake --build "$dir" "${targets[@]}"
+}
+
+built_steps() {  # built_steps COMMAND...: runs a build, noting how many steps Ninja took
+    local from
+    from=$(wc -l <"$RM740_LOG")
+    "$@" || return
+    local steps
+    steps="$(tail -n +"$((from + 1))" "$RM740_LOG" | grep -c '^\[[0-9]*/[0-9]*\]' || true)"
+    STEP_NOTE="$([ "$steps" -gt 0 ] && echo "$steps build steps" || echo "nothing to build")"
+}
+
+# build_tree DIR [CMAKE ARGS...]: configures (once) and builds everything into DIR.
+build_tree() {
+    local dir="$1"; shift
+    configure_tree "$dir" "$@"
+    build_targets "$dir" "everything"
 }
 
 # write_simulator_settings DIR LINK: a settings store of its own in DIR (give

@@ -57,10 +57,15 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rm740-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
     const SimulatorCommandLine line = parseSimulatorCommandLine(QCoreApplication::arguments());
     if (line.helpRequested) {
         std::printf("%s", qPrintable(line.helpText));
+        return 0;
+    }
+    if (line.versionRequested) {
+        std::printf("rm740-sim %s\n", qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
     if (!line.error.isEmpty()) {

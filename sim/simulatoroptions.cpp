@@ -52,6 +52,7 @@ SimulatorCommandLine parseSimulatorCommandLine(const QStringList &arguments)
         "logging each exchange on standard error."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Makes a symbolic link to the device at <path>."),
                                   QStringLiteral("path"));
@@ -87,7 +88,7 @@ SimulatorCommandLine parseSimulatorCommandLine(const QStringList &arguments)
         QStringLiteral("Listens for RFC 2217 (telnet, line set by the client) on [<address>:]<port>: "
                        "rfc2217://127.0.0.1:<port>."),
         QStringLiteral("port"));
-    parser.addOptions({help, link, warmUp, coolDown, delay, split, silent, noise, flood, dropAfter,
+    parser.addOptions({help, version, link, warmUp, coolDown, delay, split, silent, noise, flood, dropAfter,
                        seed, tcp, rfc2217});
 
     SimulatorCommandLine result;
@@ -101,6 +102,7 @@ SimulatorCommandLine parseSimulatorCommandLine(const QStringList &arguments)
         return result;
     }
     result.helpRequested = parser.isSet(help);
+    result.versionRequested = parser.isSet(version);
 
     SimulatorOptions &o = result.options;
     o.link = parser.value(link);

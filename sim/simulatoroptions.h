@@ -32,6 +32,7 @@ struct SimulatorCommandLine {
     SimulatorOptions options;
     QString error;  // empty when the whole line was understood
     bool helpRequested = false;
+    bool versionRequested = false;
     QString helpText;
 };
 

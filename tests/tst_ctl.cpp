@@ -442,7 +442,8 @@ private slots:
         QTest::newRow("lost while a reply is awaited")
             << QStringList{"--drop-after", "1", "--delay", "300"} << QStringList()
             << QStringList{"--timeout", "5000", "status", "status"} << QStringList{"answered", "port-lost"} << 2
-            << "the port went away while the reply to \"CR0\" was awaited (";
+            << "the port went away while the reply to \"CR0\" was awaited (the device was unplugged, or closed "
+               "at its far end)";
     }
     void deviceBehaviourGivesItsOutcome()
     {
@@ -775,7 +776,8 @@ private slots:
         QTest::newRow("expand") << QStringList{"list", "expand"} << 333 << "CF ";
         QTest::newRow("read") << QStringList{"list", "read"} << 91 << "CR ";
         QTest::newRow("one entry by its word") << QStringList{"list", "read", "lampsts"} << 1 << "CR LAMPSTS[CR]";
-        QTest::newRow("a word in no entry") << QStringList{"list", "projectorsaurus"} << 0 << QString();
+        QTest::newRow("a word in no entry of a list") << QStringList{"list", "read", "projectorsaurus"} << 0
+                                                    << QString();
     }
     void listPrintsTheCatalogue()
     {

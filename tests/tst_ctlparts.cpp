@@ -149,6 +149,9 @@ private slots:
         QTest::newRow("baud as a code") << QStringList{"--baud", "192", "status"} << "--baud is 9600 or 19200, not \"192\"";
         QTest::newRow("empty port") << QStringList{"--port", "", "status"}
                                     << "--port needs a port: COMn, a device or a network URL";
+        QTest::newRow("a list that is none") << QStringList{"list", "bogus"}
+                                             << "no list is called \"bogus\" and no entry holds it: the lists are "
+                                                "basic, expand and read (list [LIST] [WORD])";
     }
     void refusalsSayWhy()
     {
@@ -186,7 +189,7 @@ private slots:
         QTest::newRow("both") << QStringList{"list", "read", "lamp"}
                               << CatalogueListing::Query{Catalogue::List::Read, "lamp"};
         // A list's name in another case is a word.
-        QTest::newRow("Basic is a word") << QStringList{"list", "Basic"} << CatalogueListing::Query{std::nullopt, "Basic"};
+        QTest::newRow("Read is a word") << QStringList{"list", "Read"} << CatalogueListing::Query{std::nullopt, "Read"};
     }
     void listReadsItsListAndWord()
     {
@@ -262,15 +265,20 @@ private slots:
                  (QList<PortsFileLine>{{2, "COM1", {}}, {4, "/dev/ttyUSB0", {}}, {6, "socket://a:1", "room 101"}}));
         QTemporaryFile file;
         QVERIFY(file.open());
-        file.write("COM2\n# COM3\n/dev/ttyS4\nrfc2217://[::1\n");
+        file.write("COM2\n# COM3\n/dev/ttyS4\nrfc2217://[::1\n101 socket://10.0.1.101:4001\n");
         file.flush();
         const CtlPlan plan = planFor({"--port", "COM1", "--ports-file", file.fileName(), "status"});
         QCOMPARE(plan.action, CtlPlan::Action::Exchange);
+        // Each refused line says where it is and what a line may hold.
+        const QString forms = QStringLiteral("; a line of a ports file is %1").arg(PortsFileLineForms);
         QCOMPARE(plan.ports,
                  (QList<PortChoice>{{"COM1", 1, {}}, {"COM2", 2, {}}, {"/dev/ttyS4", 0, "/dev/ttyS4"},
                                     PortChoice::refused(file.fileName() + ":4",
                                                         "rfc2217://[::1 is no network port: the [ of an IPv6 "
-                                                        "address is not closed")}));
+                                                        "address is not closed" + forms),
+                                    PortChoice::refused(file.fileName() + ":5",
+                                                        "\"101 socket://10.0.1.101:4001\" is not one port's name "
+                                                        "(it has a blank in it)" + forms)}));
 
         QTemporaryFile empty;
         QVERIFY(empty.open());

@@ -5,6 +5,7 @@
 #include "logwindow/exchangelogfiltermodel.h"
 #include "logwindow/exchangelogmodel.h"
 #include "logwindow/exchangerecorder.h"
+#include "logwindow/logcounts.h"
 #include "log/exchangering.h"
 
 #include <QTest>
@@ -137,6 +138,33 @@ private slots:
             indexes << (place.y() < 0 ? top : m_shown->index(place.y(), 0, top));
         }
         QCOMPARE(offsetsOf(m_shown->rowsOf(indexes)), rows);
+    }
+
+    // --- the counts beside the filter and above the table ----------------------------------
+
+    void countsTakeTheNounsNumber_data()
+    {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("all");
+        QTest::addColumn<bool>("filtered");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("exchanges");  // `all` taken as the exchanges
+        QTest::newRow("none") << 0 << 0 << false << "0 rows" << "0 exchanges (the newest 10000 are kept)";
+        QTest::newRow("one") << 1 << 1 << false << "1 row" << "1 exchange (the newest 10000 are kept)";
+        QTest::newRow("many") << 12 << 12 << false << "12 rows" << "12 exchanges (the newest 10000 are kept)";
+        QTest::newRow("filtered, of one") << 0 << 1 << true << "0 of 1 row" << "1 exchange (the newest 10000 are kept)";
+        QTest::newRow("filtered, one of many") << 1 << 5 << true << "1 of 5 rows"
+                                               << "5 exchanges (the newest 10000 are kept)";
+    }
+    void countsTakeTheNounsNumber()
+    {
+        QFETCH(int, shown);
+        QFETCH(int, all);
+        QFETCH(bool, filtered);
+        QFETCH(QString, rows);
+        QFETCH(QString, exchanges);
+        QCOMPARE(LogCounts::rowsShown(shown, all, filtered), rows);
+        QCOMPARE(LogCounts::exchangesKept(all, 10000), exchanges);
     }
 
 private:

@@ -115,7 +115,9 @@ void LocalDeviceTransport::handleError(QSerialPort::SerialPortError error)
         // pseudo-terminal closed). The port would report this in a tight loop
         // until closed, so close it now.
         if (m_port.isOpen()) {
-            setErrorString(m_port.errorString());
+            // The system's words for it are of the call that failed
+            // ("Inappropriate ioctl for device"), not of what happened.
+            setErrorString(tr("the device was unplugged, or closed at its far end"));
             m_port.close();
             emit lost();
         }
