@@ -1,5 +1,5 @@
 #include "app/appidentity.h"
-#include "app/module1.h"
+#include "link/module1.h"
 #include "panel/form1.h"
 #include "signals/terminationsignals.h"
 

@@ -2,8 +2,8 @@
 
 #include "panel/form1.h"
 
-#include "app/module1.h"
-#include "app/startupplacement.h"
+#include "link/module1.h"
+#include "panel/startupplacement.h"
 #include "exchange/exchange.h"
 #include "link/form2.h"
 #include "link/linksettings.h"

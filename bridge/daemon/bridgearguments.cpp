@@ -1,4 +1,4 @@
-#include "bridge/bridgearguments.h"
+#include "bridge/daemon/bridgearguments.h"
 
 namespace BridgeArguments {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bridge/bridgeconfig.h"
+#include "bridge/daemon/bridgeconfig.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,8 @@
-#include "bridge/bridgeconfig.h"
+#include "bridge/daemon/bridgeconfig.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -27,6 +28,11 @@ QString ProjectorConfig::listenEndpoint() const
 QString ProjectorConfig::httpEndpoint() const
 {
     return httpAddress ? endpoint(*httpAddress, httpPort) : QString();
+}
+
+QString WebConfig::endpoint() const
+{
+    return ::endpoint(address, port);
 }
 
 namespace BridgeConfig {
@@ -76,6 +82,11 @@ std::optional<QString> count(int &into, const QString &value, int lowest, int hi
     return std::nullopt;
 }
 
+QString endpointForm()
+{
+    return QStringLiteral("must be ADDRESS:PORT (an IP address, [IPv6] or *, and a port from 1 to 65535)");
+}
+
 std::optional<QString> checkName(const QString &value)
 {
     const QByteArray utf8 = value.toUtf8();
@@ -110,15 +121,13 @@ const QList<Key> &keyTable()
          }},
         {"pjlink", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
              if (!parseEndpoint(v, &c.listenAddress, &c.listenPort))
-                 return QStringLiteral("must be ADDRESS:PORT (an IP address, [IPv6] or *, and a port "
-                                       "from 1 to 65535)");
+                 return endpointForm();
              return std::nullopt;
          }},
         {"http", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
              QHostAddress address;
              if (!parseEndpoint(v, &address, &c.httpPort))
-                 return QStringLiteral("must be ADDRESS:PORT (an IP address, [IPv6] or *, and a port "
-                                       "from 1 to 65535)");
+                 return endpointForm();
              c.httpAddress = address;
              return std::nullopt;
          }},
@@ -199,6 +208,31 @@ const Key *keyNamed(const QString &name)
     return nullptr;
 }
 
+struct WebKey {
+    const char *name;
+    std::function<std::optional<QString>(WebConfig &, const QString &value)> apply;
+};
+
+const QList<WebKey> &webKeyTable()
+{
+    static const QList<WebKey> table{
+        {"listen", [](WebConfig &c, const QString &v) -> std::optional<QString> {
+             if (!parseEndpoint(v, &c.address, &c.port))
+                 return endpointForm();
+             return std::nullopt;
+         }},
+        {"password-file", [](WebConfig &c, const QString &v) -> std::optional<QString> {
+             if (v.isEmpty())
+                 return QStringLiteral("needs a file name");
+             c.passwordFile = v;
+             return std::nullopt;
+         }},
+        {"max-connections", [](WebConfig &c, const QString &v) { return count(c.maxConnections, v, 1, 4096); }},
+        {"idle-timeout", [](WebConfig &c, const QString &v) { return seconds(c.idleTimeout, v, 0.1, 3600); }},
+    };
+    return table;
+}
+
 bool fail(QString *error, const QString &where, const QString &message)
 {
     *error = QStringLiteral("%1: %2").arg(where, message);
@@ -222,6 +256,46 @@ QString whereOf(const Section &section, const QString &key)
             return s.where;
     }
     return section.where;
+}
+
+// [web], unless it has a port: a projector called "web" stays one.
+bool isWebSection(const Section &section)
+{
+    return section.name == u"web"
+        && std::none_of(section.settings.begin(), section.settings.end(),
+                        [](const Setting &s) { return s.key == u"port"; });
+}
+
+std::optional<WebConfig> webSection(const Section &section, QString *error)
+{
+    WebConfig web;
+    for (const Setting &setting : section.settings) {
+        const auto &table = webKeyTable();
+        const auto key = std::find_if(table.begin(), table.end(),
+                                      [&setting](const WebKey &k) { return setting.key == QLatin1StringView(k.name); });
+        if (key == table.end()) {
+            fail(error, setting.where, QStringLiteral("unknown key %1 in [web] (the keys: %2)")
+                                           .arg(setting.key, webKeys().join(QLatin1StringView(", "))));
+            return std::nullopt;
+        }
+        if (const auto problem = key->apply(web, setting.value.trimmed())) {
+            fail(error, setting.where, QStringLiteral("%1 %2").arg(setting.key, *problem));
+            return std::nullopt;
+        }
+    }
+    web.where = whereOf(section, QStringLiteral("listen"));
+    if (web.port == 0) {
+        fail(error, section.where, QStringLiteral("[web] has no listen: give listen = ADDRESS:PORT"));
+        return std::nullopt;
+    }
+    // Beyond loopback the page changes projectors for whoever reaches it.
+    if (!web.address.isLoopback() && web.passwordFile.isEmpty()) {
+        fail(error, web.where,
+             QStringLiteral("the web page on %1 needs a password-file: it is reachable beyond this machine")
+                 .arg(web.endpoint()));
+        return std::nullopt;
+    }
+    return web;
 }
 
 } // namespace
@@ -388,6 +462,60 @@ std::optional<QList<ProjectorConfig>> projectors(const QList<Section> &sections,
         }
         result.append(*config);
     }
+    return result;
+}
+
+QStringList webKeys()
+{
+    QStringList names;
+    for (const WebKey &key : webKeyTable())
+        names.append(QLatin1StringView(key.name));
+    return names;
+}
+
+std::optional<WebConfig> webOf(const ProjectorConfig &config)
+{
+    if (!config.httpAddress)
+        return std::nullopt;
+    return WebConfig{config.whereOf.value(QStringLiteral("http"), config.where), *config.httpAddress,
+                     config.httpPort, config.passwordFile, config.httpMaxConnections, config.idleTimeout};
+}
+
+std::optional<Configuration> configuration(const QList<Section> &sections, QString *error)
+{
+    Configuration result;
+    QList<Section> projectorSections;
+    for (const Section &section : sections) {
+        if (!isWebSection(section)) {
+            projectorSections.append(section);
+            continue;
+        }
+        result.web = webSection(section, error);
+        if (!result.web)
+            return std::nullopt;
+    }
+    if (projectorSections.isEmpty()) {
+        fail(error, sections.first().where, QStringLiteral("no projector: add a section such as [room-101] with a port"));
+        return std::nullopt;
+    }
+    auto projectorConfigs = projectors(projectorSections, error);
+    if (!projectorConfigs)
+        return std::nullopt;
+    for (const ProjectorConfig &projector : std::as_const(*projectorConfigs)) {
+        const auto old = webOf(projector);
+        if (!old)
+            continue;
+        if (result.web) {
+            fail(error, old->where, QStringLiteral("[%1] serves the web page as [web] does: one page shows every "
+                                                   "projector").arg(projector.name));
+            return std::nullopt;
+        }
+        result.web = old;
+        result.notes.append(QStringLiteral("%1: http in [%2] is read as [web]'s listen, with [%2]'s password-file, "
+                                           "idle-timeout and http-max-connections; the page's keys belong in a "
+                                           "[web] section").arg(old->where, projector.name));
+    }
+    result.projectors = *projectorConfigs;
     return result;
 }
 

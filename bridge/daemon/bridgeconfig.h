@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bridge/inputtable.h"
+#include "bridge/projector/inputtable.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -31,8 +31,8 @@ struct ProjectorConfig {
     double temperatureWarning = 70;                 // degrees C; 0: never
     bool discovery = false;
     quint16 discoveryPort = 4352;
-    // The web page and its API for every projector (one section gives it);
-    // none: nothing listens for it.
+    // The web page as this section gave it before the [web] section (its
+    // http keys are still read); none: not here.
     std::optional<QHostAddress> httpAddress;
     quint16 httpPort = 0;
     int httpMaxConnections = 256;
@@ -42,8 +42,22 @@ struct ProjectorConfig {
     [[nodiscard]] QString httpEndpoint() const;
 };
 
-// The configuration file (INI): one section a projector, "key = value"
-// lines, "#" or ";" starting a comment line. Errors name the file and line.
+// The web page and its API for every projector; nothing listens for it
+// unless it is given.
+struct WebConfig {
+    QString where;            // its listen key, or the projector's http key
+    QHostAddress address;
+    quint16 port = 0;
+    QString passwordFile;     // empty: no password (loopback only)
+    int maxConnections = 256;
+    std::chrono::milliseconds idleTimeout{30000};
+
+    [[nodiscard]] QString endpoint() const;
+};
+
+// The configuration file (INI): one section a projector and a [web] section
+// for the web page, "key = value" lines, "#" or ";" starting a comment line.
+// Errors name the file and line.
 namespace BridgeConfig {
 
 struct Setting {
@@ -74,6 +88,23 @@ struct Section {
 // Every projector of the sections, checked against each other too: no two
 // on the same listen port of the same address, or on the same serial port.
 [[nodiscard]] std::optional<QList<ProjectorConfig>> projectors(const QList<Section> &sections, QString *error);
+
+// Everything a configuration file gives.
+struct Configuration {
+    QList<ProjectorConfig> projectors;
+    std::optional<WebConfig> web;
+    QStringList notes;  // for the log: keys still read in their old place
+};
+
+// The keys of the [web] section.
+[[nodiscard]] QStringList webKeys();
+// The projectors and the web page of the sections: a section [web] without
+// a port is the web page's, each other one a projector. A projector's http
+// key still gives the page (with that section's password-file, idle-timeout
+// and http-max-connections), with a note.
+[[nodiscard]] std::optional<Configuration> configuration(const QList<Section> &sections, QString *error);
+// The web page that a projector section's http key gives, if any.
+[[nodiscard]] std::optional<WebConfig> webOf(const ProjectorConfig &config);
 
 // "ADDR:PORT", "[IPv6]:PORT" or a bare port (on 127.0.0.1); "*" is every address.
 [[nodiscard]] bool parseEndpoint(QStringView text, QHostAddress *address, quint16 *port);

@@ -1,10 +1,10 @@
-#include "bridge/bridgedaemon.h"
+#include "bridge/daemon/bridgedaemon.h"
 
-#include "bridge/passwordfile.h"
-#include "bridge/pjlinkdiscovery.h"
-#include "bridge/pjlinkserver.h"
-#include "bridge/projectorservice.h"
-#include "bridge/webfront.h"
+#include "bridge/daemon/passwordfile.h"
+#include "bridge/pjlink/pjlinkdiscovery.h"
+#include "bridge/pjlink/pjlinkserver.h"
+#include "bridge/projector/projectorservice.h"
+#include "bridge/web/webfront.h"
 #include "ctl/portchoice.h"
 #include "link/linksettings.h"
 #include "link/portsgroup.h"
@@ -14,11 +14,25 @@
 
 #include <cstdio>
 
-std::optional<QList<ServedProjector>> prepareProjectors(const QList<ProjectorConfig> &configs, QString *error)
+namespace {
+
+std::optional<QByteArray> readPassword(const QString &file, const QString &where, QString *error)
+{
+    QString problem;
+    auto password = PasswordFile::read(PasswordFile::expanded(file), &problem);
+    if (!password)
+        *error = QStringLiteral("%1: %2").arg(where, problem);
+    return password;
+}
+
+} // namespace
+
+std::optional<Served> prepare(const BridgeConfig::Configuration &configuration, QString *error)
 {
     const auto store = LinkSettings::openStore();
-    QList<ServedProjector> prepared;
-    for (const ProjectorConfig &config : configs) {
+    Served prepared;
+    prepared.notes = configuration.notes;
+    for (const ProjectorConfig &config : configuration.projectors) {
         ServedProjector served{config, {}, 0, {}, false, std::nullopt};
         QString problem;
         const auto choice = PortChoice::fromArgument(config.port, &problem);
@@ -32,21 +46,29 @@ std::optional<QList<ServedProjector>> prepareProjectors(const QList<ProjectorCon
         served.portEntry = choice->comNumber > 0 ? PortsGroup::entryFor(choice->comNumber, *store) : choice->entry;
         served.networkPort = PortTarget::fromEntry(served.portEntry).isNetwork();
         if (!config.passwordFile.isEmpty()) {
-            served.password = PasswordFile::read(PasswordFile::expanded(config.passwordFile), &problem);
-            if (!served.password) {
-                *error = QStringLiteral("%1: %2").arg(config.whereOf.value(QStringLiteral("password-file")), problem);
+            served.password = readPassword(config.passwordFile, config.whereOf.value(QStringLiteral("password-file")), error);
+            if (!served.password)
                 return std::nullopt;
-            }
         }
-        prepared.append(served);
+        prepared.projectors.append(served);
+    }
+    if (const auto &web = configuration.web) {
+        prepared.web = ServedWeb{*web, std::nullopt};
+        if (!web->passwordFile.isEmpty()) {
+            prepared.web->password = readPassword(web->passwordFile, web->where, error);
+            if (!prepared.web->password)
+                return std::nullopt;
+        }
     }
     return prepared;
 }
 
-BridgeDaemon::BridgeDaemon(const QList<ServedProjector> &projectors, const QString &version, QObject *parent)
+BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObject *parent)
     : QObject(parent)
+    , m_servedWeb(prepared.web)
+    , m_notes(prepared.notes)
 {
-    for (const ServedProjector &served : projectors) {
+    for (const ServedProjector &served : prepared.projectors) {
         const ProjectorConfig &config = served.config;
         Projector p;
         p.served = served;
@@ -77,21 +99,14 @@ BridgeDaemon::BridgeDaemon(const QList<ServedProjector> &projectors, const QStri
             connect(p.discovery, &PjlinkDiscovery::logLine, this, [this, name](const QString &line) { log(name, line); });
         m_projectors.append(p);
     }
-    // One page for every projector, with the password of the section that asks for it.
-    for (const ServedProjector &served : projectors) {
-        if (!served.config.httpAddress)
-            continue;
+    // One page for every projector.
+    if (m_servedWeb) {
         QList<WebFront::Projector> fronts;
         for (const Projector &p : std::as_const(m_projectors))
             fronts.append({p.service, p.served.config.inputs, p.served.config.temperatureWarning});
-        m_web = new WebFront(fronts, served.password,
-                             {served.config.httpMaxConnections, served.config.idleTimeout}, this);
-        m_webWhere = served.config.whereOf.value(QStringLiteral("http"), served.config.where);
-        m_webAddress = *served.config.httpAddress;
-        m_webPort = served.config.httpPort;
-        m_webEndpoint = served.config.httpEndpoint();
+        m_web = new WebFront(fronts, m_servedWeb->password,
+                             {m_servedWeb->config.maxConnections, m_servedWeb->config.idleTimeout}, this);
         connect(m_web, &WebFront::logLine, this, [this](const QString &line) { log(QStringLiteral("web"), line); });
-        m_webPassword = served.password.has_value();
     }
 }
 
@@ -122,15 +137,18 @@ bool BridgeDaemon::start(QString *error)
                              .arg(config.listenEndpoint(), p.served.password ? tr(" with a password") : QString(),
                                   p.served.portLabel).arg(config.baud));
     }
+    for (const QString &note : std::as_const(m_notes))
+        log(QStringLiteral("web"), note);
     if (m_web) {
+        const WebConfig &web = m_servedWeb->config;
         QString problem;
-        if (!m_web->listen(m_webAddress, m_webPort, &problem)) {
-            *error = QStringLiteral("%1: cannot serve the web page on %2: %3").arg(m_webWhere, m_webEndpoint, problem);
+        if (!m_web->listen(web.address, web.port, &problem)) {
+            *error = QStringLiteral("%1: cannot serve the web page on %2: %3").arg(web.where, web.endpoint(), problem);
             shutDown();
             return false;
         }
-        log(QStringLiteral("web"), tr("the web page on http://%1/%2").arg(m_webEndpoint,
-                                                                       m_webPassword ? tr(" with a password") : QString()));
+        log(QStringLiteral("web"), tr("the web page on http://%1/%2").arg(web.endpoint(),
+                                                                       m_servedWeb->password ? tr(" with a password") : QString()));
     }
     for (const Projector &p : std::as_const(m_projectors))
         p.service->start();

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "bridge/bridgeconfig.h"
+#include "bridge/daemon/bridgeconfig.h"
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QStringList>
 #include <QString>
 
 #include <optional>
@@ -26,11 +27,22 @@ struct ServedProjector {
     std::optional<QByteArray> password;
 };
 
+// The web page ready to serve, its password read.
+struct ServedWeb {
+    WebConfig config;
+    std::optional<QByteArray> password;
+};
+
+struct Served {
+    QList<ServedProjector> projectors;
+    std::optional<ServedWeb> web;
+    QStringList notes;  // logged at start
+};
+
 // Everything the configuration asks for that needs the system: the port
-// each names (COM numbers through the store's "Ports" group) and the
-// password files. Nothing, with `error` ("WHERE: ..."), on the first problem.
-[[nodiscard]] std::optional<QList<ServedProjector>> prepareProjectors(const QList<ProjectorConfig> &configs,
-                                                                      QString *error);
+// each projector names (COM numbers through the store's "Ports" group) and
+// the password files. Nothing, with `error` ("WHERE: ..."), on the first problem.
+[[nodiscard]] std::optional<Served> prepare(const BridgeConfig::Configuration &configuration, QString *error);
 
 // rm740-bridge at work: for each projector its service and its PJLink port
 // (and the search, where asked for), and one way to stop them all.
@@ -39,8 +51,7 @@ class BridgeDaemon : public QObject
     Q_OBJECT
 
 public:
-    explicit BridgeDaemon(const QList<ServedProjector> &projectors, const QString &version,
-                          QObject *parent = nullptr);
+    explicit BridgeDaemon(const Served &prepared, const QString &version, QObject *parent = nullptr);
     ~BridgeDaemon() override;
 
     // Listens and opens the ports. False, with `error`, when a listen address
@@ -60,10 +71,7 @@ private:
     void log(const QString &name, const QString &line);
 
     QList<Projector> m_projectors;
-    WebFront *m_web = nullptr;      // only where a section asks for it
-    QString m_webWhere;
-    QHostAddress m_webAddress;
-    quint16 m_webPort = 0;
-    QString m_webEndpoint;
-    bool m_webPassword = false;
+    std::optional<ServedWeb> m_servedWeb;
+    WebFront *m_web = nullptr;      // only where the configuration asks for it
+    QStringList m_notes;
 };

@@ -1,9 +1,9 @@
 // rm740-bridge: each configured projector on a PJLink Class 1 port, so
 // control systems on the network can drive it.
 
-#include "bridge/bridgearguments.h"
-#include "bridge/bridgeconfig.h"
-#include "bridge/bridgedaemon.h"
+#include "bridge/daemon/bridgearguments.h"
+#include "bridge/daemon/bridgeconfig.h"
+#include "bridge/daemon/bridgedaemon.h"
 #include "signals/terminationsignals.h"
 
 #include <QCoreApplication>
@@ -27,11 +27,13 @@ void say(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-std::optional<QList<ProjectorConfig>> configured(const BridgePlan &plan, QString *error)
+std::optional<BridgeConfig::Configuration> configured(const BridgePlan &plan, QString *error)
 {
     if (plan.configFile.isEmpty()) {
-        auto config = BridgeConfig::projector(plan.options, error);
-        return config ? std::optional(QList{*config}) : std::nullopt;
+        const auto config = BridgeConfig::projector(plan.options, error);
+        if (!config)
+            return std::nullopt;
+        return BridgeConfig::Configuration{{*config}, BridgeConfig::webOf(*config), {}};
     }
     QFile file(plan.configFile);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -39,7 +41,7 @@ std::optional<QList<ProjectorConfig>> configured(const BridgePlan &plan, QString
         return std::nullopt;
     }
     const auto sections = BridgeConfig::readSections(QString::fromUtf8(file.readAll()), plan.configFile, error);
-    return sections ? BridgeConfig::projectors(*sections, error) : std::nullopt;
+    return sections ? BridgeConfig::configuration(*sections, error) : std::nullopt;
 }
 
 } // namespace
@@ -69,20 +71,20 @@ int main(int argc, char *argv[])
 
     // Nothing starts unless the whole configuration holds.
     QString error;
-    const auto configs = configured(plan, &error);
-    const auto projectors = configs ? prepareProjectors(*configs, &error) : std::nullopt;
-    if (!projectors) {
+    const auto configuration = configured(plan, &error);
+    const auto served = configuration ? prepare(*configuration, &error) : std::nullopt;
+    if (!served) {
         say(stderr, QStringLiteral("rm740-bridge: %1").arg(error));
         say(stderr, QStringLiteral("rm740-bridge: not started"));
         return BadConfiguration;
     }
     if (plan.action == BridgePlan::Action::Check) {
         say(stdout, QStringLiteral("rm740-bridge: the configuration holds (%1 projector%2)")
-                        .arg(projectors->size()).arg(projectors->size() == 1 ? "" : "s"));
+                        .arg(served->projectors.size()).arg(served->projectors.size() == 1 ? "" : "s"));
         return Fine;
     }
 
-    BridgeDaemon daemon(*projectors, QCoreApplication::applicationVersion());
+    BridgeDaemon daemon(*served, QCoreApplication::applicationVersion());
     // Clients and ports are let go of on the way out, as on an ordinary stop.
     TerminationSignals stopSignals;
     QObject::connect(&stopSignals, &TerminationSignals::received, &app, [&daemon](int signal) {

@@ -1,6 +1,6 @@
-#include "bridge/passwordfile.h"
+#include "bridge/daemon/passwordfile.h"
 
-#include "bridge/pjlinkauth.h"
+#include "bridge/pjlink/pjlinkauth.h"
 
 #include <QFile>
 #include <QFileInfo>

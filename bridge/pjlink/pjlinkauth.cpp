@@ -1,4 +1,4 @@
-#include "bridge/pjlinkauth.h"
+#include "bridge/pjlink/pjlinkauth.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>

@@ -1,4 +1,4 @@
-#include "bridge/pjlinkcodec.h"
+#include "bridge/pjlink/pjlinkcodec.h"
 
 namespace Pjlink {
 namespace {

@@ -1,7 +1,7 @@
-#include "bridge/pjlinkconnection.h"
+#include "bridge/pjlink/pjlinkconnection.h"
 
-#include "bridge/pjlinkauth.h"
-#include "bridge/projectorservice.h"
+#include "bridge/pjlink/pjlinkauth.h"
+#include "bridge/projector/projectorservice.h"
 
 #include <QRandomGenerator>
 #include <QTcpSocket>

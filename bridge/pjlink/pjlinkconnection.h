@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bridge/inputtable.h"
-#include "bridge/pjlinkcodec.h"
-#include "bridge/pjlinktable.h"
+#include "bridge/projector/inputtable.h"
+#include "bridge/pjlink/pjlinkcodec.h"
+#include "bridge/pjlink/pjlinktable.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "bridge/pjlinkdiscovery.h"
+#include "bridge/pjlink/pjlinkdiscovery.h"
 
-#include "bridge/pjlinkcodec.h"
+#include "bridge/pjlink/pjlinkcodec.h"
 
 #include <QNetworkDatagram>
 #include <QNetworkInterface>

@@ -1,4 +1,4 @@
-#include "bridge/pjlinkserver.h"
+#include "bridge/pjlink/pjlinkserver.h"
 
 #include <QTcpSocket>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bridge/pjlinkconnection.h"
+#include "bridge/pjlink/pjlinkconnection.h"
 
 #include <QHostAddress>
 #include <QObject>

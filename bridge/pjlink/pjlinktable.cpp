@@ -1,4 +1,4 @@
-#include "bridge/pjlinktable.h"
+#include "bridge/pjlink/pjlinktable.h"
 
 #include <array>
 #include <optional>
@@ -6,23 +6,17 @@
 namespace PjlinkTable {
 namespace {
 
-using ProjectorReadings::Lamp;
-using ProjectorReadings::Power;
+using ReadReplies::Lamp;
+using ReadReplies::Power;
 using ProjectorReadings::Reading;
 
 using SetPlanner = std::optional<QList<ProjectorAction>> (*)(QByteArrayView parameter, const InputTable &);
 
 // --- queries -------------------------------------------------------------
 
-std::optional<ProjectorReadings::Status> status(const Context &c)
-{
-    const auto reply = c.state.reply(Reading::Status);
-    return reply ? ProjectorReadings::status(*reply) : std::nullopt;
-}
-
 QByteArray power(const Context &c)
 {
-    const auto s = status(c);
+    const auto s = c.state.status();
     if (!s)
         return ProjectorFailure.toByteArray();
     switch (s->power) {
@@ -39,8 +33,7 @@ QByteArray power(const Context &c)
 // bridge knows, and only if it chose it.
 QByteArray input(const Context &c)
 {
-    const auto reply = c.state.reply(Reading::Input);
-    const auto connector = reply ? ProjectorReadings::inputNumber(*reply) : std::nullopt;
+    const auto connector = c.state.input();
     const auto code = connector ? c.inputs.codeOn(*connector, c.state.remembered().input) : std::nullopt;
     return code.value_or(ProjectorFailure.toByteArray());
 }
@@ -58,53 +51,31 @@ QByteArray mutes(const Context &c)
     return "30";
 }
 
-bool anyAtOrAbove(const std::optional<ProjectorReadings::Temperatures> &temperatures, double limit)
-{
-    if (!temperatures || limit <= 0)
-        return false;
-    for (const auto &t : *temperatures) {
-        if (t && *t >= limit)
-            return true;
-    }
-    return false;
-}
-
 // Fan, lamp, temperature, cover, filter, other: 0 fine, 1 warning, 2 error.
 // The projector reports no fan, cover or filter state: those stay 0.
 QByteArray errors(const Context &c)
 {
-    const auto s = status(c);
-    if (!s)
+    const auto faults = c.state.faults(c.identity.temperatureWarning);
+    if (!faults)
         return ProjectorFailure.toByteArray();
-    const auto lampReply = c.state.reply(Reading::LampStatus);
-    const auto lamp = lampReply ? ProjectorReadings::lampStatus(*lampReply) : std::nullopt;
-    const auto temperaturesReply = c.state.reply(Reading::Temperatures);
-    const auto temperatures = temperaturesReply ? ProjectorReadings::temperatures(*temperaturesReply)
-                                                : std::nullopt;
+    const auto digit = [](ProjectorState::Level level) { return char('0' + int(level)); };
     QByteArray digits(6, '0');
-    if (s->lampFailure || lamp == Lamp::Failed)
-        digits[1] = '2';
-    if (s->temperatureFault)
-        digits[2] = '2';
-    else if (anyAtOrAbove(temperatures, c.identity.temperatureWarning))
-        digits[2] = '1';
-    if (s->power == Power::Abnormal)
-        digits[5] = '2';
+    digits[1] = digit(faults->lamp);
+    digits[2] = digit(faults->temperature);
+    digits[5] = digit(faults->other);
     return digits;
 }
 
 // Hours and whether it is lit: from the lamp read, else from the power phase.
 QByteArray lamp(const Context &c)
 {
-    const auto hoursReply = c.state.reply(Reading::LampHours);
-    const auto hours = hoursReply ? ProjectorReadings::lampHours(*hoursReply) : std::nullopt;
+    const auto hours = c.state.lampHours();
     if (!hours)
         return ProjectorFailure.toByteArray();
-    const auto lampReply = c.state.reply(Reading::LampStatus);
     std::optional<bool> lit;
-    if (const auto l = lampReply ? ProjectorReadings::lampStatus(*lampReply) : std::nullopt)
+    if (const auto l = c.state.lamp())
         lit = *l == Lamp::Lit;
-    else if (const auto s = status(c))
+    else if (const auto s = c.state.status())
         lit = s->power == Power::On || s->power == Power::WarmingUp;
     if (!lit)
         return ProjectorFailure.toByteArray();

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "bridge/inputtable.h"
-#include "bridge/pjlinkcodec.h"
-#include "bridge/projectoractions.h"
-#include "bridge/projectorreadings.h"
-#include "bridge/projectorstate.h"
+#include "bridge/projector/inputtable.h"
+#include "bridge/pjlink/pjlinkcodec.h"
+#include "bridge/projector/projectoractions.h"
+#include "bridge/projector/projectorreadings.h"
+#include "bridge/projector/projectorstate.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

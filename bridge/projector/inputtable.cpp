@@ -1,6 +1,7 @@
-#include "bridge/inputtable.h"
+#include "bridge/projector/inputtable.h"
 
-#include "bridge/panelframes.h"
+#include "panel/paneltable.h"
+#include "protocol/frame.h"
 
 #include <QRegularExpression>
 
@@ -9,28 +10,30 @@
 
 namespace {
 
+using PanelTable::Key;
+
 struct PanelInput {
-    QByteArrayView button;       // the panel button's accessible name
+    Key button;
     int connector;               // the number the input read reports for it
     QByteArrayView defaultCode;
 };
 
 // The panel's input groups in order: Computer 1, Computer 2, Video, S-Video.
 constexpr std::array panelInputs{
-    PanelInput{"Computer 1 Analog RGB", 1, "11"},
-    PanelInput{"Computer 2 Analog RGB", 2, "12"},
-    PanelInput{"Video input", 3, "21"},
-    PanelInput{"S-Video input", 4, "22"},
-    PanelInput{"Computer 1 Component", 1, "23"},
-    PanelInput{"Computer 1 Scart", 1, "24"},
-    PanelInput{"Computer 2 DVI PC Digital", 2, "31"},
-    PanelInput{"Computer 2 DVI AV HDCP", 2, "32"},
+    PanelInput{Key::Computer1Rgb, 1, "11"},
+    PanelInput{Key::Computer2Rgb, 2, "12"},
+    PanelInput{Key::Video, 3, "21"},
+    PanelInput{Key::SVideo, 4, "22"},
+    PanelInput{Key::Computer1Component, 1, "23"},
+    PanelInput{Key::Computer1Scart, 1, "24"},
+    PanelInput{Key::Computer2DviPc, 2, "31"},
+    PanelInput{Key::Computer2DviHdcp, 2, "32"},
 };
 
 const PanelInput *panelInputSending(QByteArrayView frame)
 {
     for (const PanelInput &input : panelInputs) {
-        if (panelFrame(input.button) == frame)
+        if (PanelTable::frame(input.button) == frame)
             return &input;
     }
     return nullptr;
@@ -45,7 +48,7 @@ QString panelInputFrames()
 {
     QStringList frames;
     for (const PanelInput &input : panelInputs)
-        frames.append(QString::fromLatin1(panelFrame(input.button).chopped(1)));
+        frames.append(QLatin1StringView(PanelTable::button(input.button).sends));
     return frames.join(QLatin1StringView(", "));
 }
 
@@ -55,7 +58,7 @@ InputTable InputTable::defaults()
 {
     InputTable table;
     for (const PanelInput &input : panelInputs)
-        table.m_inputs.append(Input{input.defaultCode.toByteArray(), panelFrame(input.button), input.connector});
+        table.m_inputs.append(Input{input.defaultCode.toByteArray(), PanelTable::frame(input.button), input.connector});
     std::ranges::sort(table.m_inputs, {}, &Input::code);
     return table;
 }
@@ -73,7 +76,7 @@ std::optional<InputTable> InputTable::parse(QStringView text, QString *error)
                                     "as in 11:C50)").arg(pair);
             return std::nullopt;
         }
-        const QByteArray frame = frameText.toLatin1().toUpper() + '\r';
+        const QByteArray frame = Protocol::frame(frameText.toLatin1().toUpper());
         const PanelInput *input = panelInputSending(frame);
         if (!input) {
             *error = QStringLiteral("\"%1\" is no input button of the panel (%2)").arg(frameText, panelInputFrames());
@@ -131,7 +134,7 @@ QDebug operator<<(QDebug debug, const InputTable &table)
     QDebugStateSaver saver(debug);
     debug.nospace() << "InputTable(";
     for (const InputTable::Input &input : table.inputs())
-        debug << input.code << ':' << input.frame.chopped(1) << ' ';
+        debug << input.code << ':' << Protocol::textOf(input.frame) << ' ';
     debug << ')';
     return debug;
 }

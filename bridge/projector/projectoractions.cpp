@@ -1,7 +1,8 @@
-#include "bridge/projectoractions.h"
+#include "bridge/projector/projectoractions.h"
 
-#include "bridge/panelframes.h"
+#include "panel/paneltable.h"
 
+using PanelTable::Key;
 using ProjectorReadings::Reading;
 
 void ProjectorAction::rememberIn(ProjectorState::Remembered &remembered) const
@@ -20,26 +21,26 @@ namespace ProjectorActions {
 
 ProjectorAction powerOn()
 {
-    return {"power-on", panelFrame("Power On"), true, ProjectorAction::Remember::Nothing, {}, Reading::Status};
+    return {"power-on", PanelTable::frame(Key::PowerOn), true, ProjectorAction::Remember::Nothing, {}, Reading::Status};
 }
 
 ProjectorAction powerOff()
 {
-    return {"power-off", panelFrame("Power Off"), true, ProjectorAction::Remember::Nothing, {}, Reading::Status};
+    return {"power-off", PanelTable::frame(Key::PowerOff), true, ProjectorAction::Remember::Nothing, {}, Reading::Status};
 }
 
 ProjectorAction videoMute(bool on)
 {
     using R = ProjectorAction::Remember;
-    return on ? ProjectorAction{"video-mute-on", panelFrame("Video mute on"), false, R::VideoMute, {}, {}}
-              : ProjectorAction{"video-mute-off", panelFrame("Video mute off"), false, R::VideoUnmute, {}, {}};
+    return on ? ProjectorAction{"video-mute-on", PanelTable::frame(Key::VideoMuteOn), false, R::VideoMute, {}, {}}
+              : ProjectorAction{"video-mute-off", PanelTable::frame(Key::VideoMuteOff), false, R::VideoUnmute, {}, {}};
 }
 
 ProjectorAction audioMute(bool on)
 {
     using R = ProjectorAction::Remember;
-    return on ? ProjectorAction{"audio-mute-on", panelFrame("Audio mute on"), false, R::AudioMute, {}, {}}
-              : ProjectorAction{"audio-mute-off", panelFrame("Audio mute off"), false, R::AudioUnmute, {}, {}};
+    return on ? ProjectorAction{"audio-mute-on", PanelTable::frame(Key::AudioMuteOn), false, R::AudioMute, {}, {}}
+              : ProjectorAction{"audio-mute-off", PanelTable::frame(Key::AudioMuteOff), false, R::AudioUnmute, {}, {}};
 }
 
 ProjectorAction selectInput(const InputTable::Input &input)
@@ -47,13 +48,27 @@ ProjectorAction selectInput(const InputTable::Input &input)
     return {"input", input.frame, false, ProjectorAction::Remember::Input, input.code, Reading::Input};
 }
 
+ProjectorAction forFrame(QByteArrayView name, const QByteArray &frame, const InputTable &inputs)
+{
+    for (const ProjectorAction &action : {powerOn(), powerOff(), videoMute(true), videoMute(false), audioMute(true),
+                                          audioMute(false)}) {
+        if (action.frame == frame)
+            return action;
+    }
+    for (const InputTable::Input &input : inputs.inputs()) {
+        if (input.frame == frame)
+            return selectInput(input);
+    }
+    ProjectorAction action;
+    action.name = name;
+    action.frame = frame;
+    return action;
+}
+
 bool powerIsChanging(const ProjectorState &state)
 {
-    const auto reply = state.reply(Reading::Status);
-    const auto status = reply ? ProjectorReadings::status(*reply) : std::nullopt;
-    return status
-        && (status->power == ProjectorReadings::Power::WarmingUp
-            || status->power == ProjectorReadings::Power::CoolingDown);
+    const auto status = state.status();
+    return status && (status->power == ReadReplies::Power::WarmingUp || status->power == ReadReplies::Power::CoolingDown);
 }
 
 } // namespace ProjectorActions

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bridge/inputtable.h"
-#include "bridge/projectorreadings.h"
-#include "bridge/projectorstate.h"
+#include "bridge/projector/inputtable.h"
+#include "bridge/projector/projectorreadings.h"
+#include "bridge/projector/projectorstate.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -43,6 +43,10 @@ namespace ProjectorActions {
 [[nodiscard]] ProjectorAction videoMute(bool on);
 [[nodiscard]] ProjectorAction audioMute(bool on);
 [[nodiscard]] ProjectorAction selectInput(const InputTable::Input &input);
+
+// The action whose frame `frame` is (power, mutes, an input of `inputs`), so
+// the state notes what it changed; else the frame alone, called `name`.
+[[nodiscard]] ProjectorAction forFrame(QByteArrayView name, const QByteArray &frame, const InputTable &inputs);
 
 // Whether the power is in a phase that refuses power actions.
 [[nodiscard]] bool powerIsChanging(const ProjectorState &state);

@@ -1,4 +1,4 @@
-#include "bridge/projectorservice.h"
+#include "bridge/projector/projectorservice.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bridge/projectoractions.h"
-#include "bridge/projectorreadings.h"
-#include "bridge/projectorstate.h"
+#include "bridge/projector/projectoractions.h"
+#include "bridge/projector/projectorreadings.h"
+#include "bridge/projector/projectorstate.h"
 #include "session/portsession.h"
 #include "session/sessionport.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "bridge/projectorreadings.h"
+#include "bridge/projector/projectorreadings.h"
+#include "protocol/readreplies.h"
 
 #include <QByteArray>
 
@@ -28,6 +29,25 @@ public:
     [[nodiscard]] std::optional<QByteArray> reply(Reading reading) const;
     // Whether the reading was taken (or tried) less than `maxAge` before `now`.
     [[nodiscard]] bool isFresh(Reading reading, Time now, Time maxAge) const;
+    // The latest replies read as values; nothing for none, or one of another form.
+    [[nodiscard]] std::optional<ReadReplies::Status> status() const;
+    [[nodiscard]] std::optional<int> input() const;
+    [[nodiscard]] std::optional<int> lampHours() const;
+    [[nodiscard]] std::optional<ReadReplies::Lamp> lamp() const;
+    [[nodiscard]] std::optional<ReadReplies::Temperatures> temperatures() const;
+
+    // What is wrong with the projector, as its readings tell: the lamp, the
+    // temperature and anything else (a power fault). A sensor at or above
+    // `temperatureWarning` degrees (0: never) is a warning. Nothing while the
+    // status is unknown.
+    enum class Level { Fine, Warning, Error };
+    struct Faults {
+        Level lamp = Level::Fine;
+        Level temperature = Level::Fine;
+        Level other = Level::Fine;
+    };
+    [[nodiscard]] std::optional<Faults> faults(double temperatureWarning) const;
+
     // The reading is unknown until it is taken again.
     void forget(Reading reading);
     // Every reading is gone (the port was lost).

@@ -1,4 +1,4 @@
-#include "bridge/webcommand.h"
+#include "bridge/web/webcommand.h"
 
 #include "ctl/ctlplan.h"
 #include "ctl/namedcommands.h"
@@ -8,38 +8,13 @@
 #include <QJsonObject>
 
 namespace WebCommand {
-namespace {
-
-// The frame as the action that has the same frame where one is known, so
-// the state notes what it changed; otherwise the frame alone.
-ProjectorAction actionFor(QByteArrayView name, const QByteArray &frame, const InputTable &inputs)
-{
-    const ProjectorAction known[] = {ProjectorActions::powerOn(), ProjectorActions::powerOff(),
-                                     ProjectorActions::videoMute(true), ProjectorActions::videoMute(false),
-                                     ProjectorActions::audioMute(true), ProjectorActions::audioMute(false)};
-    for (const ProjectorAction &action : known) {
-        if (action.frame == frame)
-            return action;
-    }
-    for (const InputTable::Input &input : inputs.inputs()) {
-        if (input.frame == frame)
-            return ProjectorActions::selectInput(input);
-    }
-    ProjectorAction action;
-    action.name = name;
-    action.frame = frame;
-    return action;
-}
-
-} // namespace
 
 std::optional<ProjectorAction> button(const QString &objectName, const InputTable &inputs)
 {
-    for (const PanelTable::Button &b : PanelTable::buttons()) {
-        if (b.sends && objectName == QLatin1StringView(b.name))
-            return actionFor(b.accessibleName, QByteArray(b.sends) + '\r', inputs);
-    }
-    return std::nullopt;
+    const PanelTable::Button *b = PanelTable::buttonNamed(objectName);
+    if (!b || !b->sends)
+        return std::nullopt;
+    return ProjectorActions::forFrame(b->accessibleName, PanelTable::frame(*b), inputs);
 }
 
 std::optional<ProjectorAction> parse(const QByteArray &body, const InputTable &inputs, QString *error)
@@ -71,7 +46,7 @@ std::optional<ProjectorAction> parse(const QByteArray &body, const InputTable &i
                          .arg(value.left(64), names.join(QLatin1StringView(", ")));
             return std::nullopt;
         }
-        return actionFor(named->name, NamedCommands::frameOf(*named), inputs);
+        return ProjectorActions::forFrame(named->name, NamedCommands::frameOf(*named), inputs);
     }
     if (key == u"button") {
         auto action = button(value, inputs);
@@ -87,7 +62,7 @@ std::optional<ProjectorAction> parse(const QByteArray &body, const InputTable &i
         const auto frame = CtlArguments::sendFrame(value, false, error);
         if (!frame)
             return std::nullopt;
-        return actionFor("send", *frame, inputs);
+        return ProjectorActions::forFrame("send", *frame, inputs);
     }
     *error = QStringLiteral("unknown field \"%1\": give \"command\", \"button\" or \"send\"").arg(key.left(64));
     return std::nullopt;

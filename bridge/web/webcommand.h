@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bridge/inputtable.h"
-#include "bridge/projectoractions.h"
+#include "bridge/projector/inputtable.h"
+#include "bridge/projector/projectoractions.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "bridge/webfront.h"
+#include "bridge/web/webfront.h"
 
-#include "bridge/projectorservice.h"
-#include "bridge/webcommand.h"
-#include "bridge/webhold.h"
+#include "bridge/projector/projectorservice.h"
+#include "bridge/web/webcommand.h"
+#include "bridge/web/webhold.h"
 
 #include <QFile>
 #include <QHttpServerRequest>

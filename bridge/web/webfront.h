@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bridge/inputtable.h"
-#include "bridge/webstate.h"
-#include "bridge/wrongpasswords.h"
+#include "bridge/projector/inputtable.h"
+#include "bridge/web/webstate.h"
+#include "bridge/web/wrongpasswords.h"
 
 #include <QAbstractHttpServer>
 #include <QByteArray>

@@ -1,6 +1,6 @@
-#include "bridge/webhold.h"
+#include "bridge/web/webhold.h"
 
-#include "bridge/projectorservice.h"
+#include "bridge/projector/projectorservice.h"
 
 WebHold::WebHold(QObject *parent)
     : QObject(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bridge/projectoractions.h"
+#include "bridge/projector/projectoractions.h"
 
 #include <QElapsedTimer>
 #include <QObject>

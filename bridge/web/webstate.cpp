@@ -1,14 +1,10 @@
-#include "bridge/webstate.h"
+#include "bridge/web/webstate.h"
 
-#include "bridge/pjlinkcodec.h"
-#include "bridge/pjlinktable.h"
-#include "bridge/projectorservice.h"
+#include "bridge/projector/projectorservice.h"
 #include "exchange/monitorrendering.h"
 #include "panel/paneltable.h"
 
 #include <cstring>
-
-using ProjectorReadings::Reading;
 
 void ExchangeHistory::add(const ExchangeResult &result, const QDateTime &at)
 {
@@ -38,9 +34,9 @@ QJsonArray ExchangeHistory::toJson() const
 namespace WebState {
 namespace {
 
-QString powerWord(ProjectorReadings::Power power)
+QString powerWord(ReadReplies::Power power)
 {
-    using P = ProjectorReadings::Power;
+    using P = ReadReplies::Power;
     switch (power) {
     case P::Standby: return QStringLiteral("standby");
     case P::WarmingUp: return QStringLiteral("warming up");
@@ -71,24 +67,37 @@ QString arrowName(PanelTable::Arrow arrow)
     return {};
 }
 
-// ERST's digits (fan, lamp, temperature, cover, filter, other; 0 fine, 1
-// warning, 2 error) as words; nothing while the state has no status.
+// What is wrong, in words: "lamp error", "temperature warning"; nothing
+// while the state has no status.
 QJsonArray errorWords(const ProjectorState &state, double temperatureWarning)
 {
-    static const char *const parts[] = {"fan", "lamp", "temperature", "cover", "filter", "other"};
-    const InputTable inputs = InputTable::defaults();
-    const PjlinkTable::Identity identity{{}, {}, temperatureWarning};
-    const auto request = Pjlink::parseRequest("%1ERST ?");
-    const QByteArray digits = PjlinkTable::answer(PjlinkTable::plan(*request, inputs), {state, inputs, identity});
     QJsonArray words;
-    if (digits.size() != 6)
+    const auto faults = state.faults(temperatureWarning);
+    if (!faults)
         return words;
-    for (int i = 0; i < 6; ++i) {
-        if (digits[i] != '0')
-            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(parts[i]),
-                                                     digits[i] == '1' ? QStringLiteral("warning") : QStringLiteral("error")));
+    using L = ProjectorState::Level;
+    const std::pair<const char *, L> parts[] = {{"lamp", faults->lamp}, {"temperature", faults->temperature},
+                                                {"other", faults->other}};
+    for (const auto &[part, level] : parts) {
+        if (level != L::Fine)
+            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(part), level == L::Warning
+                                                                                  ? QStringLiteral("warning")
+                                                                                  : QStringLiteral("error")));
     }
     return words;
+}
+
+// A button of the panel for the page.
+QJsonObject buttonJson(const PanelTable::Button &b)
+{
+    return QJsonObject{
+        {QStringLiteral("name"), QLatin1StringView(b.name)},
+        {QStringLiteral("caption"), QLatin1StringView(b.caption)},
+        {QStringLiteral("label"), QLatin1StringView(b.accessibleName)},
+        {QStringLiteral("colour"), colourName(b.colour)},
+        {QStringLiteral("hold"), b.kind == PanelTable::Kind::Hold},
+        {QStringLiteral("arrow"), arrowName(b.arrow)},
+    };
 }
 
 } // namespace
@@ -113,18 +122,16 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
     if (history.lastAnswer().isValid())
         json.insert(QStringLiteral("lastAnswer"), history.lastAnswer().toString(Qt::ISODateWithMs));
 
-    const auto reply = [&state](Reading reading) { return state.reply(reading).value_or(QByteArray()); };
-    if (const auto status = ProjectorReadings::status(reply(Reading::Status))) {
+    if (const auto status = state.status())
         json.insert(QStringLiteral("power"), powerWord(status->power));
-    }
-    if (const auto input = ProjectorReadings::inputNumber(reply(Reading::Input))) {
+    if (const auto input = state.input()) {
         static const char *const names[] = {"", "Computer 1", "Computer 2", "Video", "S-Video", "Input 5"};
         json.insert(QStringLiteral("input"), QLatin1StringView(names[*input >= 1 && *input <= 5 ? *input : 0]));
     }
-    if (const auto hours = ProjectorReadings::lampHours(reply(Reading::LampHours)))
+    if (const auto hours = state.lampHours())
         json.insert(QStringLiteral("lampHours"), *hours);
-    if (const auto lamp = ProjectorReadings::lampStatus(reply(Reading::LampStatus))) {
-        using L = ProjectorReadings::Lamp;
+    if (const auto lamp = state.lamp()) {
+        using L = ReadReplies::Lamp;
         json.insert(QStringLiteral("lamp"), *lamp == L::Lit ? QStringLiteral("lit")
                                             : *lamp == L::Off ? QStringLiteral("off") : QStringLiteral("failed"));
     }
@@ -138,16 +145,8 @@ QJsonObject panel()
     for (const PanelTable::Group &group : PanelTable::groups()) {
         QJsonArray buttons;
         for (const PanelTable::Button &b : PanelTable::buttons()) {
-            if (!b.sends || !b.group || std::strcmp(b.group, group.frame) != 0)
-                continue;
-            buttons.append(QJsonObject{
-                {QStringLiteral("name"), QLatin1StringView(b.name)},
-                {QStringLiteral("caption"), QLatin1StringView(b.caption)},
-                {QStringLiteral("label"), QLatin1StringView(b.accessibleName)},
-                {QStringLiteral("colour"), colourName(b.colour)},
-                {QStringLiteral("hold"), b.kind == PanelTable::Kind::Hold},
-                {QStringLiteral("arrow"), arrowName(b.arrow)},
-            });
+            if (b.sends && b.group && std::strcmp(b.group, group.frame) == 0)
+                buttons.append(buttonJson(b));
         }
         groups.append(QJsonObject{{QStringLiteral("name"), QLatin1StringView(group.frame)},
                                   {QStringLiteral("title"), QLatin1StringView(group.title)},
@@ -156,14 +155,8 @@ QJsonObject panel()
     // Buttons on the window itself (the reads), as a group of their own.
     QJsonArray loose;
     for (const PanelTable::Button &b : PanelTable::buttons()) {
-        if (!b.sends || b.group)
-            continue;
-        loose.append(QJsonObject{{QStringLiteral("name"), QLatin1StringView(b.name)},
-                                 {QStringLiteral("caption"), QLatin1StringView(b.caption)},
-                                 {QStringLiteral("label"), QLatin1StringView(b.accessibleName)},
-                                 {QStringLiteral("colour"), colourName(b.colour)},
-                                 {QStringLiteral("hold"), false},
-                                 {QStringLiteral("arrow"), QString()}});
+        if (b.sends && !b.group)
+            loose.append(buttonJson(b));
     }
     if (!loose.isEmpty())
         groups.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("Window")},
@@ -174,11 +167,8 @@ QJsonObject panel()
 
 bool isHoldButton(const QString &objectName)
 {
-    for (const PanelTable::Button &b : PanelTable::buttons()) {
-        if (objectName == QLatin1StringView(b.name))
-            return b.kind == PanelTable::Kind::Hold;
-    }
-    return false;
+    const PanelTable::Button *b = PanelTable::buttonNamed(objectName);
+    return b && b->kind == PanelTable::Kind::Hold;
 }
 
 } // namespace WebState

@@ -31,8 +31,8 @@ namespace WebState {
 
 // {"id", "name", "port", "reachable", "problem", "power", "input", "videoMuted",
 //  "audioMuted", "lampHours", "lamp", "errors": [...], "lastAnswer", "exchanges"}
-// "errors" are the words of the digits PJLink's ERST answers from the same
-// state, with `temperatureWarning` as there.
+// "errors" are the faults the state tells ("lamp error"), with
+// `temperatureWarning` as PJLink's ERST has it.
 [[nodiscard]] QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
                                     double temperatureWarning);
 

@@ -1,4 +1,4 @@
-#include "bridge/wrongpasswords.h"
+#include "bridge/web/wrongpasswords.h"
 
 #include <algorithm>
 

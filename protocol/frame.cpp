@@ -1,0 +1,24 @@
+#include "protocol/frame.h"
+
+namespace Protocol {
+
+QByteArray frame(QByteArrayView text)
+{
+    QByteArray frame;
+    frame.reserve(text.size() + 1);
+    frame.append(text);
+    frame.append(Cr);
+    return frame;
+}
+
+QByteArrayView textOf(QByteArrayView frame)
+{
+    return frame.endsWith(Cr) ? frame.chopped(1) : frame;
+}
+
+Kind kindOf(QByteArrayView frame)
+{
+    return frame.startsWith("CR") ? Kind::Read : Kind::Execute;
+}
+
+} // namespace Protocol
