@@ -10,37 +10,27 @@ namespace {
 
 using namespace ReadReplies;
 
+// Words by the values' order.
+constexpr std::array powerWords{u" Stand by", u" Count down", u" Power ON", u" Cooling down", u" Power abnormality"};
+constexpr std::array inputWords{u" Input 1", u" Input 2", u" Input 3", u" Wired", u" Wireless/Viewer"};
+constexpr std::array settingWords{u" Normally", u" Top/Bottom reversal", u" Left/Right reversal",
+                                  u" Top/Bottom , Left/Right reversal"};
+constexpr std::array lampWords{u" Lamp is ON", u" Lamp is OFF", u" Lamp is failure"};
+constexpr std::array lampModeWords{u" Lamp Mode is High", u" Lamp Mode is NORMAL", u" Lamp Mode is Eco"};
+
+template <std::size_t N>
+QString word(const std::array<const char16_t *, N> &words, std::size_t index)
+{
+    return QString::fromUtf16(words[index]);
+}
+
 QString words(const Status &status)
 {
     if (status.lampFailure)
         return QStringLiteral(" Lamp Failure");
     if (status.temperatureFault)
         return QStringLiteral(" Temperature abnormality");
-    switch (status.power) {
-    case Power::On: return QStringLiteral(" Power ON");
-    case Power::Standby: return QStringLiteral(" Stand by");
-    case Power::WarmingUp: return QStringLiteral(" Count down");
-    case Power::CoolingDown: return QStringLiteral(" Cooling down");
-    case Power::Abnormal: break;
-    }
-    return QStringLiteral(" Power abnormality");
-}
-
-QString inputWords(int input)
-{
-    static constexpr std::array names{u" Input 1", u" Input 2", u" Input 3", u" Wired", u" Wireless/Viewer"};
-    return QString::fromUtf16(names[size_t(input - 1)]);
-}
-
-QString words(Setting setting)
-{
-    switch (setting) {
-    case Setting::Normal: return QStringLiteral(" Normally");
-    case Setting::TopBottomReversed: return QStringLiteral(" Top/Bottom reversal");
-    case Setting::LeftRightReversed: return QStringLiteral(" Left/Right reversal");
-    case Setting::BothReversed: break;
-    }
-    return QStringLiteral(" Top/Bottom , Left/Right reversal");
+    return word(powerWords, size_t(status.power));
 }
 
 // The monitor's columns of the five hour digits: leading zeros, and the
@@ -72,30 +62,17 @@ QString words(const Temperatures &temperatures)
     return shown.sliced(0, 10) + degrees + shown.sliced(13, 9) + degrees + shown.sliced(25, 9) + degrees;
 }
 
-QString words(Lamp lamp)
+template <typename Value>
+std::optional<QString> say(const std::optional<Value> &value)
 {
-    switch (lamp) {
-    case Lamp::Lit: return QStringLiteral(" Lamp is ON");
-    case Lamp::Off: return QStringLiteral(" Lamp is OFF");
-    case Lamp::Failed: break;
-    }
-    return QStringLiteral(" Lamp is failure");
+    return value ? std::optional(words(*value)) : std::nullopt;
 }
 
-QString words(LampMode mode)
+// A value that is an index into its words.
+template <typename Value, std::size_t N>
+std::optional<QString> say(const std::optional<Value> &value, const std::array<const char16_t *, N> &words)
 {
-    switch (mode) {
-    case LampMode::High: return QStringLiteral(" Lamp Mode is High");
-    case LampMode::Normal: return QStringLiteral(" Lamp Mode is NORMAL");
-    case LampMode::Eco: break;
-    }
-    return QStringLiteral(" Lamp Mode is Eco");
-}
-
-template <typename Value, typename Words>
-std::optional<QString> say(const std::optional<Value> &value, Words toWords)
-{
-    return value ? std::optional(toWords(*value)) : std::nullopt;
+    return value ? std::optional(word(words, size_t(*value))) : std::nullopt;
 }
 
 } // namespace
@@ -105,15 +82,17 @@ std::optional<QString> statusFor(QByteArrayView key, QByteArrayView reply)
     const auto command = commandOf(key);
     if (!command)
         return std::nullopt;
-    const auto toWords = [](const auto &value) { return words(value); };
     switch (*command) {
-    case Command::Status: return say(status(reply), toWords);
-    case Command::Input: return say(input(reply), inputWords);
-    case Command::Setting: return say(setting(reply), toWords);
-    case Command::LampTime: return say(lampTime(reply), toWords);
-    case Command::Temperatures: return say(temperatures(reply), toWords);
-    case Command::LampStatus: return say(lampStatus(reply), toWords);
-    case Command::LampMode: return say(lampMode(reply), toWords);
+    case Command::Status: return say(status(reply));
+    case Command::Input: {
+        const auto number = input(reply);
+        return number ? std::optional(word(inputWords, size_t(*number - 1))) : std::nullopt;
+    }
+    case Command::Setting: return say(setting(reply), settingWords);
+    case Command::LampTime: return say(lampTime(reply));
+    case Command::Temperatures: return say(temperatures(reply));
+    case Command::LampStatus: return say(lampStatus(reply), lampWords);
+    case Command::LampMode: return say(lampMode(reply), lampModeWords);
     }
     return std::nullopt;
 }

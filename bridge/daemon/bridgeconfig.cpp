@@ -199,13 +199,13 @@ const QList<Key> &keyTable()
     return table;
 }
 
-const Key *keyNamed(const QString &name)
+template <typename Table>
+QStringList namesOf(const Table &table)
 {
-    for (const Key &key : keyTable()) {
-        if (name == QLatin1StringView(key.name))
-            return &key;
-    }
-    return nullptr;
+    QStringList names;
+    for (const auto &key : table)
+        names.append(QLatin1StringView(key.name));
+    return names;
 }
 
 struct WebKey {
@@ -258,6 +258,23 @@ QString whereOf(const Section &section, const QString &key)
     return section.where;
 }
 
+// Every setting of the section by its key of `table`; the first problem in
+// `error` ("WHERE: ..."). `in` names the section in a message, or nothing.
+template <typename Config, typename Table>
+bool apply(const Section &section, const Table &table, Config &config, const QString &in, QString *error)
+{
+    for (const Setting &setting : section.settings) {
+        const auto key = std::find_if(table.begin(), table.end(),
+                                      [&setting](const auto &k) { return setting.key == QLatin1StringView(k.name); });
+        if (key == table.end())
+            return fail(error, setting.where, QStringLiteral("unknown key %1%2 (the keys: %3)")
+                                                  .arg(setting.key, in, namesOf(table).join(QLatin1StringView(", "))));
+        if (const auto problem = key->apply(config, setting.value.trimmed()))
+            return fail(error, setting.where, QStringLiteral("%1 %2").arg(setting.key, *problem));
+    }
+    return true;
+}
+
 // [web], unless it has a port: a projector called "web" stays one.
 bool isWebSection(const Section &section)
 {
@@ -269,20 +286,8 @@ bool isWebSection(const Section &section)
 std::optional<WebConfig> webSection(const Section &section, QString *error)
 {
     WebConfig web;
-    for (const Setting &setting : section.settings) {
-        const auto &table = webKeyTable();
-        const auto key = std::find_if(table.begin(), table.end(),
-                                      [&setting](const WebKey &k) { return setting.key == QLatin1StringView(k.name); });
-        if (key == table.end()) {
-            fail(error, setting.where, QStringLiteral("unknown key %1 in [web] (the keys: %2)")
-                                           .arg(setting.key, webKeys().join(QLatin1StringView(", "))));
-            return std::nullopt;
-        }
-        if (const auto problem = key->apply(web, setting.value.trimmed())) {
-            fail(error, setting.where, QStringLiteral("%1 %2").arg(setting.key, *problem));
-            return std::nullopt;
-        }
-    }
+    if (!apply(section, webKeyTable(), web, QStringLiteral(" in [web]"), error))
+        return std::nullopt;
     web.where = whereOf(section, QStringLiteral("listen"));
     if (web.port == 0) {
         fail(error, section.where, QStringLiteral("[web] has no listen: give listen = ADDRESS:PORT"));
@@ -383,10 +388,7 @@ std::optional<QList<Section>> readSections(QStringView text, const QString &file
 
 QStringList keys()
 {
-    QStringList names;
-    for (const Key &key : keyTable())
-        names.append(QLatin1StringView(key.name));
-    return names;
+    return namesOf(keyTable());
 }
 
 std::optional<ProjectorConfig> projector(const Section &section, QString *error)
@@ -394,19 +396,10 @@ std::optional<ProjectorConfig> projector(const Section &section, QString *error)
     ProjectorConfig config;
     config.name = section.name;
     config.where = section.where;
-    for (const Setting &setting : section.settings) {
-        const Key *key = keyNamed(setting.key);
-        if (!key) {
-            fail(error, setting.where, QStringLiteral("unknown key %1 (the keys: %2)")
-                                           .arg(setting.key, keys().join(QLatin1StringView(", "))));
-            return std::nullopt;
-        }
+    for (const Setting &setting : section.settings)
         config.whereOf.insert(setting.key, setting.where);
-        if (const auto problem = key->apply(config, setting.value.trimmed())) {
-            fail(error, setting.where, QStringLiteral("%1 %2").arg(setting.key, *problem));
-            return std::nullopt;
-        }
-    }
+    if (!apply(section, keyTable(), config, QString(), error))
+        return std::nullopt;
     if (config.port.isEmpty()) {
         fail(error, section.where, QStringLiteral("[%1] has no port").arg(section.name));
         return std::nullopt;
@@ -467,10 +460,7 @@ std::optional<QList<ProjectorConfig>> projectors(const QList<Section> &sections,
 
 QStringList webKeys()
 {
-    QStringList names;
-    for (const WebKey &key : webKeyTable())
-        names.append(QLatin1StringView(key.name));
-    return names;
+    return namesOf(webKeyTable());
 }
 
 std::optional<WebConfig> webOf(const ProjectorConfig &config)

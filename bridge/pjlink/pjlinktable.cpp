@@ -14,19 +14,14 @@ using SetPlanner = std::optional<QList<ProjectorAction>> (*)(QByteArrayView para
 
 // --- queries -------------------------------------------------------------
 
+// By the power phases' order; a power fault has no phase.
 QByteArray power(const Context &c)
 {
+    static constexpr std::array phases{"0", "3", "1", "2"};
     const auto s = c.state.status();
-    if (!s)
+    if (!s || s->power == Power::Abnormal)
         return ProjectorFailure.toByteArray();
-    switch (s->power) {
-    case Power::Standby: return "0";
-    case Power::On: return "1";
-    case Power::CoolingDown: return "2";
-    case Power::WarmingUp: return "3";
-    case Power::Abnormal: break;
-    }
-    return ProjectorFailure.toByteArray();
+    return phases[size_t(s->power)];
 }
 
 // The read tells the connector; which of its sources was chosen only the

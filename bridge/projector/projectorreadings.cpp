@@ -3,30 +3,33 @@
 #include "panel/paneltable.h"
 
 namespace ProjectorReadings {
+namespace {
+
+struct Read {
+    PanelTable::Key button;
+    QByteArrayView word;
+};
+
+// By the readings' order.
+constexpr std::array reads{
+    Read{PanelTable::Key::ReadStatus, "status"},
+    Read{PanelTable::Key::ReadInput, "input"},
+    Read{PanelTable::Key::ReadLampTime, "lamp-hours"},
+    Read{PanelTable::Key::ReadLampStatus, "lamp-status"},
+    Read{PanelTable::Key::ReadTemperatures, "temperatures"},
+};
+static_assert(reads.size() == AllReadings.size());
+
+} // namespace
 
 QByteArray frame(Reading reading)
 {
-    using K = PanelTable::Key;
-    switch (reading) {
-    case Reading::Status: return PanelTable::frame(K::ReadStatus);
-    case Reading::Input: return PanelTable::frame(K::ReadInput);
-    case Reading::LampHours: return PanelTable::frame(K::ReadLampTime);
-    case Reading::LampStatus: return PanelTable::frame(K::ReadLampStatus);
-    case Reading::Temperatures: return PanelTable::frame(K::ReadTemperatures);
-    }
-    return {};
+    return PanelTable::frame(reads[size_t(reading)].button);
 }
 
 QByteArrayView word(Reading reading)
 {
-    switch (reading) {
-    case Reading::Status: return "status";
-    case Reading::Input: return "input";
-    case Reading::LampHours: return "lamp-hours";
-    case Reading::LampStatus: return "lamp-status";
-    case Reading::Temperatures: return "temperatures";
-    }
-    return {};
+    return reads[size_t(reading)].word;
 }
 
 } // namespace ProjectorReadings

@@ -4,6 +4,7 @@
 #include "exchange/monitorrendering.h"
 #include "panel/paneltable.h"
 
+#include <array>
 #include <cstring>
 
 void ExchangeHistory::add(const ExchangeResult &result, const QDateTime &at)
@@ -34,37 +35,17 @@ QJsonArray ExchangeHistory::toJson() const
 namespace WebState {
 namespace {
 
-QString powerWord(ReadReplies::Power power)
-{
-    using P = ReadReplies::Power;
-    switch (power) {
-    case P::Standby: return QStringLiteral("standby");
-    case P::WarmingUp: return QStringLiteral("warming up");
-    case P::On: return QStringLiteral("on");
-    case P::CoolingDown: return QStringLiteral("cooling down");
-    case P::Abnormal: return QStringLiteral("power fault");
-    }
-    return {};
-}
+// Words by the values' order (the inputs from 1).
+constexpr std::array powerWords{"standby", "warming up", "on", "cooling down", "power fault"};
+constexpr std::array arrowWords{"", "up", "down", "left", "right"};
+constexpr std::array lampWords{"lit", "off", "failed"};
+constexpr std::array inputNames{"Computer 1", "Computer 2", "Video", "S-Video", "Input 5"};
 
 QString colourName(PanelTable::Colour colour)
 {
     if (colour == PanelTable::Colour::System)
         return {};
     return QStringLiteral("#%1").arg(PanelTable::rgb(colour), 6, 16, QLatin1Char('0'));
-}
-
-QString arrowName(PanelTable::Arrow arrow)
-{
-    using A = PanelTable::Arrow;
-    switch (arrow) {
-    case A::None: return {};
-    case A::Up: return QStringLiteral("up");
-    case A::Down: return QStringLiteral("down");
-    case A::Left: return QStringLiteral("left");
-    case A::Right: return QStringLiteral("right");
-    }
-    return {};
 }
 
 // What is wrong, in words: "lamp error", "temperature warning"; nothing
@@ -96,7 +77,7 @@ QJsonObject buttonJson(const PanelTable::Button &b)
         {QStringLiteral("label"), QLatin1StringView(b.accessibleName)},
         {QStringLiteral("colour"), colourName(b.colour)},
         {QStringLiteral("hold"), b.kind == PanelTable::Kind::Hold},
-        {QStringLiteral("arrow"), arrowName(b.arrow)},
+        {QStringLiteral("arrow"), QLatin1StringView(arrowWords[size_t(b.arrow)])},
     };
 }
 
@@ -123,18 +104,13 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
         json.insert(QStringLiteral("lastAnswer"), history.lastAnswer().toString(Qt::ISODateWithMs));
 
     if (const auto status = state.status())
-        json.insert(QStringLiteral("power"), powerWord(status->power));
-    if (const auto input = state.input()) {
-        static const char *const names[] = {"", "Computer 1", "Computer 2", "Video", "S-Video", "Input 5"};
-        json.insert(QStringLiteral("input"), QLatin1StringView(names[*input >= 1 && *input <= 5 ? *input : 0]));
-    }
+        json.insert(QStringLiteral("power"), QLatin1StringView(powerWords[size_t(status->power)]));
+    if (const auto input = state.input())
+        json.insert(QStringLiteral("input"), QLatin1StringView(inputNames[size_t(*input - 1)]));
     if (const auto hours = state.lampHours())
         json.insert(QStringLiteral("lampHours"), *hours);
-    if (const auto lamp = state.lamp()) {
-        using L = ReadReplies::Lamp;
-        json.insert(QStringLiteral("lamp"), *lamp == L::Lit ? QStringLiteral("lit")
-                                            : *lamp == L::Off ? QStringLiteral("off") : QStringLiteral("failed"));
-    }
+    if (const auto lamp = state.lamp())
+        json.insert(QStringLiteral("lamp"), QLatin1StringView(lampWords[size_t(*lamp)]));
     json.insert(QStringLiteral("errors"), errorWords(state, temperatureWarning));
     return json;
 }
