@@ -4,11 +4,7 @@ namespace Protocol {
 
 QByteArray frame(QByteArrayView text)
 {
-    QByteArray frame;
-    frame.reserve(text.size() + 1);
-    frame.append(text);
-    frame.append(Cr);
-    return frame;
+    return text.toByteArray() + Cr;
 }
 
 QByteArrayView textOf(QByteArrayView frame)

@@ -65,11 +65,7 @@ constexpr qsizetype TemperaturesLength = 3 * TemperatureField + 2 + 1;
 
 bool isDigits(QByteArrayView text)
 {
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return !text.isEmpty();
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The lamp replies' "000" and space; what follows it, or nothing.
@@ -78,11 +74,6 @@ std::optional<QByteArrayView> afterLampPrefix(QByteArrayView reply)
     if (reply.size() < 4 || !reply.startsWith("000") || (reply[3] != ' ' && reply[3] != '_'))
         return std::nullopt;
     return reply.sliced(4);
-}
-
-bool isShortCharacter(char c)
-{
-    return c != Protocol::Ack && c != Protocol::Cr && c != Protocol::Lf;
 }
 
 } // namespace
@@ -179,7 +170,8 @@ std::optional<LampMode> lampMode(QByteArrayView reply)
         if (!rest->startsWith(form.start))
             continue;
         const QByteArrayView end = rest->sliced(form.start.size());
-        const bool threeShort = end.size() == 3 && std::all_of(end.begin(), end.end(), isShortCharacter);
+        const bool threeShort = end.size() == 3 && !end.contains(Protocol::Ack) && !end.contains(Protocol::Cr)
+            && !end.contains(Protocol::Lf);
         if (end == "\r" || threeShort)
             return form.value;
     }
