@@ -1,6 +1,6 @@
 #include "app/appidentity.h"
-#include "app/module1.h"
 #include "app/panelcommandline.h"
+#include "link/module1.h"
 #include "panel/form1.h"
 #include "signals/terminationsignals.h"
 

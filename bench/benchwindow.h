@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "benchsupport.h"
 #include "exchange/exchange.h"
 #include "link/mscomm.h"

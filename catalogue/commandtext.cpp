@@ -1,5 +1,7 @@
 #include "catalogue/commandtext.h"
 
+#include "protocol/frame.h"
+
 QStringView Catalogue::commandText(QStringView text)
 {
     const qsizetype bracket = text.indexOf(u'[');
@@ -8,7 +10,7 @@ QStringView Catalogue::commandText(QStringView text)
 
 QByteArray Catalogue::preparedFrame(QStringView text)
 {
-    return commandText(text).toLatin1() + '\r';
+    return Protocol::frame(commandText(text).toLatin1());
 }
 
 QString Catalogue::editText(QStringView commandText)

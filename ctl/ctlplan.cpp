@@ -299,7 +299,7 @@ QString helpText()
     for (const NamedCommands::Named &n : NamedCommands::all())
         commands += QStringLiteral("  %1  sends %2\n")
                         .arg(QString::fromLatin1(n.name).leftJustified(14))
-                        .arg(QString::fromLatin1(NamedCommands::frameOf(n).chopped(1)));
+                        .arg(QLatin1StringView(PanelTable::button(n.button).sends));
     return usageLine() + u'\n' + parser.helpText().section(u'\n', 1)
         + QStringLiteral("\nCommands (several go out one after another):\n") + commands
         + QStringLiteral(

@@ -1,23 +1,22 @@
 #include "ctl/namedcommands.h"
 
-#include "panel/paneltable.h"
-
 #include <array>
-#include <cstring>
 
 namespace NamedCommands {
 namespace {
 
+using K = PanelTable::Key;
+
 constexpr std::array table{
-    Named{"power on", "Command17"},      // Power "On"
-    Named{"power off", "Command18"},     // Power "Off"
-    Named{"status", "Command44"},        // "Status"
-    Named{"input", "Command45"},         // "Input Mode"
-    Named{"lamp-time", "Command46"},     // "Lamp Time"
-    Named{"temperatures", "Command54"},  // "Temp"
-    Named{"lamp-status", "Command55"},   // "Lamp Status"
-    Named{"lamp-mode", "Command76"},     // "Lamp Mode"
-    Named{"setting", "Command47"},       // "Setting"
+    Named{"power on", K::PowerOn},
+    Named{"power off", K::PowerOff},
+    Named{"status", K::ReadStatus},
+    Named{"input", K::ReadInput},
+    Named{"lamp-time", K::ReadLampTime},
+    Named{"temperatures", K::ReadTemperatures},
+    Named{"lamp-status", K::ReadLampStatus},
+    Named{"lamp-mode", K::ReadLampMode},
+    Named{"setting", K::ReadSetting},
 };
 
 } // namespace
@@ -26,11 +25,7 @@ std::span<const Named> all() { return table; }
 
 QByteArray frameOf(const Named &named)
 {
-    for (const PanelTable::Button &b : PanelTable::buttons()) {
-        if (std::strcmp(b.name, named.button) == 0 && b.sends)
-            return QByteArray(b.sends) + '\r';
-    }
-    return {};
+    return PanelTable::frame(named.button);
 }
 
 const Named *byName(const QString &name)

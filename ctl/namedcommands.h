@@ -1,9 +1,10 @@
 #pragma once
 
+#include "panel/paneltable.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
 #include <span>
 
 // The commands rm740ctl knows by name: the main window's buttons of the same
@@ -11,8 +12,8 @@
 namespace NamedCommands {
 
 struct Named {
-    const char *name;    // as typed, "power on" in two words
-    const char *button;  // objectName of the main window's button
+    const char *name;  // as typed, "power on" in two words
+    PanelTable::Key button;
 };
 
 [[nodiscard]] std::span<const Named> all();

@@ -58,7 +58,7 @@ void Exchange::Hyouji(const QByteArray &text, quint8 mode, const TransmitOrigin 
         ? m_controls.rxd->showRenderingOfAppended(text, m_receiveBuffer.generation())
         : m_controls.rxd->showRendering(text);
     showLegends(legends.carriageReturn, legends.space);
-    interpretReply(text.size());
+    interpretReply(text);
 }
 
 void Exchange::MSComm1_OnComm()
@@ -111,10 +111,9 @@ void Exchange::blankTransmitAndReceiveLines()
     m_controls.rxd->blank();
 }
 
-void Exchange::interpretReply(qsizetype bufferLength)
+void Exchange::interpretReply(QByteArrayView reply)
 {
-    const auto status =
-        ReplyInterpretation::statusFor(m_interpretationKey, m_controls.rxd->text(), bufferLength);
+    const auto status = ReplyInterpretation::statusFor(m_interpretationKey, reply);
     if (!status)
         return;
     m_controls.status->showText(*status);

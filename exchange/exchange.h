@@ -71,7 +71,7 @@ signals:
     void replyWindowClosed(bool replied);
 
 private:
-    void interpretReply(qsizetype bufferLength);
+    void interpretReply(QByteArrayView reply);
     void showLegends(bool carriageReturn, bool space);
 
     MSComm &m_comm;

@@ -1,5 +1,7 @@
 #include "exchange/monitorrendering.h"
 
+#include "protocol/frame.h"
+
 #include <cstring>
 
 namespace MonitorRendering {
@@ -10,14 +12,14 @@ void appendPieces(QString &out, QByteArrayView text, Legends &legends)
     for (const char byte : text) {
         const auto code = static_cast<unsigned char>(byte);
         switch (code) {
-        case Ack:
+        case Protocol::Ack:
             out += QLatin1StringView(" [ACK] ");
             break;
-        case Cr:
+        case Protocol::Cr:
             out += QLatin1StringView(" [CR] ");
             legends.carriageReturn = true;
             break;
-        case Lf:
+        case Protocol::Lf:
             out += QLatin1StringView(" [LF]  ");
             break;
         case ' ':

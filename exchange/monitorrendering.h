@@ -8,12 +8,8 @@
 // character " [ACK] ", " [CR] ", " [LF]  ", "_ " for a space, "? " for other
 // control codes and for everything above "z", otherwise the character and a
 // space. So the k-th character stands at column 2k as long as no ACK, CR or LF
-// comes before it; the reply decoders rely on that.
+// comes before it.
 namespace MonitorRendering {
-
-inline constexpr char Ack = 0x06;
-inline constexpr char Lf = 0x0A;
-inline constexpr char Cr = 0x0D;
 
 // What the RxD line shows when a reply window closes with nothing received.
 inline constexpr QLatin1StringView NoReplyMark(" X X X X");

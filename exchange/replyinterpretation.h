@@ -1,25 +1,18 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
-#include <QStringView>
 
 #include <optional>
 
-// Turns a reply to one of the read commands into a line of plain English.
-// Each decoder is keyed to a read command's frame (text and CR) and compares
-// fixed windows of the RxD line, the monitor rendering of the reply.
+// The status line's plain English for a reply to one of the read commands:
+// the reply read as a value (ReadReplies), put into words.
 namespace ReplyInterpretation {
 
-// The status text for a reply, or nothing when no decoder is keyed to `key`
-// or the reply matches none of its patterns (the status line stays as it is).
-// `rxdText` is the RxD line, `bufferLength` the reply's length in characters.
-[[nodiscard]] std::optional<QString> statusFor(QByteArrayView key, QStringView rxdText,
-                                               qsizetype bufferLength);
-
-// The read commands that have a decoder, as frames.
-[[nodiscard]] QList<QByteArray> keys();
+// The status text for `reply` (what was received since the frame `key` went
+// out), or nothing when `key` reads nothing with a form of its own or the
+// reply is not of that form (the status line stays as it is). Every text
+// begins with one space.
+[[nodiscard]] std::optional<QString> statusFor(QByteArrayView key, QByteArrayView reply);
 
 } // namespace ReplyInterpretation

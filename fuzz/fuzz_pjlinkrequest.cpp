@@ -2,8 +2,8 @@
 // in two, never holds a line longer than a digest and a request, and every
 // line it gives is planned and answered without touching anything outside
 // the table; an answer is one line of PJLink.
-#include "bridge/pjlinkcodec.h"
-#include "bridge/pjlinktable.h"
+#include "bridge/pjlink/pjlinkcodec.h"
+#include "bridge/pjlink/pjlinktable.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "link/form2.h"
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "link/linksettings.h"
 #include "link/mscomm.h"
 #include "link/numericprefix.h"

@@ -132,7 +132,7 @@ void MSComm::transportLost()
     m_lastError = m_transport ? m_transport->errorString() : QString();
     // A device that was unplugged is opened again when it is back, as it was
     // (the same name: its link or its path). A network port is not redialled.
-    if (m_target.kind == PortTarget::Kind::Device)
+    if (m_reopensReturningDevice && m_target.kind == PortTarget::Kind::Device)
         m_returnWatch.start();
     emit deviceLost();
 }

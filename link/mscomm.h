@@ -47,7 +47,9 @@ public:
     // is connected and set up, within a few seconds. Either ends the wait
     // for a lost device to come back.
     [[nodiscard]] bool setPortOpen(bool open);
-    // A local device that went away is reopened when it comes back.
+    // A local device that went away is reopened when it comes back, unless
+    // its owner opens the port again itself (and said so here).
+    void setReopensReturningDevice(bool reopens) { m_reopensReturningDevice = reopens; }
     [[nodiscard]] bool isWaitingForDevice() const { return m_returnWatch.isActive(); }
     // Why the last opening failed, or why the port was lost, in plain words.
     [[nodiscard]] QString errorString() const { return m_lastError; }
@@ -86,6 +88,7 @@ private:
     PortTarget m_target;
     // A few looks a second while a lost device is away.
     QTimer m_returnWatch;
+    bool m_reopensReturningDevice = true;
     int m_commPort = 1;
     QString m_portEntry;
     QString m_settings = QStringLiteral("9600,N,8,1");

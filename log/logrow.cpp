@@ -2,6 +2,7 @@
 
 #include "exchange/monitorrendering.h"
 #include "log/exchangering.h"
+#include "protocol/frame.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -139,7 +140,7 @@ QString describe(const TransmitOrigin &origin, QByteArrayView frame)
     case TransmitOrigin::Kind::HoldRepeat:
         return oneLine(origin.caption) + QStringLiteral(" (repeat)");
     case TransmitOrigin::Kind::CommandList: {
-        const QByteArrayView text = frame.endsWith('\r') ? frame.chopped(1) : frame;
+        const QByteArrayView text = Protocol::textOf(frame);
         return text.isEmpty() ? QStringLiteral("Command list") : QStringLiteral("Command list: ") + rawText(text);
     }
     }

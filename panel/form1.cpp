@@ -1,6 +1,6 @@
 #include "panel/form1.h"
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "catalogue/form3.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorline.h"
@@ -268,7 +268,7 @@ void Form1::buildMonitor()
 
 void Form1::oneShotClick(const PanelTable::Button &entry)
 {
-    m_module.pendingCommand = QByteArray(entry.sends) + '\r';
+    m_module.pendingCommand = PanelTable::frame(entry);
     Hyouji(m_module.pendingCommand, Exchange::Transmit, TransmitOrigin::button(entry.caption, entry.name, PanelTable::groupTitle(entry.group)));
 }
 

@@ -1,8 +1,9 @@
 #include "panel/holdrepeat.h"
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "exchange/exchange.h"
 #include "panel/paneltable.h"
+#include "protocol/frame.h"
 
 #include <QTimer>
 
@@ -36,7 +37,7 @@ void HoldRepeat::press(int repeatCode)
         return;
     m_holdFlag = 1;
     m_repeatCode = quint8(repeatCode);
-    m_module.pendingCommand = repeatText(repeatCode) + '\r';
+    m_module.pendingCommand = Protocol::frame(repeatText(repeatCode));
     Cont_M_down();
 }
 
@@ -52,7 +53,7 @@ void HoldRepeat::Timer1_Timer()
 {
     if (m_repeatCode == 0)
         return;
-    m_module.pendingCommand = repeatText(m_repeatCode) + '\r';
+    m_module.pendingCommand = Protocol::frame(repeatText(m_repeatCode));
     m_exchange.Hyouji(m_module.pendingCommand, Exchange::Transmit, origin(TransmitOrigin::Kind::HoldRepeat));
     // Timer1 keeps running on its own schedule; restarting it here would add
     // this handler's time to every period.

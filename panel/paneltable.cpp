@@ -1,6 +1,9 @@
 #include "panel/paneltable.h"
 
+#include "protocol/frame.h"
+
 #include <array>
+#include <string_view>
 
 namespace PanelTable {
 namespace {
@@ -103,6 +106,35 @@ constexpr std::array buttonTable{
     Button{"Command33", nullptr, "COM", nullptr, {6480, 7080, 1850, 375}, C::System, K::Com, A::None, 0, "Port settings", 90},
 };
 
+// Each key's button, by objectName, in the order of Key.
+constexpr std::array keyedButtons{
+    "Command17", "Command18", "Command19", "Command20", "Command21", "Command22",
+    "Command28", "Command53", "Command29", "Command11", "Command39", "Command56",
+    "Command12", "Command27",
+    "Command44", "Command45", "Command47", "Command46", "Command54", "Command55", "Command76",
+};
+static_assert(keyedButtons.size() == size_t(Key::ReadLampMode) + 1);
+
+constexpr const Button *buttonCalled(std::string_view name)
+{
+    for (const Button &b : buttonTable) {
+        if (name == b.name)
+            return &b;
+    }
+    return nullptr;
+}
+
+constexpr bool everyKeyedButtonSends()
+{
+    for (const char *name : keyedButtons) {
+        const Button *b = buttonCalled(name);
+        if (!b || !b->sends)
+            return false;
+    }
+    return true;
+}
+static_assert(everyKeyedButtonSends());
+
 } // namespace
 
 quint32 rgb(Colour colour)
@@ -121,6 +153,30 @@ quint32 rgb(Colour colour)
 
 std::span<const Group> groups() { return groupTable; }
 std::span<const Button> buttons() { return buttonTable; }
+
+const Button *buttonNamed(QStringView name)
+{
+    for (const Button &b : buttonTable) {
+        if (name == QLatin1StringView(b.name))
+            return &b;
+    }
+    return nullptr;
+}
+
+const Button &button(Key key)
+{
+    return *buttonCalled(keyedButtons[size_t(key)]);
+}
+
+QByteArray frame(const Button &button)
+{
+    return button.sends ? Protocol::frame(button.sends) : QByteArray();
+}
+
+QByteArray frame(Key key)
+{
+    return frame(button(key));
+}
 
 const Button *buttonByRepeatCode(int repeatCode)
 {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QRect>
+#include <QStringView>
 
 #include <span>
 
@@ -52,8 +54,24 @@ struct Button {
     int pointSize10;          // caption size in tenths of a point
 };
 
+// The buttons whose frames other programs send by name (rm740ctl, the
+// bridge and its page), by a key that stays when a caption or an accessible
+// name changes.
+enum class Key {
+    PowerOn, PowerOff, AudioMuteOn, AudioMuteOff, VideoMuteOn, VideoMuteOff,
+    Computer1Rgb, Computer1Component, Computer1Scart, Computer2Rgb, Computer2DviPc, Computer2DviHdcp,
+    Video, SVideo,
+    ReadStatus, ReadInput, ReadSetting, ReadLampTime, ReadTemperatures, ReadLampStatus, ReadLampMode,
+};
+
 [[nodiscard]] std::span<const Group> groups();
 [[nodiscard]] std::span<const Button> buttons();
+[[nodiscard]] const Button &button(Key key);
+// The button of that objectName; null for none.
+[[nodiscard]] const Button *buttonNamed(QStringView name);
+// The frame a button sends (its text and CR); empty for one that sends nothing.
+[[nodiscard]] QByteArray frame(const Button &button);
+[[nodiscard]] QByteArray frame(Key key);
 [[nodiscard]] const Button *buttonByRepeatCode(int repeatCode);
 // The title of the group named `frame`; null for none.
 [[nodiscard]] const char *groupTitle(const char *frame);

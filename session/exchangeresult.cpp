@@ -1,6 +1,5 @@
 #include "session/exchangeresult.h"
 
-#include "exchange/monitorrendering.h"
 #include "exchange/replyinterpretation.h"
 
 std::optional<QString> ExchangeResult::status() const
@@ -9,5 +8,5 @@ std::optional<QString> ExchangeResult::status() const
     // put a wrong answer in plain words.
     if (outcome != CommandOutcome::Answered)
         return std::nullopt;
-    return ReplyInterpretation::statusFor(sent, MonitorRendering::render(reply), reply.size());
+    return ReplyInterpretation::statusFor(sent, reply);
 }

@@ -1,5 +1,6 @@
 #include "session/portsession.h"
 
+#include "protocol/frame.h"
 #include "transports/messagetext.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@ namespace {
 
 QString commandText(const QByteArray &frame)
 {
-    return MessageText::quoted(QString::fromLatin1(frame.endsWith('\r') ? frame.chopped(1) : frame));
+    return MessageText::quoted(QString::fromLatin1(Protocol::textOf(frame)));
 }
 
 } // namespace
@@ -26,6 +27,8 @@ PortSession::PortSession(const SessionPort &port, const QString &serialParameter
     connect(&m_replyWindow, &QTimer::timeout, this, &PortSession::replyWindowClosed);
     m_quietLook.setSingleShot(true);
     connect(&m_quietLook, &QTimer::timeout, this, &PortSession::quietLooked);
+    // A lost port is closed and reported; whoever holds the session opens it again.
+    m_comm.setReopensReturningDevice(false);
     connect(&m_comm, &MSComm::OnComm, this, &PortSession::received);
     connect(&m_comm, &MSComm::deviceLost, this, &PortSession::portLost);
 }
@@ -62,7 +65,6 @@ void PortSession::close()
     m_replyWindow.stop();
     m_quietLook.stop();
     m_settling.invalidate();
-    // Also after a loss: closing ends any wait for the device to come back.
     (void)m_comm.setPortOpen(false);
 }
 

@@ -1,24 +1,8 @@
 #include "session/replymatcher.h"
 
-#include "exchange/monitorrendering.h"
-#include "exchange/replyinterpretation.h"
-#include "session/replycompletion.h"
-
-#include <algorithm>
+#include "protocol/replyrule.h"
 
 namespace {
-
-constexpr QByteArrayView Refusal("?\r");
-
-// Printable ASCII up to a CR, or a lone ACK: what the projector sends.
-bool isProtocolText(QByteArrayView bytes)
-{
-    if (bytes == QByteArrayView(&MonitorRendering::Ack, 1))
-        return true;
-    if (bytes.endsWith(MonitorRendering::Cr))
-        bytes.chop(1);
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
-}
 
 void appendBounded(QByteArray &to, QByteArrayView bytes)
 {
@@ -32,22 +16,17 @@ ReplyMatcher::ReplyMatcher(QByteArray frame)
 {
 }
 
-bool ReplyMatcher::isReadCommand(QByteArrayView frame)
-{
-    return frame.startsWith("CR");
-}
-
 std::optional<ReplyMatcher::Verdict> ReplyMatcher::take(QByteArrayView bytes)
 {
     appendBounded(m_open, bytes);
-    while (const auto length = ReplyCompletion::completeLength(m_open)) {
+    while (const auto length = ReplyRule::completeLength(m_open)) {
         const QByteArray reply = m_open.first(*length);
         m_open.remove(0, *length);
-        if (reply == Refusal)
+        if (ReplyRule::isRefusal(reply))
             return Verdict{CommandOutcome::Refused, reply, true};
-        if (!isProtocolText(reply))
+        if (!ReplyRule::isProtocolText(reply))
             return Verdict{CommandOutcome::Unexpected, m_passedOver + reply, true};
-        if (fits(reply))
+        if (ReplyRule::fits(m_frame, reply))
             return Verdict{CommandOutcome::Answered, reply, true};
         appendBounded(m_passedOver, reply);
     }
@@ -57,24 +36,9 @@ std::optional<ReplyMatcher::Verdict> ReplyMatcher::take(QByteArrayView bytes)
 ReplyMatcher::Verdict ReplyMatcher::timedOut() const
 {
     // A "?" whose CR never came is a refusal all the same.
-    if (m_passedOver.isEmpty() && m_open == "?")
+    if (m_passedOver.isEmpty() && ReplyRule::isRefusal(m_open))
         return Verdict{CommandOutcome::Refused, m_open, false};
-    if (m_passedOver.isEmpty() && isProtocolText(m_open))
+    if (m_passedOver.isEmpty() && ReplyRule::isProtocolText(m_open))
         return Verdict{CommandOutcome::NoReply, m_open, false};
     return Verdict{CommandOutcome::Unexpected, m_passedOver + m_open, m_open.isEmpty()};
-}
-
-bool ReplyMatcher::fits(QByteArrayView reply) const
-{
-    const bool ack = reply.size() == 1 && reply.front() == MonitorRendering::Ack;
-    if (!isReadCommand(m_frame))
-        return ack;
-    if (ack)
-        return false;
-    // A read command with a decoder takes the forms the decoder reads;
-    // any other takes whatever text comes.
-    static const QList<QByteArray> decoded = ReplyInterpretation::keys();
-    if (!decoded.contains(m_frame))
-        return true;
-    return ReplyInterpretation::statusFor(m_frame, MonitorRendering::render(reply), reply.size()).has_value();
 }

@@ -7,12 +7,11 @@
 
 #include <optional>
 
-// Which of the bytes that come after a frame are its reply. A reply is a lone
-// ACK or text up to its CR. An execution command takes an ACK; a read command
-// takes text, of the form its decoder reads where it has one. A reply of
-// another form is no reply to this command (a late one to an earlier command,
-// say): it is passed over and the wait goes on. "?" is a refusal; bytes that
-// are no text of the protocol make the exchange unexpected at once.
+// Which of the bytes that come after a frame are its reply, by the reply rule
+// (ReplyRule): a reply of another form than the command takes is no reply to
+// it (a late one to an earlier command, say): it is passed over and the wait
+// goes on. "?" is a refusal; bytes that are no text of the protocol make the
+// exchange unexpected at once.
 class ReplyMatcher
 {
 public:
@@ -35,12 +34,7 @@ public:
     // The verdict when the wait is over first.
     [[nodiscard]] Verdict timedOut() const;
 
-    // A read command's frame starts with "CR"; every other frame executes.
-    [[nodiscard]] static bool isReadCommand(QByteArrayView frame);
-
 private:
-    [[nodiscard]] bool fits(QByteArrayView reply) const;
-
     QByteArray m_frame;
     QByteArray m_open;        // bytes of a reply not ended yet
     QByteArray m_passedOver;  // whole replies of another form

@@ -1,7 +1,7 @@
 // rm740-bridge, the real program, between PJLink clients and the simulated
 // projector; what only the whole process shows.
 
-#include "bridge/pjlinkauth.h"
+#include "bridge/pjlink/pjlinkauth.h"
 #include "support/bridgeprocess.h"
 #include "support/fakeprojector.h"
 #include "support/pjlinkclient.h"

@@ -1,16 +1,13 @@
 // rm740-bridge's parts without a process or a socket.
 
-#include "bridge/bridgearguments.h"
-#include "bridge/bridgeconfig.h"
-#include "bridge/inputtable.h"
-#include "bridge/passwordfile.h"
-#include "bridge/pjlinkauth.h"
-#include "bridge/pjlinkcodec.h"
-#include "bridge/pjlinktable.h"
-#include "bridge/projectorreadings.h"
-#include "bridge/wrongpasswords.h"
-#include "exchange/monitorrendering.h"
-#include "exchange/replyinterpretation.h"
+#include "bridge/daemon/bridgearguments.h"
+#include "bridge/daemon/bridgeconfig.h"
+#include "bridge/projector/inputtable.h"
+#include "bridge/daemon/passwordfile.h"
+#include "bridge/pjlink/pjlinkauth.h"
+#include "bridge/pjlink/pjlinkcodec.h"
+#include "bridge/pjlink/pjlinktable.h"
+#include "bridge/web/wrongpasswords.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,13 +65,16 @@ QByteArray outcomeOf(const QByteArray &line, const Replies &replies)
     return PjlinkTable::answer(plan, PjlinkTable::Context{state, inputs, identity});
 }
 
+// "fine" and where the web page listens, or the error.
 QString configError(const QString &text)
 {
     QString error;
     const auto sections = BridgeConfig::readSections(text, QStringLiteral("bridge.conf"), &error);
-    if (sections && BridgeConfig::projectors(*sections, &error))
-        return QStringLiteral("fine");
-    return error;
+    const auto configuration = sections ? BridgeConfig::configuration(*sections, &error) : std::nullopt;
+    if (!configuration)
+        return error;
+    const auto &web = configuration->web;
+    return web ? QStringLiteral("fine, the page on %1 by %2").arg(web->endpoint(), web->where) : QStringLiteral("fine");
 }
 
 } // namespace
@@ -161,38 +161,6 @@ private slots:
             QCOMPARE(QString::fromLatin1(*password), result);
         else
             QVERIFY2(error.contains(result), qPrintable(error));
-    }
-
-    void theBridgeReadsWhatThePanelDecodes_data()
-    {
-        QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("bridgeReads");
-        // Every two-character status, every input digit, the lamp forms.
-        for (char a = '0'; a <= '9'; ++a) {
-            for (char b : {'0', '1', '8', '9', 'X'}) {
-                const QByteArray reply = QByteArray{a, b} + '\r';
-                QTest::addRow("status %s", reply.chopped(1).constData())
-                    << QByteArray("CR0\r") << reply << ProjectorReadings::status(reply).has_value();
-            }
-            const QByteArray digit = QByteArray(1, a) + '\r';
-            QTest::addRow("input %c", a) << QByteArray("CR1\r") << digit
-                                         << ProjectorReadings::inputNumber(digit).has_value();
-        }
-        for (const QByteArray lamp : {"000 1I\r", "000 1O\r", "000 1X\r", "000 1Y\r", "001 1I\r"})
-            QTest::addRow("lamp %s", lamp.chopped(1).constData())
-                << QByteArray("CR LAMPSTS\r") << lamp << ProjectorReadings::lampStatus(lamp).has_value();
-        QTest::newRow("hours") << QByteArray("CR3\r") << QByteArray("00123\r") << true;
-        QTest::newRow("temperatures") << QByteArray("CR6\r") << QByteArray("025.0 031.5 040.0\r") << true;
-    }
-    void theBridgeReadsWhatThePanelDecodes()
-    {
-        QFETCH(QByteArray, key);
-        QFETCH(QByteArray, reply);
-        QFETCH(bool, bridgeReads);
-        const bool panelDecodes =
-            ReplyInterpretation::statusFor(key, MonitorRendering::render(reply), reply.size()).has_value();
-        QCOMPARE(bridgeReads, panelDecodes);
     }
 
     void requestIsPlannedAndAnswered_data()
@@ -339,7 +307,20 @@ private slots:
                                        << "bridge.conf:6: [b] listens on *:4352 as [a] does";
         QTest::newRow("same serial port") << "[a]\nport=COM1\n[b]\nport=COM1\npjlink=4353\n"
                                           << "bridge.conf:4: [b] uses the serial port COM1 of [a]";
-        QTest::newRow("web page on loopback") << "[a]\nport=COM1\nhttp=127.0.0.1:8080\n" << "fine";
+        QTest::newRow("web page on loopback") << "[a]\nport=COM1\nhttp=127.0.0.1:8080\n"
+                                              << "fine, the page on 127.0.0.1:8080 by bridge.conf:3";
+        QTest::newRow("a web section") << "[a]\nport=COM1\n[web]\nlisten=*:8080\npassword-file=/pw\n"
+                                       << "fine, the page on *:8080 by bridge.conf:4";
+        QTest::newRow("a web section beyond loopback") << "[a]\nport=COM1\n[web]\nlisten=*:8080\n"
+                                                       << "bridge.conf:4: the web page on *:8080 needs a password-file";
+        QTest::newRow("a web section without its address") << "[a]\nport=COM1\n[web]\nmax-connections=2\n"
+                                                           << "bridge.conf:3: [web] has no listen";
+        QTest::newRow("a projector's key in the web section") << "[a]\nport=COM1\n[web]\nlisten=8080\nbaud=9600\n"
+                                                              << "bridge.conf:5: unknown key baud in [web]";
+        QTest::newRow("a web section and an http key") << "[web]\nlisten=8080\n[a]\nport=COM1\nhttp=8081\n"
+                                                       << "bridge.conf:5: [a] serves the web page as [web] does";
+        QTest::newRow("a projector called web") << "[web]\nport=COM1\n" << "fine";
+        QTest::newRow("a web section alone") << "[web]\nlisten=8080\n" << "bridge.conf:1: no projector";
         QTest::newRow("web page beyond loopback") << "[a]\nport=COM1\nhttp=*:8080\n"
                                                   << "bridge.conf:3: the web page on *:8080 needs a password-file";
         QTest::newRow("web page twice") << "[a]\nport=COM1\nhttp=8080\n[b]\nport=COM2\npjlink=4353\nhttp=8081\n"
@@ -381,6 +362,28 @@ private slots:
         QCOMPARE(config->httpEndpoint(), QStringLiteral("[::]:8080"));
         QCOMPARE(config->httpMaxConnections, 20);
         QCOMPARE(BridgeConfig::keys().size(), 15);  // every key is set above
+    }
+
+    void webSectionKeysReachThePage()
+    {
+        QString error;
+        const auto sections = BridgeConfig::readSections(
+            u"[a]\nport=COM1\n[web]\nlisten=[::1]:8080\npassword-file=/pw\nmax-connections=20\nidle-timeout=10\n",
+            QStringLiteral("bridge.conf"), &error);
+        const auto configuration = BridgeConfig::configuration(*sections, &error);
+        QVERIFY2(configuration && configuration->web, qPrintable(error));
+        QCOMPARE(configuration->web->endpoint(), QStringLiteral("[::1]:8080"));
+        QCOMPARE(configuration->web->passwordFile, QStringLiteral("/pw"));
+        QCOMPARE(configuration->web->maxConnections, 20);
+        QCOMPARE(configuration->web->idleTimeout, std::chrono::milliseconds(10000));
+        QCOMPARE(BridgeConfig::webKeys().size(), 4);  // every key is set above
+        QVERIFY(configuration->notes.isEmpty());
+        // The keys in their old place still serve, with a note for the log.
+        const auto old = BridgeConfig::configuration(
+            *BridgeConfig::readSections(u"[a]\nport=COM1\nhttp=8080\n", QStringLiteral("bridge.conf"), &error), &error);
+        QCOMPARE(old->notes.size(), 1);
+        QVERIFY2(old->notes.first().startsWith(u"bridge.conf:3: http in [a] is read as [web]'s listen"),
+                 qPrintable(old->notes.first()));
     }
 
     // Times in seconds after the first failure; the last column is the

@@ -1,13 +1,12 @@
 // rm740ctl's pure parts: its arguments read into a plan, the ports it is
-// given, when a reply is over and which reply is a command's, the outcomes'
-// words and exit statuses, and its output lines.
+// given, which reply is a command's, the outcomes' words and exit statuses,
+// and its output lines.
 
 #include "ctl/cataloguelisting.h"
 #include "ctl/ctlplan.h"
 #include "ctl/exitstatus.h"
 #include "ctl/namedcommands.h"
 #include "ctl/resultformat.h"
-#include "session/replycompletion.h"
 #include "session/replymatcher.h"
 
 #include <QJsonDocument>
@@ -289,27 +288,6 @@ private slots:
         QCOMPARE(refused.error, QStringLiteral("the ports file %1 lists no port").arg(empty.fileName()));
     }
 
-    void replyEndsAtItsCrOrALoneAck_data()
-    {
-        QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<int>("length");  // -1: not complete yet
-        QTest::newRow("nothing") << QByteArray() << -1;
-        QTest::newRow("digits, no CR yet") << QByteArray("00") << -1;
-        QTest::newRow("a reply") << QByteArray("00\r") << 3;
-        QTest::newRow("a lone CR") << QByteArray("\r") << 1;
-        QTest::newRow("ACK") << QByteArray("\x06") << 1;
-        QTest::newRow("ACK and more") << QByteArray("\x06" "00\r") << 1;
-        QTest::newRow("noise after the CR") << QByteArray("000 ECO\rxy\r") << 8;
-        QTest::newRow("an ACK inside is data") << QByteArray("0\x06") << -1;
-        QTest::newRow("LF is no end") << QByteArray("00\n") << -1;
-    }
-    void replyEndsAtItsCrOrALoneAck()
-    {
-        QFETCH(QByteArray, received);
-        QFETCH(int, length);
-        QCOMPARE(ReplyCompletion::completeLength(received).value_or(-1), qsizetype(length));
-    }
-
     void worstExitStatusWins_data()
     {
         QTest::addColumn<int>("a");
@@ -331,8 +309,8 @@ private slots:
         QCOMPARE(int(ExitStatus::worse(ExitStatus::Code(a), ExitStatus::Code(b))), worst);
     }
 
-    // A reply is the ACK or the text up to CR of the form the command takes;
-    // others are passed over; "?" refuses; garbage decides at once.
+    // Replies of another form than the command takes (tst_protocol) are
+    // passed over; "?" refuses; garbage decides at once.
     void replyIsMatchedToItsCommandByItsForm_data()
     {
         QTest::addColumn<QByteArray>("frame");
@@ -348,14 +326,10 @@ private slots:
             << QByteArray("CR3\r") << QByteArrayList{"80\r", "00123\r"} << O::Answered << QByteArray("00123\r") << true;
         QTest::newRow("a status outside the table") << QByteArray("CR0\r") << QByteArrayList{"99\r"}
                                                     << O::Unexpected << QByteArray("99\r") << false;
-        QTest::newRow("an ACK executes") << QByteArray("C00\r") << QByteArrayList{"\x06"} << O::Answered
-                                         << QByteArray("\x06") << true;
         QTest::newRow("a late text before the ACK") << QByteArray("C01\r") << QByteArrayList{"80\r\x06"}
                                                     << O::Answered << QByteArray("\x06") << true;
         QTest::newRow("a late ACK before the status") << QByteArray("CR0\r") << QByteArrayList{"\x06", "00\r"}
                                                       << O::Answered << QByteArray("00\r") << true;
-        QTest::newRow("any text for a read without a decoder")
-            << QByteArray("CR BRIGHT\r") << QByteArrayList{"050\r"} << O::Answered << QByteArray("050\r") << true;
         QTest::newRow("garbage without a CR") << QByteArray("C00\r") << QByteArrayList{"\x01\x02"}
                                               << O::Unexpected << QByteArray("\x01\x02") << false;
         QTest::newRow("text without its CR") << QByteArray("CR0\r") << QByteArrayList{"00"} << O::NoReply

@@ -4,7 +4,7 @@
 // The program must not crash, must decide as its rules say and must stay
 // usable afterwards.
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "exchange/exchange.h"
 #include "panel/holdrepeat.h"
 #include "exchange/monitorrendering.h"

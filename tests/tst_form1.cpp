@@ -2,8 +2,8 @@
 // start-up from the stored link, the one-shot buttons, the monitor and the
 // exchange timers.
 
-#include "app/module1.h"
-#include "app/startupplacement.h"
+#include "link/module1.h"
+#include "panel/startupplacement.h"
 #include "exchange/exchange.h"
 #include "exchange/monitorrendering.h"
 #include "link/mscomm.h"

@@ -2,7 +2,7 @@
 // standing in for the COM ports: start-up's fallback to it, the "COM" button,
 // the "OTHER" field, OK and Cancel.
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "exchange/exchange.h"
 #include "link/form2.h"
 #include "link/mscomm.h"

@@ -3,7 +3,7 @@
 // wire, the selection and edit steps, the legends, and what the window does
 // to the main window while it is open and after it closes.
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/commandtext.h"
 #include "catalogue/form3.h"

@@ -1,6 +1,5 @@
-// The decoders of replies to read commands, on the RxD line's rendering.
+// The status line's words for the replies to read commands.
 
-#include "exchange/monitorrendering.h"
 #include "exchange/replyinterpretation.h"
 
 #include <QTest>
@@ -9,7 +8,7 @@ namespace {
 // The status text for `reply` as a whole, or "(unchanged)".
 QString statusFor(const QByteArray &key, const QByteArray &reply)
 {
-    const auto status = ReplyInterpretation::statusFor(key, MonitorRendering::render(reply), reply.size());
+    const auto status = ReplyInterpretation::statusFor(key, reply);
     return status.value_or(QStringLiteral("(unchanged)"));
 }
 } // namespace

@@ -2,7 +2,7 @@
 // over its pseudo-terminal, once for each awkward device, and the read
 // buttons against the same model in-process.
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "exchange/exchange.h"
 #include "link/mscomm.h"
 #include "panel/form1.h"

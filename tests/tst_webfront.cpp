@@ -26,20 +26,17 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        const QString password = m_dir.filePath(QStringLiteral("password"));
-        QFile file(password);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("right horse\n");
-        file.close();
-        ::chmod(QFile::encodeName(password).constData(), 0600);
         m_http = freeLoopbackPort();
         const QString link = m_dir.filePath(QStringLiteral("projector"));
         QVERIFY2(m_simulator.start(link, {}), qPrintable(m_simulator.errorString()));
-        // No polling: what reaches the line is what the requests send.
-        QVERIFY2(m_bridge.start({"--port", link, "--pjlink", QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort()),
-                                 "--name", "Room 101", "--poll-interval", "0", "--password-file", password,
-                                 "--http", QStringLiteral("127.0.0.1:%1").arg(m_http)}),
-                 qPrintable(m_bridge.errorString()));
+        // The page has a password of its own, not PJLink's. No polling: what
+        // reaches the line is what the requests send.
+        const QString config = writeFile(
+            "bridge.conf", QStringLiteral("[Room 101]\nport = %1\npjlink = %2\npoll-interval = 0\npassword-file = %3\n"
+                                          "[web]\nlisten = 127.0.0.1:%4\npassword-file = %5\n")
+                               .arg(link).arg(freeLoopbackPort()).arg(writeFile("pjlink-password", "pjlink horse\n"))
+                               .arg(m_http).arg(writeFile("web-password", "right horse\n")).toUtf8());
+        QVERIFY2(m_bridge.start({"--config", config}), qPrintable(m_bridge.errorString()));
         QVERIFY(m_bridge.waitForLog("is open"));
     }
 
@@ -72,6 +69,9 @@ private slots:
                                    << right << QByteArray() << json << 200 << "done" << QByteArrayList{"CF BRIGHT 050"};
         QTest::newRow("no password") << QByteArray("GET") << "/api/projectors" << QByteArray() << QByteArray()
                                      << QByteArray() << QByteArray() << 401 << "a password is needed" << QByteArrayList{};
+        QTest::newRow("PJLink's password") << QByteArray("GET") << "/api/projectors" << QByteArray()
+                                           << QByteArray("pjlink horse") << QByteArray() << QByteArray() << 401
+                                           << "wrong password" << QByteArrayList{};
         QTest::newRow("wrong password") << QByteArray("POST") << command << QByteArray(R"({"command":"power on"})")
                                         << QByteArray("wrong horse") << QByteArray() << json << 401 << "wrong password"
                                         << QByteArrayList{};
@@ -222,6 +222,18 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    // A file of the test's own, readable by its owner alone.
+    QString writeFile(const char *name, const QByteArray &contents)
+    {
+        const QString path = m_dir.filePath(QLatin1StringView(name));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+            qFatal("cannot write %s", qPrintable(path));
+        file.close();
+        ::chmod(QFile::encodeName(path).constData(), 0600);
+        return path;
+    }
+
     quint16 m_http = 0;
     SimulatorProcess m_simulator;
     BridgeProcess m_bridge;

@@ -7,7 +7,7 @@
 //   rm740-screenshots OUTPUT-FOLDER SUFFIX
 
 #include "app/appidentity.h"
-#include "app/module1.h"
+#include "link/module1.h"
 #include "link/mscomm.h"
 #include "logwindow/exchangelogaccess.h"
 #include "logwindow/exchangelogmodel.h"

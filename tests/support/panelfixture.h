@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/module1.h"
+#include "link/module1.h"
 #include "devices/devicelist.h"
 #include "link/form2.h"
 #include "link/mscomm.h"

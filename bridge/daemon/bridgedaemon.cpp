@@ -1,0 +1,178 @@
+#include "bridge/daemon/bridgedaemon.h"
+
+#include "bridge/daemon/passwordfile.h"
+#include "bridge/pjlink/pjlinkdiscovery.h"
+#include "bridge/pjlink/pjlinkserver.h"
+#include "bridge/projector/projectorservice.h"
+#include "bridge/web/webfront.h"
+#include "ctl/portchoice.h"
+#include "link/linksettings.h"
+#include "link/portsgroup.h"
+#include "transports/porttarget.h"
+
+#include <QSettings>
+
+#include <cstdio>
+
+namespace {
+
+std::optional<QByteArray> readPassword(const QString &file, const QString &where, QString *error)
+{
+    QString problem;
+    auto password = PasswordFile::read(PasswordFile::expanded(file), &problem);
+    if (!password)
+        *error = QStringLiteral("%1: %2").arg(where, problem);
+    return password;
+}
+
+} // namespace
+
+std::optional<Served> prepare(const BridgeConfig::Configuration &configuration, QString *error)
+{
+    const auto store = LinkSettings::openStore();
+    Served prepared;
+    prepared.notes = configuration.notes;
+    for (const ProjectorConfig &config : configuration.projectors) {
+        ServedProjector served{config, {}, 0, {}, false, std::nullopt};
+        QString problem;
+        const auto choice = PortChoice::fromArgument(config.port, &problem);
+        if (!choice) {
+            *error = QStringLiteral("%1: port %2").arg(config.whereOf.value(QStringLiteral("port")), problem);
+            return std::nullopt;
+        }
+        served.portLabel = choice->label;
+        served.comNumber = choice->comNumber;
+        // A COM number opens what the store's "Ports" group maps it to, as in the panel.
+        served.portEntry = choice->comNumber > 0 ? PortsGroup::entryFor(choice->comNumber, *store) : choice->entry;
+        served.networkPort = PortTarget::fromEntry(served.portEntry).isNetwork();
+        if (!config.passwordFile.isEmpty()) {
+            served.password = readPassword(config.passwordFile, config.whereOf.value(QStringLiteral("password-file")), error);
+            if (!served.password)
+                return std::nullopt;
+        }
+        prepared.projectors.append(served);
+    }
+    if (const auto &web = configuration.web) {
+        prepared.web = ServedWeb{*web, std::nullopt};
+        if (!web->passwordFile.isEmpty()) {
+            prepared.web->password = readPassword(web->passwordFile, web->where, error);
+            if (!prepared.web->password)
+                return std::nullopt;
+        }
+    }
+    return prepared;
+}
+
+BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObject *parent)
+    : QObject(parent)
+    , m_servedWeb(prepared.web)
+    , m_notes(prepared.notes)
+{
+    for (const ServedProjector &served : prepared.projectors) {
+        const ProjectorConfig &config = served.config;
+        Projector p;
+        p.served = served;
+        ProjectorService::Settings settings;
+        settings.name = config.name;
+        settings.port = SessionPort{served.portLabel, served.comNumber, served.portEntry};
+        settings.serialParameters = LinkSettings::serialParameters(
+            config.baud == 9600 ? LinkSettings::Baud9600 : LinkSettings::Baud19200);
+        settings.networkPort = served.networkPort;
+        settings.replyTimeout = config.replyTimeout;
+        settings.pollInterval = config.pollInterval;
+        p.service = new ProjectorService(settings, this);
+
+        PjlinkSettings pjlink;
+        pjlink.password = served.password;
+        pjlink.idleTimeout = config.idleTimeout;
+        pjlink.inputs = config.inputs;
+        pjlink.identity = PjlinkTable::Identity{config.name.toUtf8(), ("rm740-bridge " + version).toLatin1(),
+                                                config.temperatureWarning};
+        p.pjlink = new PjlinkServer(*p.service, pjlink, config.maxClients, this);
+        if (config.discovery)
+            p.discovery = new PjlinkDiscovery(config.listenAddress, config.discoveryPort, this);
+
+        const QString name = config.name;
+        connect(p.service, &ProjectorService::logLine, this, [this, name](const QString &line) { log(name, line); });
+        connect(p.pjlink, &PjlinkServer::logLine, this, [this, name](const QString &line) { log(name, line); });
+        if (p.discovery)
+            connect(p.discovery, &PjlinkDiscovery::logLine, this, [this, name](const QString &line) { log(name, line); });
+        m_projectors.append(p);
+    }
+    // One page for every projector.
+    if (m_servedWeb) {
+        QList<WebFront::Projector> fronts;
+        for (const Projector &p : std::as_const(m_projectors))
+            fronts.append({p.service, p.served.config.inputs, p.served.config.temperatureWarning});
+        m_web = new WebFront(fronts, m_servedWeb->password,
+                             {m_servedWeb->config.maxConnections, m_servedWeb->config.idleTimeout}, this);
+        connect(m_web, &WebFront::logLine, this, [this](const QString &line) { log(QStringLiteral("web"), line); });
+    }
+}
+
+BridgeDaemon::~BridgeDaemon()
+{
+    shutDown();
+}
+
+bool BridgeDaemon::start(QString *error)
+{
+    for (const Projector &p : std::as_const(m_projectors)) {
+        const ProjectorConfig &config = p.served.config;
+        if (!p.pjlink->listen(config.listenAddress, config.listenPort)) {
+            *error = QStringLiteral("%1: cannot listen on %2: %3")
+                         .arg(config.whereOf.value(QStringLiteral("pjlink"), config.where), config.listenEndpoint(),
+                              p.pjlink->errorString());
+            shutDown();
+            return false;
+        }
+        if (p.discovery && !p.discovery->start()) {
+            *error = QStringLiteral("%1: cannot answer searches on UDP port %2: %3")
+                         .arg(config.whereOf.value(QStringLiteral("discovery"), config.where))
+                         .arg(config.discoveryPort).arg(p.discovery->errorString());
+            shutDown();
+            return false;
+        }
+        log(config.name, tr("PJLink on %1%2 for %3 at %4 baud")
+                             .arg(config.listenEndpoint(), p.served.password ? tr(" with a password") : QString(),
+                                  p.served.portLabel).arg(config.baud));
+    }
+    for (const QString &note : std::as_const(m_notes))
+        log(QStringLiteral("web"), note);
+    if (m_web) {
+        const WebConfig &web = m_servedWeb->config;
+        QString problem;
+        if (!m_web->listen(web.address, web.port, &problem)) {
+            *error = QStringLiteral("%1: cannot serve the web page on %2: %3").arg(web.where, web.endpoint(), problem);
+            shutDown();
+            return false;
+        }
+        log(QStringLiteral("web"), tr("the web page on http://%1/%2").arg(web.endpoint(),
+                                                                       m_servedWeb->password ? tr(" with a password") : QString()));
+    }
+    for (const Projector &p : std::as_const(m_projectors))
+        p.service->start();
+    return true;
+}
+
+void BridgeDaemon::shutDown()
+{
+    if (m_web)
+        m_web->close();
+    for (const Projector &p : std::as_const(m_projectors)) {
+        p.pjlink->close();
+        p.service->stop();
+        if (p.discovery)
+            p.discovery->deleteLater();
+    }
+    for (Projector &p : m_projectors)
+        p.discovery = nullptr;
+}
+
+void BridgeDaemon::log(const QString &name, const QString &line)
+{
+    // One line an event; the journal adds the time.
+    const QByteArray text = QStringLiteral("[%1] %2\n").arg(name, line).toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    std::fflush(stderr);
+}

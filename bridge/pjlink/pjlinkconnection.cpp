@@ -1,0 +1,145 @@
+#include "bridge/pjlink/pjlinkconnection.h"
+
+#include "bridge/pjlink/pjlinkauth.h"
+#include "bridge/projector/projectorservice.h"
+
+#include <QRandomGenerator>
+#include <QTcpSocket>
+
+QString PjlinkConnection::peerOf(const QTcpSocket &socket)
+{
+    const QHostAddress address = socket.peerAddress();
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol && !address.toIPv4Address()
+        ? QStringLiteral("[%1]").arg(address.toString())
+        : QHostAddress(address.toIPv4Address()).toString();
+    return QStringLiteral("%1:%2").arg(host).arg(socket.peerPort());
+}
+
+PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service, const PjlinkSettings &settings,
+                                   QObject *parent)
+    : QObject(parent)
+    , m_socket(socket)
+    , m_service(service)
+    , m_settings(settings)
+    , m_peer(peerOf(*socket))
+{
+    m_socket->setParent(this);
+    m_socket->setReadBufferSize(ReadChunk);
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(m_socket, &QTcpSocket::readyRead, this, &PjlinkConnection::readRequests);
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] { close({}); });
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(m_settings.idleTimeout);
+    connect(&m_idle, &QTimer::timeout, this, [this] { close({}); });
+    m_idle.start();
+
+    if (m_settings.password) {
+        m_challenge = PjlinkAuth::challenge(*QRandomGenerator::system());
+        m_socket->write(Pjlink::greeting(m_challenge));
+    } else {
+        m_socket->write(Pjlink::greeting());
+    }
+}
+
+void PjlinkConnection::readRequests()
+{
+    while (!m_busy && !m_closing) {
+        if (m_lines.isEmpty()) {
+            const QByteArray bytes = m_socket->read(ReadChunk);
+            if (bytes.isEmpty())
+                return;
+            switch (m_reader.feed(bytes)) {
+            case Pjlink::LineReader::Verdict::Fine:
+                break;
+            case Pjlink::LineReader::Verdict::TooLong:
+                close(tr("a line longer than a PJLink request"));
+                return;
+            case Pjlink::LineReader::Verdict::NotText:
+                close(tr("bytes that are no PJLink text"));
+                return;
+            }
+            m_lines = m_reader.takeLines();
+            continue;
+        }
+        handle(m_lines.takeFirst());
+    }
+}
+
+void PjlinkConnection::handle(const QByteArray &line)
+{
+    m_requestClock.start();
+    QByteArrayView requestText = line;
+    if (!m_challenge.isEmpty()) {
+        const Pjlink::DigestAndRest split = Pjlink::splitDigest(line);
+        requestText = split.rest;
+        if (!acceptsDigest(split.digest)) {
+            m_socket->write(Pjlink::authenticationError());
+            close(split.digest.isEmpty() ? tr("authentication failed: no digest")
+                                         : tr("authentication failed: wrong digest"));
+            return;
+        }
+        m_challenge.clear();
+    }
+    m_requestText = requestText.toByteArray();
+    const auto request = Pjlink::parseRequest(requestText);
+    if (!request || requestText.size() + 1 > Pjlink::MaxRequestLength) {
+        close(tr("\"%1\" is no PJLink request").arg(QString::fromLatin1(m_requestText.left(40))));
+        return;
+    }
+    const PjlinkTable::Plan plan = PjlinkTable::plan(*request, m_settings.inputs);
+    switch (plan.kind) {
+    case PjlinkTable::Plan::Kind::Answer:
+        answer(*request, PjlinkTable::answer(plan, {m_service.state(), m_settings.inputs, m_settings.identity}));
+        return;
+    case PjlinkTable::Plan::Kind::Query:
+        m_busy = true;
+        m_service.refresh(plan.reads, this, [this, request = *request, plan] {
+            answer(request, PjlinkTable::answer(plan, {m_service.state(), m_settings.inputs, m_settings.identity}));
+        });
+        return;
+    case PjlinkTable::Plan::Kind::Set:
+        m_busy = true;
+        m_service.perform(plan.actions, this, [this, request = *request](ActionOutcome outcome) {
+            answer(request, PjlinkTable::answer(outcome));
+        });
+        return;
+    }
+}
+
+bool PjlinkConnection::acceptsDigest(const QByteArray &digest) const
+{
+    return !digest.isEmpty() && PjlinkAuth::accepts(digest, m_challenge, *m_settings.password);
+}
+
+void PjlinkConnection::answer(const Pjlink::Request &request, QByteArrayView result)
+{
+    if (m_closing)
+        return;
+    const QByteArray response = Pjlink::response(request, result);
+    m_socket->write(response);
+    const QString ms = QString::number(double(m_requestClock.nsecsElapsed()) / 1e6, 'f', 1);
+    emit logLine(QStringLiteral("%1 %2 -> %3 (%4 ms)")
+                     .arg(m_peer, QString::fromLatin1(m_requestText), QString::fromLatin1(response.chopped(1)), ms));
+    m_busy = false;
+    m_idle.start();
+    // The next request may already wait; not from inside the service's call.
+    QMetaObject::invokeMethod(this, &PjlinkConnection::readRequests, Qt::QueuedConnection);
+}
+
+void PjlinkConnection::close(const QString &why)
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    m_idle.stop();
+    if (!why.isEmpty())
+        emit logLine(QStringLiteral("%1 closed: %2").arg(m_peer, why));
+    emit closed();
+    // What was written (an ERRA) goes out before the connection ends; a peer
+    // that does not take it is not waited for long.
+    connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+    QTimer::singleShot(LingerMs, this, &QObject::deleteLater);
+    m_socket->disconnectFromHost();
+    if (m_socket->state() == QAbstractSocket::UnconnectedState)
+        deleteLater();
+}

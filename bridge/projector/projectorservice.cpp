@@ -1,0 +1,301 @@
+#include "bridge/projector/projectorservice.h"
+
+#include <algorithm>
+
+using ProjectorReadings::Reading;
+using ProjectorReadings::ReadingSet;
+
+ProjectorService::ProjectorService(const Settings &settings, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_session(settings.port, settings.serialParameters, settings.replyTimeout)
+{
+    m_clock.start();
+    m_pollTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_pollTimer, &QTimer::timeout, this, &ProjectorService::poll);
+    m_reopenTimer.setSingleShot(true);
+    connect(&m_reopenTimer, &QTimer::timeout, this, &ProjectorService::openPort);
+    connect(&m_session, &PortSession::exchanged, this, &ProjectorService::exchanged);
+    connect(&m_session, &PortSession::lost, this, &ProjectorService::portLost);
+}
+
+ProjectorService::~ProjectorService()
+{
+    stop();
+}
+
+ProjectorState::Time ProjectorService::now() const
+{
+    return ProjectorState::Time(m_clock.elapsed());
+}
+
+std::chrono::milliseconds ProjectorService::freshness() const
+{
+    return m_settings.pollInterval.count() > 0 ? m_settings.pollInterval : OnDemandFreshness;
+}
+
+void ProjectorService::start()
+{
+    m_running = true;
+    if (m_settings.pollInterval.count() > 0)
+        m_pollTimer.start(m_settings.pollInterval);
+    openPort();
+}
+
+void ProjectorService::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    m_pollTimer.stop();
+    m_reopenTimer.stop();
+    m_session.close();
+    m_onLine.reset();
+    failEverything();
+}
+
+void ProjectorService::openPort()
+{
+    // A network port is opened with the event loop running: a front may
+    // come in meanwhile, and must not start another opening.
+    if (!m_running || m_opening || m_session.isOpen())
+        return;
+    m_opening = true;
+    const bool opened = m_session.open();
+    m_opening = false;
+    if (!m_running) {
+        m_session.close();
+        return;
+    }
+    if (!opened) {
+        if (!m_reportedClosed) {
+            emit logLine(tr("the port %1 did not open: %2; trying again").arg(m_settings.port.label,
+                                                                           m_session.errorString()));
+            m_reportedClosed = true;
+            emit portClosed(m_session.errorString());
+        }
+        scheduleReopen();
+        return;
+    }
+    m_reportedClosed = false;
+    m_redialDelay = FirstRedial;
+    emit logLine(tr("the port %1 is open").arg(m_settings.port.label));
+    emit portOpened();
+    if (m_settings.pollInterval.count() > 0)
+        poll();
+}
+
+void ProjectorService::scheduleReopen()
+{
+    if (!m_settings.networkPort) {
+        m_reopenTimer.start(LocalRetry);
+        return;
+    }
+    m_reopenTimer.start(m_redialDelay);
+    m_redialDelay = std::min(m_redialDelay * 2, LongestRedial);
+}
+
+void ProjectorService::portLost(const QString &why)
+{
+    m_onLine.reset();
+    m_state.forgetReadings();
+    failEverything();
+    emit logLine(tr("the port %1 went away: %2").arg(m_settings.port.label, why));
+    m_reportedClosed = true;
+    emit portClosed(why);
+    emit stateChanged();
+    if (m_running)
+        scheduleReopen();
+}
+
+void ProjectorService::poll()
+{
+    if (!m_session.isOpen())
+        return;
+    // A poll still waiting is enough (a silent projector is slower than the interval).
+    for (const Job &job : m_jobs) {
+        if (job.polling)
+            return;
+    }
+    Job job;
+    job.reads = ReadingSet{Reading::Status, Reading::Input, Reading::LampHours, Reading::LampStatus,
+                           Reading::Temperatures};
+    job.polling = true;
+    // A front that found a reading stale just before this tick had it read
+    // already; reading it again would only add a frame.
+    job.maxAge = m_settings.pollInterval / 2;
+    m_jobs.push_back(std::move(job));
+    runNext();
+}
+
+void ProjectorService::refresh(ReadingSet readings, QObject *context, std::function<void()> done)
+{
+    bool allFresh = true;
+    for (const Reading reading : ProjectorReadings::AllReadings) {
+        if (readings.contains(reading) && !m_state.isFresh(reading, now(), freshness()))
+            allFresh = false;
+    }
+    if (allFresh || !m_session.isOpen()) {
+        done();
+        return;
+    }
+    Job job;
+    job.reads = readings;
+    job.maxAge = freshness();
+    job.context = context;
+    job.hasContext = true;
+    job.readDone = std::move(done);
+    m_jobs.push_back(std::move(job));
+    runNext();
+}
+
+void ProjectorService::perform(const QList<ProjectorAction> &actions, QObject *context,
+                               std::function<void(ActionOutcome)> done)
+{
+    if (!m_session.isOpen()) {
+        done(ActionOutcome::Failed);
+        return;
+    }
+    Job job;
+    job.kind = Job::Kind::Act;
+    job.actions = actions;
+    job.context = context;
+    job.hasContext = true;
+    job.actDone = std::move(done);
+    m_jobs.push_back(std::move(job));
+    runNext();
+}
+
+void ProjectorService::runNext()
+{
+    while (!m_onLine && !m_jobs.empty() && m_session.isOpen()) {
+        Job &job = m_jobs.front();
+        const bool onLine = job.kind == Job::Kind::Read ? startRead(job) : startAction(job);
+        if (onLine)
+            return;
+    }
+}
+
+// The next reading the job still needs on the line; false when it is done.
+bool ProjectorService::startRead(Job &job)
+{
+    for (const Reading reading : ProjectorReadings::AllReadings) {
+        if (!job.reads.contains(reading))
+            continue;
+        job.reads.remove(reading);
+        // Read by a job before this one: no need to ask the projector again.
+        if (m_state.isFresh(reading, now(), job.maxAge))
+            continue;
+        send(Step::Reading, reading, ProjectorReadings::frame(reading), ProjectorReadings::word(reading));
+        return true;
+    }
+    finishRead();
+    return false;
+}
+
+// The job's next frame on the line; false when it is over.
+bool ProjectorService::startAction(Job &job)
+{
+    if (job.next == job.actions.size()) {
+        finishFront(ActionOutcome::Done);
+        return false;
+    }
+    const ProjectorAction &action = job.actions[job.next];
+    if (action.needsSettledPower && !job.powerChecked) {
+        send(Step::PowerCheck, Reading::Status, ProjectorReadings::frame(Reading::Status),
+             ProjectorReadings::word(Reading::Status));
+        return true;
+    }
+    if (action.needsSettledPower && ProjectorActions::powerIsChanging(m_state)) {
+        finishFront(ActionOutcome::Refused);
+        return false;
+    }
+    send(Step::Action, Reading::Status, action.frame, action.name);
+    return true;
+}
+
+void ProjectorService::send(Step step, Reading reading, const QByteArray &frame, QByteArrayView name)
+{
+    m_onLine = step;
+    m_readingOnLine = reading;
+    m_session.submit(SessionCommand{QString::fromLatin1(name), frame});
+}
+
+void ProjectorService::exchanged(const ExchangeResult &result)
+{
+    // The loss itself is told by lost(), which answers every job.
+    if (!m_onLine || result.outcome == CommandOutcome::PortLost)
+        return;
+    emit exchangeFinished(result);
+    const Step step = *std::exchange(m_onLine, std::nullopt);
+    const bool answered = result.outcome == CommandOutcome::Answered;
+    noteAnswering(answered || result.outcome == CommandOutcome::Refused);
+    Job &job = m_jobs.front();
+    switch (step) {
+    case Step::Reading:
+    case Step::PowerCheck:
+        m_state.record(m_readingOnLine, now(), answered ? std::optional(result.reply) : std::nullopt);
+        emit stateChanged();
+        job.powerChecked = step == Step::PowerCheck;
+        break;
+    case Step::Action: {
+        const ProjectorAction &action = job.actions[job.next];
+        if (!answered) {
+            finishFront(result.outcome == CommandOutcome::Refused ? ActionOutcome::Refused : ActionOutcome::Failed);
+            break;
+        }
+        action.rememberIn(m_state.remembered());
+        const std::optional<Reading> readAfter = action.readAfter;
+        ++job.next;
+        job.powerChecked = false;
+        if (readAfter) {
+            // What it changed is unknown until read again, which comes next.
+            m_state.forget(*readAfter);
+            Job refresh;
+            refresh.reads = ReadingSet{*readAfter};
+            m_jobs.insert(m_jobs.begin() + 1, std::move(refresh));
+        }
+        emit stateChanged();
+        break;
+    }
+    }
+    runNext();
+}
+
+void ProjectorService::finishFront(ActionOutcome outcome)
+{
+    Job job = std::move(m_jobs.front());
+    m_jobs.pop_front();
+    if (job.context)
+        job.actDone(outcome);
+}
+
+void ProjectorService::finishRead()
+{
+    Job job = std::move(m_jobs.front());
+    m_jobs.pop_front();
+    if (job.context && job.readDone)
+        job.readDone();
+}
+
+void ProjectorService::failEverything()
+{
+    std::deque<Job> jobs = std::exchange(m_jobs, {});
+    for (Job &job : jobs) {
+        if (!job.context)
+            continue;
+        if (job.kind == Job::Kind::Act)
+            job.actDone(ActionOutcome::Failed);
+        else if (job.readDone)
+            job.readDone();
+    }
+}
+
+void ProjectorService::noteAnswering(bool answering)
+{
+    if (answering == m_answering)
+        return;
+    m_answering = answering;
+    emit logLine(answering ? tr("the projector answers again")
+                           : tr("the projector does not answer on %1").arg(m_settings.port.label));
+}

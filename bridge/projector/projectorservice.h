@@ -1,0 +1,129 @@
+#pragma once
+
+#include "bridge/projector/projectoractions.h"
+#include "bridge/projector/projectorreadings.h"
+#include "bridge/projector/projectorstate.h"
+#include "session/portsession.h"
+#include "session/sessionport.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <optional>
+
+// One projector as every front sees it: its port held open through one
+// PortSession, one queue of work in arrival order, one state. Fronts (the
+// PJLink port, later others) ask for fresh readings and for actions; the
+// service polls the projector itself, so its serial load does not grow with
+// the number of clients. A lost port is opened again: a local device as soon
+// as it is back, a network port with a growing delay.
+class ProjectorService : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Settings {
+        QString name;                       // for logs
+        SessionPort port;
+        QString serialParameters;           // "19200,N,8,1"
+        bool networkPort = false;           // redial with a growing delay
+        std::chrono::milliseconds replyTimeout{1000};
+        std::chrono::milliseconds pollInterval{5000};  // 0: never
+    };
+
+    static constexpr std::chrono::milliseconds LocalRetry{250};
+    static constexpr std::chrono::milliseconds FirstRedial{1000};
+    static constexpr std::chrono::milliseconds LongestRedial{30000};
+    // Without polling, a reading serves the queries of this long.
+    static constexpr std::chrono::milliseconds OnDemandFreshness{1000};
+
+    explicit ProjectorService(const Settings &settings, QObject *parent = nullptr);
+    ~ProjectorService() override;
+
+    // Opens the port (or starts trying to) and starts polling.
+    void start();
+    // Closes the port; whatever waits is answered as failed.
+    void stop();
+
+    // Calls `done` once every reading of `readings` is younger than the poll
+    // interval (read now if need be, after the work queued before), or at
+    // once while the port is not open. Nothing is called once `context` is gone.
+    void refresh(ProjectorReadings::ReadingSet readings, QObject *context, std::function<void()> done);
+    // Sends the actions one after another, stopping at the first that fails.
+    void perform(const QList<ProjectorAction> &actions, QObject *context,
+                 std::function<void(ActionOutcome)> done);
+
+    [[nodiscard]] const ProjectorState &state() const { return m_state; }
+    [[nodiscard]] bool isPortOpen() const { return m_session.isOpen(); }
+    // False once a frame got no reply, until one gets a reply again.
+    [[nodiscard]] bool isAnswering() const { return m_answering; }
+    [[nodiscard]] const Settings &settings() const { return m_settings; }
+    // Jobs waiting, the one on the line included.
+    [[nodiscard]] std::size_t queued() const { return m_jobs.size(); }
+
+signals:
+    void portOpened();
+    void portClosed(const QString &why);
+    // A reading was taken or an action acknowledged.
+    void stateChanged();
+    // A frame and what came back, as the monitor shows exchanges.
+    void exchangeFinished(const ExchangeResult &result);
+    // One line for the log.
+    void logLine(const QString &line);
+
+private:
+    struct Job {
+        enum class Kind { Read, Act };
+        Kind kind = Kind::Read;
+        ProjectorReadings::ReadingSet reads;   // Read: still to read
+        // Read: what was read less than this long ago is not read again
+        // (the poll interval for a front; half of it for polling; 0 after a set).
+        std::chrono::milliseconds maxAge{0};
+        bool polling = false;
+        QList<ProjectorAction> actions;        // Act
+        qsizetype next = 0;                    // Act: the action on the line or next
+        bool powerChecked = false;             // Act: the status was read for this action
+        QPointer<QObject> context;
+        bool hasContext = false;               // a front waits (else nobody is told)
+        std::function<void()> readDone;
+        std::function<void(ActionOutcome)> actDone;
+    };
+    // What the frame on the line is for.
+    enum class Step { Reading, PowerCheck, Action };
+
+    [[nodiscard]] ProjectorState::Time now() const;
+    [[nodiscard]] std::chrono::milliseconds freshness() const;
+    void openPort();
+    void scheduleReopen();
+    void portLost(const QString &why);
+    void poll();
+    void runNext();
+    [[nodiscard]] bool startRead(Job &job);
+    [[nodiscard]] bool startAction(Job &job);
+    void send(Step step, ProjectorReadings::Reading reading, const QByteArray &frame, QByteArrayView name);
+    void exchanged(const ExchangeResult &result);
+    void finishFront(ActionOutcome outcome);
+    void finishRead();
+    void failEverything();
+    void noteAnswering(bool answering);
+
+    const Settings m_settings;
+    PortSession m_session;
+    ProjectorState m_state;
+    QElapsedTimer m_clock;
+    std::deque<Job> m_jobs;
+    std::optional<Step> m_onLine;
+    ProjectorReadings::Reading m_readingOnLine = ProjectorReadings::Reading::Status;
+    QTimer m_pollTimer;
+    QTimer m_reopenTimer;
+    std::chrono::milliseconds m_redialDelay = FirstRedial;
+    bool m_running = false;
+    bool m_opening = false;
+    bool m_reportedClosed = false;
+    bool m_answering = true;
+};

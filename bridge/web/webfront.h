@@ -1,0 +1,88 @@
+#pragma once
+
+#include "bridge/projector/inputtable.h"
+#include "bridge/web/webstate.h"
+#include "bridge/web/wrongpasswords.h"
+
+#include <QAbstractHttpServer>
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QTimer>
+
+#include <chrono>
+#include <optional>
+
+class ProjectorService;
+class QWebSocket;
+
+// The web page and its JSON API for every projector the bridge serves, on the
+// projectors' own services (their one queue and one state, as PJLink's):
+//   GET  /                              the page (built in)
+//   GET  /api/projectors                every projector with its state
+//   GET  /api/panel                     the panel's button table
+//   POST /api/projectors/N/command      {"command"|"button"|"send": TEXT}
+//   GET  /ws (WebSocket)                state as it changes; held arrows
+// With a password, every request needs it (HTTP basic authentication, any
+// user name); a wrong one is logged with the peer and answered late.
+// Changing requests must come from the page's own origin and be JSON.
+class WebFront : public QAbstractHttpServer
+{
+    Q_OBJECT
+
+public:
+    struct Projector {
+        ProjectorService *service = nullptr;
+        InputTable inputs;
+        double temperatureWarning = 0;  // as ERST has it
+    };
+
+    // How many connections at once (pages, scripts, a request half sent),
+    // and how long one may stay silent: an HTTP connection that sends
+    // nothing for that long is closed; a page's WebSocket is pinged twice
+    // in that time and closed when it stops answering.
+    struct Limits {
+        int connections = 256;
+        std::chrono::milliseconds idleTimeout{30000};
+    };
+    // Changes within this long reach the pages as one message.
+    static constexpr std::chrono::milliseconds PushDelay{5};
+
+    WebFront(const QList<Projector> &projectors, std::optional<QByteArray> password, Limits limits,
+             QObject *parent = nullptr);
+
+    [[nodiscard]] bool listen(const QHostAddress &address, quint16 port, QString *error);
+    void close();
+
+signals:
+    void logLine(const QString &line);
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+
+private:
+    enum class Access { Granted, Missing, Wrong };
+    [[nodiscard]] Access access(const QHttpServerRequest &request) const;
+    [[nodiscard]] bool sameOrigin(const QHttpServerRequest &request) const;
+    void refuseLater(const QHttpServerRequest &request, QTcpSocket *socket);
+    void serveFile(const QString &path, QHttpServerResponder &responder);
+    void command(int id, const QHttpServerRequest &request, QTcpSocket *socket);
+    [[nodiscard]] bool acceptsWebSocket(const QHttpServerRequest &request);
+    void acceptWebSockets();
+    void keepAlive(QWebSocket *socket);
+    void received(QWebSocket *socket, const QString &message);
+    void markChanged(int id);
+    void push();
+    [[nodiscard]] QJsonObject projectorJson(int id) const;
+
+    QList<Projector> m_projectors;
+    QList<ExchangeHistory> m_histories;
+    std::optional<QByteArray> m_password;
+    QByteArray m_token;              // the page's WebSocket token, fresh each run
+    Limits m_limits;
+    WrongPasswords m_wrongPasswords;
+    QList<QWebSocket *> m_sockets;
+    QList<int> m_changed;
+    QTimer m_pushTimer;
+};

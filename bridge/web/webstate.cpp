@@ -1,0 +1,150 @@
+#include "bridge/web/webstate.h"
+
+#include "bridge/projector/projectorservice.h"
+#include "exchange/monitorrendering.h"
+#include "panel/paneltable.h"
+
+#include <array>
+#include <cstring>
+
+void ExchangeHistory::add(const ExchangeResult &result, const QDateTime &at)
+{
+    const bool answered = result.outcome == CommandOutcome::Answered || result.outcome == CommandOutcome::Refused;
+    if (answered)
+        m_lastAnswer = at;
+    m_entries.push_back(QJsonObject{
+        {QStringLiteral("at"), at.toString(Qt::ISODateWithMs)},
+        {QStringLiteral("command"), result.command},
+        {QStringLiteral("txd"), MonitorRendering::render(result.sent)},
+        {QStringLiteral("rxd"), result.reply.isEmpty() ? QString(MonitorRendering::NoReplyMark)
+                                                       : MonitorRendering::render(result.reply)},
+        {QStringLiteral("status"), result.status().value_or(QString())},
+    });
+    while (m_entries.size() > Kept)
+        m_entries.pop_front();
+}
+
+QJsonArray ExchangeHistory::toJson() const
+{
+    QJsonArray array;
+    for (const QJsonObject &entry : m_entries)
+        array.append(entry);
+    return array;
+}
+
+namespace WebState {
+namespace {
+
+// Words by the values' order (the inputs from 1).
+constexpr std::array powerWords{"standby", "warming up", "on", "cooling down", "power fault"};
+constexpr std::array arrowWords{"", "up", "down", "left", "right"};
+constexpr std::array lampWords{"lit", "off", "failed"};
+constexpr std::array inputNames{"Computer 1", "Computer 2", "Video", "S-Video", "Input 5"};
+
+QString colourName(PanelTable::Colour colour)
+{
+    if (colour == PanelTable::Colour::System)
+        return {};
+    return QStringLiteral("#%1").arg(PanelTable::rgb(colour), 6, 16, QLatin1Char('0'));
+}
+
+// What is wrong, in words: "lamp error", "temperature warning"; nothing
+// while the state has no status.
+QJsonArray errorWords(const ProjectorState &state, double temperatureWarning)
+{
+    QJsonArray words;
+    const auto faults = state.faults(temperatureWarning);
+    if (!faults)
+        return words;
+    using L = ProjectorState::Level;
+    const std::pair<const char *, L> parts[] = {{"lamp", faults->lamp}, {"temperature", faults->temperature},
+                                                {"other", faults->other}};
+    for (const auto &[part, level] : parts) {
+        if (level != L::Fine)
+            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(part), level == L::Warning
+                                                                                  ? QStringLiteral("warning")
+                                                                                  : QStringLiteral("error")));
+    }
+    return words;
+}
+
+// A button of the panel for the page.
+QJsonObject buttonJson(const PanelTable::Button &b)
+{
+    return QJsonObject{
+        {QStringLiteral("name"), QLatin1StringView(b.name)},
+        {QStringLiteral("caption"), QLatin1StringView(b.caption)},
+        {QStringLiteral("label"), QLatin1StringView(b.accessibleName)},
+        {QStringLiteral("colour"), colourName(b.colour)},
+        {QStringLiteral("hold"), b.kind == PanelTable::Kind::Hold},
+        {QStringLiteral("arrow"), QLatin1StringView(arrowWords[size_t(b.arrow)])},
+    };
+}
+
+} // namespace
+
+QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
+                      double temperatureWarning)
+{
+    const ProjectorState &state = service.state();
+    QJsonObject json{
+        {QStringLiteral("id"), id},
+        {QStringLiteral("name"), service.settings().name},
+        {QStringLiteral("port"), service.settings().port.label},
+        {QStringLiteral("reachable"), service.isPortOpen() && service.isAnswering()},
+        {QStringLiteral("videoMuted"), state.remembered().videoMuted},
+        {QStringLiteral("audioMuted"), state.remembered().audioMuted},
+        {QStringLiteral("exchanges"), history.toJson()},
+    };
+    if (!service.isPortOpen())
+        json.insert(QStringLiteral("problem"), QStringLiteral("port lost"));
+    else if (!service.isAnswering())
+        json.insert(QStringLiteral("problem"), QStringLiteral("no answer"));
+    if (history.lastAnswer().isValid())
+        json.insert(QStringLiteral("lastAnswer"), history.lastAnswer().toString(Qt::ISODateWithMs));
+
+    if (const auto status = state.status())
+        json.insert(QStringLiteral("power"), QLatin1StringView(powerWords[size_t(status->power)]));
+    if (const auto input = state.input())
+        json.insert(QStringLiteral("input"), QLatin1StringView(inputNames[size_t(*input - 1)]));
+    if (const auto hours = state.lampHours())
+        json.insert(QStringLiteral("lampHours"), *hours);
+    if (const auto lamp = state.lamp())
+        json.insert(QStringLiteral("lamp"), QLatin1StringView(lampWords[size_t(*lamp)]));
+    json.insert(QStringLiteral("errors"), errorWords(state, temperatureWarning));
+    return json;
+}
+
+QJsonObject panel()
+{
+    QJsonArray groups;
+    for (const PanelTable::Group &group : PanelTable::groups()) {
+        QJsonArray buttons;
+        for (const PanelTable::Button &b : PanelTable::buttons()) {
+            if (b.sends && b.group && std::strcmp(b.group, group.frame) == 0)
+                buttons.append(buttonJson(b));
+        }
+        groups.append(QJsonObject{{QStringLiteral("name"), QLatin1StringView(group.frame)},
+                                  {QStringLiteral("title"), QLatin1StringView(group.title)},
+                                  {QStringLiteral("buttons"), buttons}});
+    }
+    // Buttons on the window itself (the reads), as a group of their own.
+    QJsonArray loose;
+    for (const PanelTable::Button &b : PanelTable::buttons()) {
+        if (b.sends && !b.group)
+            loose.append(buttonJson(b));
+    }
+    if (!loose.isEmpty())
+        groups.append(QJsonObject{{QStringLiteral("name"), QStringLiteral("Window")},
+                                  {QStringLiteral("title"), QStringLiteral("Image and reads")},
+                                  {QStringLiteral("buttons"), loose}});
+    return QJsonObject{{QStringLiteral("groups"), groups}};
+}
+
+bool isHoldButton(const QString &objectName)
+{
+    const PanelTable::Button *b = PanelTable::buttonNamed(objectName);
+    return b && b->kind == PanelTable::Kind::Hold;
+}
+
+} // namespace WebState
