@@ -93,13 +93,13 @@ void PjlinkConnection::handle(const QByteArray &line)
         return;
     case PjlinkTable::Plan::Kind::Query:
         m_busy = true;
-        m_service.refresh(plan.reads, this, [this, request = *request, plan] {
+        m_service.refresh(plan.reads, ProjectorService::Origin::Pjlink, this, [this, request = *request, plan] {
             answer(request, PjlinkTable::answer(plan, {m_service.state(), m_settings.inputs, m_settings.identity}));
         });
         return;
     case PjlinkTable::Plan::Kind::Set:
         m_busy = true;
-        m_service.perform(plan.actions, this, [this, request = *request](ActionOutcome outcome) {
+        m_service.perform(plan.actions, ProjectorService::Origin::Pjlink, this, [this, request = *request](ActionOutcome outcome) {
             answer(request, PjlinkTable::answer(outcome));
         });
         return;

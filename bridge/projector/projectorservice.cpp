@@ -114,13 +114,12 @@ void ProjectorService::poll()
         return;
     // A poll still waiting is enough (a silent projector is slower than the interval).
     for (const Job &job : m_jobs) {
-        if (job.polling)
+        if (job.origin == Origin::Polling)
             return;
     }
     Job job;
     job.reads = ReadingSet{Reading::Status, Reading::Input, Reading::LampHours, Reading::LampStatus,
                            Reading::Temperatures};
-    job.polling = true;
     // A front that found a reading stale just before this tick had it read
     // already; reading it again would only add a frame.
     job.maxAge = m_settings.pollInterval / 2;
@@ -128,7 +127,7 @@ void ProjectorService::poll()
     runNext();
 }
 
-void ProjectorService::refresh(ReadingSet readings, QObject *context, std::function<void()> done)
+void ProjectorService::refresh(ReadingSet readings, Origin origin, QObject *context, std::function<void()> done)
 {
     bool allFresh = true;
     for (const Reading reading : ProjectorReadings::AllReadings) {
@@ -142,6 +141,7 @@ void ProjectorService::refresh(ReadingSet readings, QObject *context, std::funct
     Job job;
     job.reads = readings;
     job.maxAge = freshness();
+    job.origin = origin;
     job.context = context;
     job.hasContext = true;
     job.readDone = std::move(done);
@@ -149,7 +149,7 @@ void ProjectorService::refresh(ReadingSet readings, QObject *context, std::funct
     runNext();
 }
 
-void ProjectorService::perform(const QList<ProjectorAction> &actions, QObject *context,
+void ProjectorService::perform(const QList<ProjectorAction> &actions, Origin origin, QObject *context,
                                std::function<void(ActionOutcome)> done)
 {
     if (!m_session.isOpen()) {
@@ -159,6 +159,7 @@ void ProjectorService::perform(const QList<ProjectorAction> &actions, QObject *c
     Job job;
     job.kind = Job::Kind::Act;
     job.actions = actions;
+    job.origin = origin;
     job.context = context;
     job.hasContext = true;
     job.actDone = std::move(done);
@@ -226,11 +227,11 @@ void ProjectorService::exchanged(const ExchangeResult &result)
     // The loss itself is told by lost(), which answers every job.
     if (!m_onLine || result.outcome == CommandOutcome::PortLost)
         return;
-    emit exchangeFinished(result);
+    Job &job = m_jobs.front();
+    emit exchangeFinished(result, job.origin);
     const Step step = *std::exchange(m_onLine, std::nullopt);
     const bool answered = result.outcome == CommandOutcome::Answered;
     noteAnswering(answered || result.outcome == CommandOutcome::Refused);
-    Job &job = m_jobs.front();
     switch (step) {
     case Step::Reading:
     case Step::PowerCheck:
@@ -253,6 +254,7 @@ void ProjectorService::exchanged(const ExchangeResult &result)
             m_state.forget(*readAfter);
             Job refresh;
             refresh.reads = ReadingSet{*readAfter};
+            refresh.origin = job.origin;
             m_jobs.insert(m_jobs.begin() + 1, std::move(refresh));
         }
         emit stateChanged();

@@ -36,6 +36,11 @@ public:
         std::chrono::milliseconds pollInterval{5000};  // 0: never
     };
 
+    // Who asked for a job: the bridge's own polling or one of its fronts.
+    // Counted by the metrics, weighed by the queue.
+    enum class Origin { Polling, Pjlink, Web, Mqtt };
+    Q_ENUM(Origin)
+
     static constexpr std::chrono::milliseconds LocalRetry{250};
     static constexpr std::chrono::milliseconds FirstRedial{1000};
     static constexpr std::chrono::milliseconds LongestRedial{30000};
@@ -53,9 +58,10 @@ public:
     // Calls `done` once every reading of `readings` is younger than the poll
     // interval (read now if need be, after the work queued before), or at
     // once while the port is not open. Nothing is called once `context` is gone.
-    void refresh(ProjectorReadings::ReadingSet readings, QObject *context, std::function<void()> done);
+    void refresh(ProjectorReadings::ReadingSet readings, Origin origin, QObject *context,
+                 std::function<void()> done);
     // Sends the actions one after another, stopping at the first that fails.
-    void perform(const QList<ProjectorAction> &actions, QObject *context,
+    void perform(const QList<ProjectorAction> &actions, Origin origin, QObject *context,
                  std::function<void(ActionOutcome)> done);
 
     [[nodiscard]] const ProjectorState &state() const { return m_state; }
@@ -71,8 +77,8 @@ signals:
     void portClosed(const QString &why);
     // A reading was taken or an action acknowledged.
     void stateChanged();
-    // A frame and what came back, as the monitor shows exchanges.
-    void exchangeFinished(const ExchangeResult &result);
+    // A frame and what came back, as the monitor shows exchanges, and for whom.
+    void exchangeFinished(const ExchangeResult &result, ProjectorService::Origin origin);
     // One line for the log.
     void logLine(const QString &line);
 
@@ -84,7 +90,7 @@ private:
         // Read: what was read less than this long ago is not read again
         // (the poll interval for a front; half of it for polling; 0 after a set).
         std::chrono::milliseconds maxAge{0};
-        bool polling = false;
+        Origin origin = Origin::Polling;
         QList<ProjectorAction> actions;        // Act
         qsizetype next = 0;                    // Act: the action on the line or next
         bool powerChecked = false;             // Act: the status was read for this action

@@ -331,7 +331,7 @@ bool WebFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *sock
         QPointer<QTcpSocket> alive(socket);
         const QString peer = peerOf(request);
         const QString name = QString::fromLatin1(action->name);
-        m_projectors[id].service->perform({*action}, this, [this, shared, alive, peer, name, id](ActionOutcome outcome) {
+        m_projectors[id].service->perform({*action}, ProjectorService::Origin::Web, this, [this, shared, alive, peer, name, id](ActionOutcome outcome) {
             static const char *const words[] = {"done", "refused", "failed"};
             const QString word = QLatin1StringView(words[int(outcome)]);
             emit logLine(tr("%1 web: %2 on %3 -> %4").arg(peer, name, m_projectors[id].service->settings().name, word));

@@ -33,5 +33,5 @@ void WebHold::sendOnce()
     if (!m_service || m_waiting)
         return;
     m_waiting = true;
-    m_service->perform({m_action}, this, [this](ActionOutcome) { m_waiting = false; });
+    m_service->perform({m_action}, ProjectorService::Origin::Web, this, [this](ActionOutcome) { m_waiting = false; });
 }
