@@ -108,13 +108,14 @@ std::optional<QByteArray> textFrame(const QString &text, bool raw, QString *erro
         return std::nullopt;
     }
     if (!raw && command.contains(Catalogue::Placeholder)) {
-        *error = QStringLiteral("%1 still has a \"%2\": replace each \"%2\" by a digit (0-9), "
-                                "or give --raw to send it as it is")
-                     .arg(MessageText::quoted(text), Catalogue::Placeholder);
+        *error = QStringLiteral("%1 still has a \"%2\": replace each \"%2\" by a digit (0-9)%3")
+                     .arg(MessageText::quoted(text), Catalogue::Placeholder,
+                          offerRaw ? QStringLiteral(", or give --raw to send it as it is") : QString());
         return std::nullopt;
     }
     if (!raw && !std::all_of(command.begin(), command.end(), isPrintableAscii)) {
-        *error = QStringLiteral("%1 has control characters; give --raw to send them").arg(MessageText::quoted(text));
+        *error = QStringLiteral("%1 has control characters%2")
+                     .arg(MessageText::quoted(text), offerRaw ? QStringLiteral("; give --raw to send them") : QString());
         return std::nullopt;
     }
     return Catalogue::preparedFrame(text);
@@ -166,7 +167,7 @@ bool readCommands(const QStringList &words, bool raw, CtlPlan &plan)
                 ++i;
             const QString &text = words[++i];
             QString error;
-            const auto frame = textFrame(text, raw, &error);
+            const auto frame = textFrame(text, raw, true, &error);
             if (!frame) {
                 plan = refuse(error);
                 return false;
@@ -320,9 +321,9 @@ QString helpText()
             "worst over all ports, in the order 64, 2, 3, 5, 4.\n");
 }
 
-std::optional<QByteArray> sendFrame(const QString &text, bool raw, QString *error)
+std::optional<QByteArray> sendFrame(const QString &text, QString *error)
 {
-    return textFrame(text, raw, error);
+    return textFrame(text, false, false, error);
 }
 
 } // namespace CtlArguments

@@ -41,9 +41,10 @@ inline constexpr int LongestTimeoutMs = 3600 * 1000;
 // command, so a text to send may start with "-".
 [[nodiscard]] CtlPlan parse(const QStringList &arguments);
 
-// The frame of `send TEXT` (cut at its first "["), refused with `error` for a
-// "%" placeholder or control characters unless `raw`.
-[[nodiscard]] std::optional<QByteArray> sendFrame(const QString &text, bool raw, QString *error);
+// The frame of a text to send (cut at its first "["), as `send TEXT` checks
+// it, refused with `error` for a "%" placeholder or control characters; for
+// callers without rm740ctl's --raw, whose refusals do not offer it.
+[[nodiscard]] std::optional<QByteArray> sendFrame(const QString &text, QString *error);
 
 [[nodiscard]] QString usageLine();
 [[nodiscard]] QString helpText();

@@ -304,23 +304,36 @@ private slots:
     }
 
     // The checks and their wording are tst_bridgeparts'; here the exit
-    // status, and a password file that is not there.
-    void aBadConfigurationStartsNothing_data()
+    // status, and what only the system shows: a password file or a device
+    // that is not there, a variable the service would have set.
+    void aConfigurationIsCheckedWhole_data()
     {
         QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("message");
-        QTest::newRow("port") << QByteArray("[a]\nport = rfc2217://[::1\n") << QByteArray("bridge.conf:2: port ");
-        QTest::newRow("password missing") << QByteArray("[a]\nport = /dev/null\npassword-file = /nonexistent\n")
+        QTest::newRow("port") << QByteArray("[a]\nport = rfc2217://[::1\n") << 78 << QByteArray("bridge.conf:2: port ");
+        QTest::newRow("password missing") << QByteArray("[a]\nport = /dev/null\npassword-file = /nonexistent\n") << 78
                                           << QByteArray("bridge.conf:3: the password file /nonexistent does not exist");
+        QTest::newRow("credentials unset")
+            << QByteArray("[a]\nport = /dev/null\npassword-file = ${CREDENTIALS_DIRECTORY}/pw\n") << 78
+            << QByteArray("bridge.conf:3: the password file ${CREDENTIALS_DIRECTORY}/pw is in "
+                          "${CREDENTIALS_DIRECTORY}, which is not set");
+        QTest::newRow("device not plugged in") << QByteArray("[a]\nport = /dev/ttyUSB-absent\n") << 0
+                                               << QByteArray("warning: bridge.conf:2: port /dev/ttyUSB-absent: "
+                                                             "/dev/ttyUSB-absent does not exist now");
     }
-    void aBadConfigurationStartsNothing()
+    void aConfigurationIsCheckedWhole()
     {
         QFETCH(QByteArray, config);
+        QFETCH(int, status);
         QFETCH(QByteArray, message);
         QProcess process;
-        process.start(BridgeProcess::program(), {"--config", writeFile("bridge.conf", config, 0644)});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("CREDENTIALS_DIRECTORY"));
+        process.setProcessEnvironment(environment);
+        process.start(BridgeProcess::program(), {"--check", "--config", writeFile("bridge.conf", config, 0644)});
         QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitCode(), 78);
+        QCOMPARE(process.exitCode(), status);
         const QByteArray error = process.readAllStandardError();
         QVERIFY2(error.contains(message), error);
     }

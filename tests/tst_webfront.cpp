@@ -90,9 +90,9 @@ private slots:
         QTest::newRow("bad button") << QByteArray("POST") << command << QByteArray(R"({"button":"Command99"})")
                                     << right << QByteArray() << json << 400 << "no button" << QByteArrayList{};
         QTest::newRow("placeholder") << QByteArray("POST") << command << QByteArray(R"({"send":"CF BRIGHT %%%"})")
-                                     << right << QByteArray() << json << 400 << "still has a" << QByteArrayList{};
+                                     << right << QByteArray() << json << 400 << "by a digit (0-9)\"}" << QByteArrayList{};
         QTest::newRow("control characters") << QByteArray("POST") << command << QByteArray(R"({"send":"C00\rC01"})")
-                                            << right << QByteArray() << json << 400 << "control characters"
+                                            << right << QByteArray() << json << 400 << "control characters\"}"
                                             << QByteArrayList{};
         QTest::newRow("not JSON") << QByteArray("POST") << command << QByteArray("power on") << right << QByteArray()
                                   << json << 400 << "JSON object" << QByteArrayList{};

@@ -10,6 +10,7 @@
 #include "link/portsgroup.h"
 #include "transports/porttarget.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cstdio>
@@ -19,7 +20,8 @@ namespace {
 std::optional<QByteArray> readPassword(const QString &file, const QString &where, QString *error)
 {
     QString problem;
-    auto password = PasswordFile::read(PasswordFile::expanded(file), &problem);
+    const auto path = PasswordFile::expanded(file, &problem);
+    auto password = path ? PasswordFile::read(*path, &problem) : std::nullopt;
     if (!password)
         *error = QStringLiteral("%1: %2").arg(where, problem);
     return password;
@@ -44,7 +46,13 @@ std::optional<Served> prepare(const BridgeConfig::Configuration &configuration, 
         served.comNumber = choice->comNumber;
         // A COM number opens what the store's "Ports" group maps it to, as in the panel.
         served.portEntry = choice->comNumber > 0 ? PortsGroup::entryFor(choice->comNumber, *store) : choice->entry;
-        served.networkPort = PortTarget::fromEntry(served.portEntry).isNetwork();
+        const PortTarget target = PortTarget::fromEntry(served.portEntry);
+        served.networkPort = target.isNetwork();
+        // An adapter may be plugged in later: the service waits for it, so this is no refusal.
+        if (target.kind == PortTarget::Kind::Device && !QFileInfo::exists(target.device))
+            prepared.warnings.append(QStringLiteral("%1: port %2: %3 does not exist now; the bridge opens it when it appears")
+                                         .arg(config.whereOf.value(QStringLiteral("port"), config.where), config.port,
+                                              target.device));
         if (!config.passwordFile.isEmpty()) {
             served.password = readPassword(config.passwordFile, config.whereOf.value(QStringLiteral("password-file")), error);
             if (!served.password)

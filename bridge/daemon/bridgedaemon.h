@@ -36,7 +36,8 @@ struct ServedWeb {
 struct Served {
     QList<ServedProjector> projectors;
     std::optional<ServedWeb> web;
-    QStringList notes;  // logged at start
+    QStringList notes;     // logged at start
+    QStringList warnings;  // "WHERE: ..." that hold now but may not later (a port not plugged in)
 };
 
 // Everything the configuration asks for that needs the system: the port

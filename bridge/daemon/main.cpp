@@ -78,6 +78,8 @@ int main(int argc, char *argv[])
         say(stderr, QStringLiteral("rm740-bridge: not started"));
         return BadConfiguration;
     }
+    for (const QString &warning : served->warnings)
+        say(stderr, QStringLiteral("rm740-bridge: warning: %1").arg(warning));
     if (plan.action == BridgePlan::Action::Check) {
         say(stdout, QStringLiteral("rm740-bridge: the configuration holds (%1 projector%2)")
                         .arg(served->projectors.size()).arg(served->projectors.size() == 1 ? "" : "s"));

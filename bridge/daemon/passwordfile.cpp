@@ -7,11 +7,18 @@
 
 namespace PasswordFile {
 
-QString expanded(const QString &path)
+std::optional<QString> expanded(const QString &path, QString *error)
 {
     static const QLatin1StringView variable("${CREDENTIALS_DIRECTORY}");
     if (!path.contains(variable))
         return path;
+    // Unset outside the service: an empty value would make "/pjlink-password" of it.
+    if (qEnvironmentVariableIsEmpty("CREDENTIALS_DIRECTORY")) {
+        *error = QStringLiteral("the password file %1 is in ${CREDENTIALS_DIRECTORY}, which is not set: systemd sets "
+                                "it for the service (LoadCredential=); outside it give the file's own path")
+                     .arg(path);
+        return std::nullopt;
+    }
     return QString(path).replace(variable, qEnvironmentVariable("CREDENTIALS_DIRECTORY"));
 }
 

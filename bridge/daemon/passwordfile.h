@@ -11,8 +11,9 @@
 namespace PasswordFile {
 
 // "${CREDENTIALS_DIRECTORY}" in `path` stands for that variable's value
-// (systemd's LoadCredential= puts files there, readable by the service alone).
-[[nodiscard]] QString expanded(const QString &path);
+// (systemd's LoadCredential= puts files there, readable by the service alone);
+// nothing, with `error`, where the path needs that variable and it is not set.
+[[nodiscard]] std::optional<QString> expanded(const QString &path, QString *error);
 [[nodiscard]] std::optional<QByteArray> read(const QString &path, QString *error);
 
 } // namespace PasswordFile

@@ -59,7 +59,7 @@ std::optional<ProjectorAction> parse(const QByteArray &body, const InputTable &i
             *error = QStringLiteral("send needs the command text, as in {\"send\": \"CF BRIGHT 050\"}");
             return std::nullopt;
         }
-        const auto frame = CtlArguments::sendFrame(value, false, error);
+        const auto frame = CtlArguments::sendFrame(value, error);
         if (!frame)
             return std::nullopt;
         return ProjectorActions::forFrame("send", *frame, inputs);
