@@ -7,7 +7,7 @@
 // on and off every 200 ms, timed from its request to the frame on the wire.
 #include "benchsupport.h"
 #include "benchwindow.h"
-#include "sim/projectormodel.h"
+#include "sim/model/projectormodel.h"
 #include "support/bridgeprocess.h"
 #include "support/ser2netserver.h"
 

@@ -6,7 +6,7 @@
 // the bridge's memory with 100 pages open.
 #include "benchsupport.h"
 #include "benchwindow.h"
-#include "sim/projectormodel.h"
+#include "sim/model/projectormodel.h"
 #include "support/bridgeprocess.h"
 #include "support/ser2netserver.h"
 

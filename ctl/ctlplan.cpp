@@ -99,8 +99,9 @@ bool isPrintableAscii(QChar c)
 }
 
 // The frame of `send TEXT`: what the command list window's SEND sends for
-// the text in its edit box.
-std::optional<QByteArray> textFrame(const QString &text, bool raw, QString *error)
+// the text in its edit box. `offerRaw` names --raw in the refusals, where the
+// caller has that option.
+std::optional<QByteArray> textFrame(const QString &text, bool raw, bool offerRaw, QString *error)
 {
     const QStringView command = Catalogue::commandText(text);
     if (std::any_of(command.begin(), command.end(), [](QChar c) { return c.unicode() > 0xFF; })) {

@@ -2,7 +2,7 @@
 
 #include "sim/framesplitter.h"
 #include "sim/linebehaviour.h"
-#include "sim/projectormodel.h"
+#include "sim/model/projectormodel.h"
 #include "sim/simulatorline.h"
 #include "sim/simulatoroptions.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/projectormodel.h"
+#include "sim/model/projectormodel.h"
 
 #include <QString>
 #include <QStringList>

@@ -319,7 +319,7 @@ private slots:
             << QByteArray("bridge.conf:3: the password file ${CREDENTIALS_DIRECTORY}/pw is in "
                           "${CREDENTIALS_DIRECTORY}, which is not set");
         QTest::newRow("device not plugged in") << QByteArray("[a]\nport = /dev/ttyUSB-absent\n") << 0
-                                               << QByteArray("warning: bridge.conf:2: port /dev/ttyUSB-absent: "
+                                               << QByteArray("bridge.conf:2: port /dev/ttyUSB-absent: "
                                                              "/dev/ttyUSB-absent does not exist now");
     }
     void aConfigurationIsCheckedWhole()

@@ -1,8 +1,8 @@
 // The simulated projector's protocol (commands and their replies) and its
 // state over time, with time handed in, so nothing here waits.
 
-#include "sim/commandtable.h"
-#include "sim/projectormodel.h"
+#include "sim/model/commandtable.h"
+#include "sim/model/projectormodel.h"
 
 #include <QTest>
 

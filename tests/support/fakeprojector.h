@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sim/framesplitter.h"
-#include "sim/projectormodel.h"
+#include "sim/model/projectormodel.h"
 #include "sim/pseudoterminal.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
-#include "sim/projectormodel.h"
+#include "sim/model/projectormodel.h"
 
-#include "sim/commandtable.h"
+#include "sim/model/commandtable.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "sim/commandtable.h"
+#include "sim/model/commandtable.h"
 
 #include <algorithm>
 #include <array>
