@@ -101,6 +101,12 @@ private slots:
         QTest::newRow("one too long") << QByteArrayList{longest + 'a'} << QByteArrayList{} << int(V::TooLong);
         QTest::newRow("NUL") << QByteArrayList{QByteArray("%1PO\0WR ?\r", 10)} << QByteArrayList{} << int(V::NotText);
         QTest::newRow("LF") << QByteArrayList{"%1POWR ?\n"} << QByteArrayList{} << int(V::NotText);
+        QTest::newRow("CR LF") << QByteArrayList{"%1POWR ?\r\n%1INPT ?\r\n"} << QByteArrayList{"%1POWR ?", "%1INPT ?"}
+                               << int(V::Fine);
+        QTest::newRow("CR, then LF") << QByteArrayList{"%1POWR ?\r", "\n%1INPT ?\r"}
+                                     << QByteArrayList{"%1POWR ?", "%1INPT ?"} << int(V::Fine);
+        QTest::newRow("LF after CR LF") << QByteArrayList{"%1POWR ?\r\n\n"} << QByteArrayList{"%1POWR ?"}
+                                        << int(V::NotText);
         QTest::newRow("high bit") << QByteArrayList{"%1POWR \xff\r"} << QByteArrayList{} << int(V::NotText);
         QTest::newRow("lines before garbage are kept")
             << QByteArrayList{"%1POWR ?\r\x01"} << QByteArrayList{"%1POWR ?"} << int(V::NotText);

@@ -44,24 +44,26 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
 void PjlinkConnection::readRequests()
 {
     while (!m_busy && !m_closing) {
-        if (m_lines.isEmpty()) {
-            const QByteArray bytes = m_socket->read(ReadChunk);
-            if (bytes.isEmpty())
-                return;
-            switch (m_reader.feed(bytes)) {
-            case Pjlink::LineReader::Verdict::Fine:
-                break;
-            case Pjlink::LineReader::Verdict::TooLong:
-                close(tr("a line longer than a PJLink request"));
-                return;
-            case Pjlink::LineReader::Verdict::NotText:
-                close(tr("bytes that are no PJLink text"));
-                return;
-            }
-            m_lines = m_reader.takeLines();
+        if (!m_lines.isEmpty()) {
+            handle(m_lines.takeFirst());
             continue;
         }
-        handle(m_lines.takeFirst());
+        // The requests that came whole before the bad bytes are answered first.
+        switch (m_reader.verdict()) {
+        case Pjlink::LineReader::Verdict::Fine:
+            break;
+        case Pjlink::LineReader::Verdict::TooLong:
+            close(tr("a line longer than a PJLink request"));
+            return;
+        case Pjlink::LineReader::Verdict::NotText:
+            close(tr("bytes that are no PJLink text"));
+            return;
+        }
+        const QByteArray bytes = m_socket->read(ReadChunk);
+        if (bytes.isEmpty())
+            return;
+        (void)m_reader.feed(bytes);
+        m_lines = m_reader.takeLines();
     }
 }
 
