@@ -157,7 +157,7 @@ private slots:
         PjlinkClient client;
         QVERIFY(client.connectTo(m_port));
         QCOMPARE(client.ask("%1AVMT 11"), QByteArray("%1AVMT=ERR3"));
-        QCOMPARE(client.ask("%1AVMT ?"), QByteArray("%1AVMT=30"));
+        QCOMPARE(client.ask("%1AVMT ?"), QByteArray("%1AVMT=ERR4"));
         QCOMPARE(client.ask("%1POWR 1"), QByteArray("%1POWR=ERR3"));
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
     }

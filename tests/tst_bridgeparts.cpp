@@ -27,8 +27,8 @@ struct Replies {
     QByteArray lampStatus = "000 1I\r";
     QByteArray temperatures = "025.0 031.5 040.0\r";
     QByteArray rememberedInput{};
-    bool videoMuted = false;
-    bool audioMuted = false;
+    std::optional<bool> videoMuted = false;
+    std::optional<bool> audioMuted = false;
 };
 
 ProjectorState stateOf(const Replies &r)
@@ -213,6 +213,12 @@ private slots:
         QTest::newRow("AVMT ? both")
             << QByteArray("%1AVMT ?") << Replies{.videoMuted = true, .audioMuted = true} << QByteArray("31");
         QTest::newRow("AVMT ? audio") << QByteArray("%1AVMT ?") << Replies{.audioMuted = true} << QByteArray("21");
+        QTest::newRow("AVMT ? never set") << QByteArray("%1AVMT ?") << Replies{.videoMuted = {}, .audioMuted = {}}
+                                          << QByteArray("ERR4");
+        QTest::newRow("AVMT ? video on, audio unknown")
+            << QByteArray("%1AVMT ?") << Replies{.videoMuted = true, .audioMuted = {}} << QByteArray("11");
+        QTest::newRow("AVMT ? video off, audio unknown")
+            << QByteArray("%1AVMT ?") << Replies{.videoMuted = false, .audioMuted = {}} << QByteArray("ERR4");
 
         // Errors: lamp, temperature, other; fan, cover and filter are never reported.
         QTest::newRow("ERST ? fine") << QByteArray("%1ERST ?") << on << QByteArray("000000");

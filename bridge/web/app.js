@@ -43,9 +43,16 @@ function createRow(p) {
     ...columns.map((label) => el("td", { dataset: { label } })));
 }
 
+// The mutes known to be on; "none" only when both are known to be off.
+function mutesOf(p) {
+  const on = [p.videoMuted && "video", p.audioMuted && "audio"].filter(Boolean).join(", ");
+  if (p.videoMuted == null || p.audioMuted == null) return on ? `${on}, the other unknown` : "unknown";
+  return on || "none";
+}
+
 function fillRow(row, p) {
   const problem = problemOf(p);
-  const mutes = [p.videoMuted ? "video" : "", p.audioMuted ? "audio" : ""].filter(Boolean).join(", ") || "none";
+  const mutes = mutesOf(p);
   const lamp = p.lampHours === undefined ? "unknown" : `${p.lampHours} h${p.lamp ? ", " + p.lamp : ""}`;
   const texts = [p.power ?? "unknown", p.input ?? "unknown", mutes, lamp,
     p.errors.length ? p.errors.join(", ") : "none", timeOf(p.lastAnswer)];

@@ -68,6 +68,12 @@ QJsonArray errorWords(const ProjectorState &state, double temperatureWarning)
     return words;
 }
 
+// null while unknown.
+QJsonValue jsonOf(std::optional<bool> value)
+{
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
 // A button of the panel for the page.
 QJsonObject buttonJson(const PanelTable::Button &b)
 {
@@ -92,8 +98,8 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
         {QStringLiteral("name"), service.settings().name},
         {QStringLiteral("port"), service.settings().port.label},
         {QStringLiteral("reachable"), service.isPortOpen() && service.isAnswering()},
-        {QStringLiteral("videoMuted"), state.remembered().videoMuted},
-        {QStringLiteral("audioMuted"), state.remembered().audioMuted},
+        {QStringLiteral("videoMuted"), jsonOf(state.remembered().videoMuted)},
+        {QStringLiteral("audioMuted"), jsonOf(state.remembered().audioMuted)},
         {QStringLiteral("exchanges"), history.toJson()},
     };
     if (!service.isPortOpen())

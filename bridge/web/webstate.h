@@ -31,7 +31,8 @@ namespace WebState {
 
 // {"id", "name", "port", "reachable", "problem", "power", "input", "videoMuted",
 //  "audioMuted", "lampHours", "lamp", "errors": [...], "lastAnswer", "exchanges"}
-// "errors" are the faults the state tells ("lamp error"), with
+// A mute is null while unknown; a value not read is left out. "errors" are
+// the faults the state tells ("lamp error"), with
 // `temperatureWarning` as PJLink's ERST has it.
 [[nodiscard]] QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
                                     double temperatureWarning);
