@@ -79,6 +79,38 @@ private slots:
         QTRY_VERIFY(setExchanged);
     }
 
+    // The poll is a minute away; the status is read each second meanwhile.
+    void thePowerIsFollowedThroughItsChange_data()
+    {
+        QTest::addColumn<int>("warmUpMs");
+        QTest::addColumn<QList<bool>>("powerOn");
+        QTest::addColumn<int>("power");
+        using P = ReadReplies::Power;
+        QTest::newRow("warm-up") << 1500 << QList<bool>{true} << int(P::On);
+        QTest::newRow("cool-down") << 0 << QList<bool>{true, false} << int(P::Standby);
+    }
+    void thePowerIsFollowedThroughItsChange()
+    {
+        QFETCH(int, warmUpMs);
+        QFETCH(QList<bool>, powerOn);
+        QFETCH(int, power);
+        m_projector->emulateProjector({std::chrono::milliseconds(warmUpMs), std::chrono::milliseconds(1500)});
+        serve(std::chrono::seconds(60));
+        int done = 0;
+        for (const bool on : powerOn) {
+            m_service->perform({on ? ProjectorActions::powerOn() : ProjectorActions::powerOff()},
+                               ProjectorService::Origin::Pjlink, this, [&done](ActionOutcome) { ++done; });
+            QTRY_COMPARE(done, 1);
+            done = 0;
+        }
+        QTRY_VERIFY(ProjectorActions::powerIsChanging(m_service->state()));
+        const auto powerNow = [this] {
+            const auto status = m_service->state().status();
+            return status ? int(status->power) : -1;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(powerNow(), power, 4000);
+    }
+
 private:
     void serve(std::chrono::milliseconds pollInterval)
     {

@@ -19,6 +19,9 @@ ProjectorService::ProjectorService(const Settings &settings, QObject *parent)
     m_deadlineTimer.setSingleShot(true);
     m_deadlineTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_deadlineTimer, &QTimer::timeout, this, &ProjectorService::expireFronts);
+    m_transitionTimer.setSingleShot(true);
+    m_transitionTimer.setInterval(TransitionRead);
+    connect(&m_transitionTimer, &QTimer::timeout, this, &ProjectorService::readTransition);
     connect(&m_session, &PortSession::exchanged, this, &ProjectorService::exchanged);
     connect(&m_session, &PortSession::lost, this, &ProjectorService::portLost);
 }
@@ -54,6 +57,7 @@ void ProjectorService::stop()
     m_pollTimer.stop();
     m_reopenTimer.stop();
     m_deadlineTimer.stop();
+    m_transitionTimer.stop();
     m_session.close();
     m_onLine.reset();
     failEverything();
@@ -131,6 +135,22 @@ void ProjectorService::poll()
     // A front that found a reading stale just before this tick had it read
     // already; reading it again would only add a frame.
     job.maxAge = m_settings.pollInterval / 2;
+    m_jobs.push_back(std::move(job));
+    runNext();
+}
+
+void ProjectorService::readTransition()
+{
+    if (!m_session.isOpen())
+        return;
+    // A job still to read the status is as good.
+    for (const Job &job : m_jobs) {
+        if (job.kind == Job::Kind::Read && job.reads.contains(Reading::Status))
+            return;
+    }
+    Job job;
+    job.reads = ReadingSet{Reading::Status};
+    job.maxAge = TransitionRead / 2;
     m_jobs.push_back(std::move(job));
     runNext();
 }
@@ -269,6 +289,9 @@ void ProjectorService::exchanged(const ExchangeResult &result)
     case Step::Reading:
     case Step::PowerCheck:
         m_state.record(m_readingOnLine, now(), answered ? std::optional(result.reply) : std::nullopt);
+        if (m_readingOnLine == Reading::Status && ProjectorActions::powerIsChanging(m_state)
+            && !m_transitionTimer.isActive())
+            m_transitionTimer.start();
         // Back after a silence: the poll that found it reads the rest too.
         if (answered && !wasAnswering && job.origin == Origin::Polling)
             job.reads = ReadingSet{Reading::Input, Reading::LampHours, Reading::LampStatus, Reading::Temperatures};

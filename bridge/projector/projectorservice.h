@@ -51,6 +51,9 @@ public:
     // A front is answered at most this long after one reply window: clients
     // give up after a few seconds, and a silent line must not take them there.
     static constexpr std::chrono::milliseconds AnswerMargin{500};
+    // While the power changes the status is read this often, so a controller
+    // waiting for "on" or "standby" waits no longer than the projector.
+    static constexpr std::chrono::milliseconds TransitionRead{1000};
 
     explicit ProjectorService(const Settings &settings, QObject *parent = nullptr);
     ~ProjectorService() override;
@@ -119,6 +122,7 @@ private:
     void scheduleReopen();
     void portLost(const QString &why);
     void poll();
+    void readTransition();
     void queueFront(Job job, std::chrono::milliseconds within);
     void runNext();
     void expireFronts();
@@ -142,6 +146,7 @@ private:
     QTimer m_pollTimer;
     QTimer m_reopenTimer;
     QTimer m_deadlineTimer;
+    QTimer m_transitionTimer;
     std::chrono::milliseconds m_redialDelay = FirstRedial;
     bool m_running = false;
     bool m_opening = false;
