@@ -9,6 +9,7 @@
 #include "support/simulatorprocess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -300,6 +301,22 @@ private slots:
         QVERIFY(first.isClosedByServer());
         PjlinkClient third;
         QVERIFY(third.connectTo(m_port));
+    }
+
+    // Counted from the last byte that came, a half line's included.
+    void anIdleClientIsLetGoNoEarlier()
+    {
+        serve({"--idle-timeout", "0.5"}, {});
+        PjlinkClient client;
+        QVERIFY(client.connectTo(m_port));
+        client.socket().write("%1PO");
+        QTest::qWait(300);
+        client.socket().write("W");
+        QVERIFY(client.socket().waitForBytesWritten(1000));
+        QElapsedTimer sinceLastByte;
+        sinceLastByte.start();
+        QVERIFY(client.isClosedByServer());
+        QCOMPARE_GE(sinceLastByte.elapsed(), 500);
     }
 
     void searchesAreAnsweredOnlyWhenAskedTo()

@@ -26,11 +26,21 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
     m_socket->setParent(this);
     m_socket->setReadBufferSize(ReadChunk);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(m_socket, &QTcpSocket::readyRead, this, &PjlinkConnection::readRequests);
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] {
+        // Idle counts from the last byte received, whether or not it is read yet.
+        m_idle.start();
+        readRequests();
+    });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { close({}); });
     m_idle.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: 28.5 s for 30.
+    m_idle.setTimerType(Qt::PreciseTimer);
     m_idle.setInterval(m_settings.idleTimeout);
-    connect(&m_idle, &QTimer::timeout, this, [this] { close({}); });
+    // A request waiting for the projector is answered first; the answer starts it again.
+    connect(&m_idle, &QTimer::timeout, this, [this] {
+        if (!m_busy)
+            close({});
+    });
     m_idle.start();
 
     if (m_settings.password) {
