@@ -166,12 +166,14 @@ private slots:
     void aPulledPortIsOpenedAgainWhenItReturns_data()
     {
         QTest::addColumn<bool>("network");
-        QTest::newRow("device") << false;
-        QTest::newRow("network port, redialled") << true;
+        QTest::addColumn<QString>("reason");  // what happened, not the errno of the last call
+        QTest::newRow("device") << false << "went away: the device was unplugged, or closed at its far end";
+        QTest::newRow("network port, redialled") << true << "closed the connection";
     }
     void aPulledPortIsOpenedAgainWhenItReturns()
     {
         QFETCH(bool, network);
+        QFETCH(QString, reason);
         const QStringList simulatorOptions =
             network ? QStringList{"--tcp", QString::number(freeLoopbackPort())} : QStringList{};
         serve({"--poll-interval", "0"}, simulatorOptions);
@@ -180,6 +182,7 @@ private slots:
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
         m_simulator->stop();
         QVERIFY(m_bridge->waitForLog("went away"));
+        QVERIFY2(m_bridge->log().contains(reason.toUtf8()), m_bridge->log().constData());
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=ERR4"));
         QCOMPARE(client.ask("%1POWR 1"), QByteArray("%1POWR=ERR4"));
         QVERIFY2(network ? m_simulator->startListening(simulatorOptions) : m_simulator->start(link(), {}),
