@@ -7,6 +7,7 @@
 #include "bridge/pjlink/pjlinkauth.h"
 #include "bridge/pjlink/pjlinkcodec.h"
 #include "bridge/pjlink/pjlinktable.h"
+#include "bridge/web/webstate.h"
 #include "bridge/web/wrongpasswords.h"
 
 #include <QTemporaryDir>
@@ -262,6 +263,26 @@ private slots:
         QFETCH(QByteArray, request);
         QFETCH(Replies, replies);
         QTEST(outcomeOf(request, replies), "outcome");
+    }
+
+    // The page's pressed look: what the state knows is in effect, nothing it does not.
+    void pressedButtonsFollowTheState_data()
+    {
+        QTest::addColumn<Replies>("replies");
+        QTest::addColumn<QStringList>("pressed");
+        QTest::newRow("on, Computer 1, mutes unknown")
+            << Replies{.videoMuted = {}, .audioMuted = {}} << QStringList{"Command17", "Command28"};
+        QTest::newRow("standby, picture muted, DVI (AV HDCP)")
+            << Replies{.status = "80\r", .input = "2\r", .rememberedInput = "32", .videoMuted = true}
+            << QStringList{"Command18", "Command21", "Command20", "Command56"};
+        QTest::newRow("warming up") << Replies{.status = "40\r", .input = ""} << QStringList{"Command17", "Command22", "Command20"};
+        QTest::newRow("nothing known")
+            << Replies{.status = "", .input = "", .videoMuted = {}, .audioMuted = {}} << QStringList{};
+    }
+    void pressedButtonsFollowTheState()
+    {
+        QFETCH(Replies, replies);
+        QTEST(WebState::pressedButtons(stateOf(replies), InputTable::defaults()), "pressed");
     }
 
     void inputTableIsConfigured_data()
