@@ -370,12 +370,7 @@ void ProjectorService::expireFronts()
     armDeadline();
     // Told once the queue is in order: a front may queue again from its call.
     for (Job &job : expired) {
-        if (!job.context)
-            continue;
-        if (job.kind == Job::Kind::Act)
-            job.actDone(ActionOutcome::Failed);
-        else if (job.readDone)
-            job.readDone();
+        tellFailed(job);
     }
 }
 
@@ -393,16 +388,22 @@ void ProjectorService::armDeadline()
     m_deadlineTimer.start(std::max(ProjectorState::Time(0), *earliest - now()));
 }
 
+// A set as failed, a query with what is known; nobody once its front is gone.
+void ProjectorService::tellFailed(Job &job)
+{
+    if (!job.context)
+        return;
+    if (job.kind == Job::Kind::Act)
+        job.actDone(ActionOutcome::Failed);
+    else if (job.readDone)
+        job.readDone();
+}
+
 void ProjectorService::failEverything()
 {
     std::deque<Job> jobs = std::exchange(m_jobs, {});
     for (Job &job : jobs) {
-        if (!job.context)
-            continue;
-        if (job.kind == Job::Kind::Act)
-            job.actDone(ActionOutcome::Failed);
-        else if (job.readDone)
-            job.readDone();
+        tellFailed(job);
     }
 }
 

@@ -133,6 +133,7 @@ private:
     void exchanged(const ExchangeResult &result);
     void finishFront(ActionOutcome outcome);
     void finishRead();
+    static void tellFailed(Job &job);
     void failEverything();
     void noteAnswering(bool answering);
 
