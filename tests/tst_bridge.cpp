@@ -269,29 +269,23 @@ private slots:
         QCOMPARE(SimulatorProcess::framesIn(m_simulator->log()), QByteArrayList{});
     }
 
-    // What was a whole request is answered, whatever comes after it.
+    // What was a whole request is answered before bad bytes after it close
+    // the connection (CR LF is the codec's).
     void aCompleteRequestIsAnsweredBeforeAClose_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArrayList>("answers");
-        QTest::addColumn<bool>("closed");
-        QTest::newRow("CR LF") << QByteArray("%1CLSS ?\r\n%1INF1 ?\r\n") << QByteArrayList{"%1CLSS=1", "%1INF1=ORVA"}
-                               << false;
-        QTest::newRow("then a control byte") << QByteArray("%1CLSS ?\r\x01") << QByteArrayList{"%1CLSS=1"} << true;
-        QTest::newRow("then too long a line") << QByteArray("%1CLSS ?\r") + QByteArray(200, 'a')
-                                              << QByteArrayList{"%1CLSS=1"} << true;
+        QTest::newRow("then a control byte") << QByteArray("%1CLSS ?\r\x01");
+        QTest::newRow("then too long a line") << QByteArray("%1CLSS ?\r") + QByteArray(200, 'a');
     }
     void aCompleteRequestIsAnsweredBeforeAClose()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QByteArrayList, answers);
         serve({"--poll-interval", "0"}, {});
         PjlinkClient client;
         QVERIFY(client.connectTo(m_port));
         client.socket().write(bytes);
-        for (const QByteArray &answer : answers)
-            QCOMPARE(client.readLine(), answer);
-        QTEST(client.isClosedByServer(), "closed");
+        QCOMPARE(client.readLine(), QByteArray("%1CLSS=1"));
+        QVERIFY(client.isClosedByServer());
     }
 
     void anIdleClientIsLetGo()
