@@ -146,6 +146,12 @@ void PortSession::replyWindowClosed()
         conclude(m_awaiting->timedOut());
 }
 
+void PortSession::abandon()
+{
+    if (m_awaiting)
+        conclude(m_awaiting->timedOut());
+}
+
 void PortSession::conclude(const ReplyMatcher::Verdict &verdict)
 {
     m_awaiting.reset();

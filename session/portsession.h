@@ -50,6 +50,9 @@ public:
     // Why opening failed or the port went away, in plain words.
     [[nodiscard]] QString errorString() const { return m_comm.errorString(); }
 
+    // The reply awaited is given up now, as when its window closes (the
+    // quiet wait follows): a caller with more urgent work for the line.
+    void abandon();
     // Queues a command; it goes out while the port is open, after those
     // before it.
     void submit(const SessionCommand &command);

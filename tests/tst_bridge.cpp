@@ -9,6 +9,7 @@
 #include "support/simulatorprocess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -157,7 +158,7 @@ private slots:
         PjlinkClient client;
         QVERIFY(client.connectTo(m_port));
         QCOMPARE(client.ask("%1AVMT 11"), QByteArray("%1AVMT=ERR3"));
-        QCOMPARE(client.ask("%1AVMT ?"), QByteArray("%1AVMT=30"));
+        QCOMPARE(client.ask("%1AVMT ?"), QByteArray("%1AVMT=ERR4"));
         QCOMPARE(client.ask("%1POWR 1"), QByteArray("%1POWR=ERR3"));
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
     }
@@ -165,12 +166,14 @@ private slots:
     void aPulledPortIsOpenedAgainWhenItReturns_data()
     {
         QTest::addColumn<bool>("network");
-        QTest::newRow("device") << false;
-        QTest::newRow("network port, redialled") << true;
+        QTest::addColumn<QString>("reason");  // what happened, not the errno of the last call
+        QTest::newRow("device") << false << "went away: the device was unplugged, or closed at its far end";
+        QTest::newRow("network port, redialled") << true << "closed the connection";
     }
     void aPulledPortIsOpenedAgainWhenItReturns()
     {
         QFETCH(bool, network);
+        QFETCH(QString, reason);
         const QStringList simulatorOptions =
             network ? QStringList{"--tcp", QString::number(freeLoopbackPort())} : QStringList{};
         serve({"--poll-interval", "0"}, simulatorOptions);
@@ -179,6 +182,7 @@ private slots:
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=0"));
         m_simulator->stop();
         QVERIFY(m_bridge->waitForLog("went away"));
+        QVERIFY2(m_bridge->log().contains(reason.toUtf8()), m_bridge->log().constData());
         QCOMPARE(client.ask("%1POWR ?"), QByteArray("%1POWR=ERR4"));
         QCOMPARE(client.ask("%1POWR 1"), QByteArray("%1POWR=ERR4"));
         QVERIFY2(network ? m_simulator->startListening(simulatorOptions) : m_simulator->start(link(), {}),
@@ -265,6 +269,25 @@ private slots:
         QCOMPARE(SimulatorProcess::framesIn(m_simulator->log()), QByteArrayList{});
     }
 
+    // What was a whole request is answered before bad bytes after it close
+    // the connection (CR LF is the codec's).
+    void aCompleteRequestIsAnsweredBeforeAClose_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("then a control byte") << QByteArray("%1CLSS ?\r\x01");
+        QTest::newRow("then too long a line") << QByteArray("%1CLSS ?\r") + QByteArray(200, 'a');
+    }
+    void aCompleteRequestIsAnsweredBeforeAClose()
+    {
+        QFETCH(QByteArray, bytes);
+        serve({"--poll-interval", "0"}, {});
+        PjlinkClient client;
+        QVERIFY(client.connectTo(m_port));
+        client.socket().write(bytes);
+        QCOMPARE(client.readLine(), QByteArray("%1CLSS=1"));
+        QVERIFY(client.isClosedByServer());
+    }
+
     void anIdleClientIsLetGo()
     {
         serve({"--idle-timeout", "0.3", "--max-clients", "1"}, {});
@@ -275,6 +298,22 @@ private slots:
         QVERIFY(first.isClosedByServer());
         PjlinkClient third;
         QVERIFY(third.connectTo(m_port));
+    }
+
+    // Counted from the last byte that came, a half line's included.
+    void anIdleClientIsLetGoNoEarlier()
+    {
+        serve({"--idle-timeout", "0.5"}, {});
+        PjlinkClient client;
+        QVERIFY(client.connectTo(m_port));
+        client.socket().write("%1PO");
+        QTest::qWait(300);
+        client.socket().write("W");
+        QVERIFY(client.socket().waitForBytesWritten(1000));
+        QElapsedTimer sinceLastByte;
+        sinceLastByte.start();
+        QVERIFY(client.isClosedByServer());
+        QCOMPARE_GE(sinceLastByte.elapsed(), 500);
     }
 
     void searchesAreAnsweredOnlyWhenAskedTo()

@@ -7,6 +7,7 @@
 #include "bridge/pjlink/pjlinkauth.h"
 #include "bridge/pjlink/pjlinkcodec.h"
 #include "bridge/pjlink/pjlinktable.h"
+#include "bridge/web/webstate.h"
 #include "bridge/web/wrongpasswords.h"
 
 #include <QTemporaryDir>
@@ -27,8 +28,8 @@ struct Replies {
     QByteArray lampStatus = "000 1I\r";
     QByteArray temperatures = "025.0 031.5 040.0\r";
     QByteArray rememberedInput{};
-    bool videoMuted = false;
-    bool audioMuted = false;
+    std::optional<bool> videoMuted = false;
+    std::optional<bool> audioMuted = false;
 };
 
 ProjectorState stateOf(const Replies &r)
@@ -101,6 +102,12 @@ private slots:
         QTest::newRow("one too long") << QByteArrayList{longest + 'a'} << QByteArrayList{} << int(V::TooLong);
         QTest::newRow("NUL") << QByteArrayList{QByteArray("%1PO\0WR ?\r", 10)} << QByteArrayList{} << int(V::NotText);
         QTest::newRow("LF") << QByteArrayList{"%1POWR ?\n"} << QByteArrayList{} << int(V::NotText);
+        QTest::newRow("CR LF") << QByteArrayList{"%1POWR ?\r\n%1INPT ?\r\n"} << QByteArrayList{"%1POWR ?", "%1INPT ?"}
+                               << int(V::Fine);
+        QTest::newRow("CR, then LF") << QByteArrayList{"%1POWR ?\r", "\n%1INPT ?\r"}
+                                     << QByteArrayList{"%1POWR ?", "%1INPT ?"} << int(V::Fine);
+        QTest::newRow("LF after CR LF") << QByteArrayList{"%1POWR ?\r\n\n"} << QByteArrayList{"%1POWR ?"}
+                                        << int(V::NotText);
         QTest::newRow("high bit") << QByteArrayList{"%1POWR \xff\r"} << QByteArrayList{} << int(V::NotText);
         QTest::newRow("lines before garbage are kept")
             << QByteArrayList{"%1POWR ?\r\x01"} << QByteArrayList{"%1POWR ?"} << int(V::NotText);
@@ -207,6 +214,12 @@ private slots:
         QTest::newRow("AVMT ? both")
             << QByteArray("%1AVMT ?") << Replies{.videoMuted = true, .audioMuted = true} << QByteArray("31");
         QTest::newRow("AVMT ? audio") << QByteArray("%1AVMT ?") << Replies{.audioMuted = true} << QByteArray("21");
+        QTest::newRow("AVMT ? never set") << QByteArray("%1AVMT ?") << Replies{.videoMuted = {}, .audioMuted = {}}
+                                          << QByteArray("ERR4");
+        QTest::newRow("AVMT ? video on, audio unknown")
+            << QByteArray("%1AVMT ?") << Replies{.videoMuted = true, .audioMuted = {}} << QByteArray("11");
+        QTest::newRow("AVMT ? video off, audio unknown")
+            << QByteArray("%1AVMT ?") << Replies{.videoMuted = false, .audioMuted = {}} << QByteArray("ERR4");
 
         // Errors: lamp, temperature, other; fan, cover and filter are never reported.
         QTest::newRow("ERST ? fine") << QByteArray("%1ERST ?") << on << QByteArray("000000");
@@ -250,6 +263,26 @@ private slots:
         QFETCH(QByteArray, request);
         QFETCH(Replies, replies);
         QTEST(outcomeOf(request, replies), "outcome");
+    }
+
+    // The page's pressed look: what the state knows is in effect, nothing it does not.
+    void pressedButtonsFollowTheState_data()
+    {
+        QTest::addColumn<Replies>("replies");
+        QTest::addColumn<QStringList>("pressed");
+        QTest::newRow("on, Computer 1, mutes unknown")
+            << Replies{.videoMuted = {}, .audioMuted = {}} << QStringList{"Command17", "Command28"};
+        QTest::newRow("standby, picture muted, DVI (AV HDCP)")
+            << Replies{.status = "80\r", .input = "2\r", .rememberedInput = "32", .videoMuted = true}
+            << QStringList{"Command18", "Command21", "Command20", "Command56"};
+        QTest::newRow("warming up") << Replies{.status = "40\r", .input = ""} << QStringList{"Command17", "Command22", "Command20"};
+        QTest::newRow("nothing known")
+            << Replies{.status = "", .input = "", .videoMuted = {}, .audioMuted = {}} << QStringList{};
+    }
+    void pressedButtonsFollowTheState()
+    {
+        QFETCH(Replies, replies);
+        QTEST(WebState::pressedButtons(stateOf(replies), InputTable::defaults()), "pressed");
     }
 
     void inputTableIsConfigured_data()

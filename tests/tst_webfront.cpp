@@ -57,6 +57,9 @@ private slots:
         const QString command = QStringLiteral("/api/projectors/0/command");
         QTest::newRow("list") << QByteArray("GET") << "/api/projectors" << QByteArray() << right << QByteArray()
                               << QByteArray() << 200 << "\"name\":\"Room 101\"" << QByteArrayList{};
+        QTest::newRow("mutes unknown before a set") << QByteArray("GET") << "/api/projectors" << QByteArray() << right
+                                                   << QByteArray() << QByteArray() << 200
+                                                   << "\"audioMuted\":null" << QByteArrayList{};
         QTest::newRow("panel") << QByteArray("GET") << "/api/panel" << QByteArray() << right << QByteArray()
                                << QByteArray() << 200 << "\"label\":\"Menu pointer up\"" << QByteArrayList{};
         QTest::newRow("page") << QByteArray("GET") << "/" << QByteArray() << right << QByteArray() << QByteArray()

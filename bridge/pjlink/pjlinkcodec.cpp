@@ -1,5 +1,7 @@
 #include "bridge/pjlink/pjlinkcodec.h"
 
+#include <utility>
+
 namespace Pjlink {
 namespace {
 
@@ -89,6 +91,9 @@ LineReader::Verdict LineReader::feed(QByteArrayView bytes)
     for (const char c : bytes) {
         if (m_verdict != Verdict::Fine)
             break;
+        const bool lineEndGoesOn = std::exchange(m_afterCr, c == Cr) && c == Lf;
+        if (lineEndGoesOn)
+            continue;
         if (c == Cr) {
             m_lines.append(m_partial);
             m_partial.clear();

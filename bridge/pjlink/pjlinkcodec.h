@@ -16,6 +16,7 @@ inline constexpr qsizetype MaxRequestLength = 136;
 inline constexpr qsizetype DigestLength = 32;
 inline constexpr qsizetype ChallengeLength = 8;
 inline constexpr char Cr = '\r';
+inline constexpr char Lf = '\n';
 
 // One request as a client sent it, its digest (if any) taken off.
 struct Request {
@@ -56,6 +57,7 @@ struct DigestAndRest {
 
 // Cuts what a client sends into request lines and says when to give up on it:
 // a line longer than a request may be, or a byte no request holds (binary).
+// Many clients end a line with CR LF: a LF right after a CR belongs to it.
 class LineReader
 {
 public:
@@ -74,6 +76,7 @@ private:
     QByteArray m_partial;
     QList<QByteArray> m_lines;
     Verdict m_verdict = Verdict::Fine;
+    bool m_afterCr = false;  // the last byte ended a line
 };
 
 } // namespace Pjlink

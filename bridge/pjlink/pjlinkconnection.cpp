@@ -26,11 +26,21 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
     m_socket->setParent(this);
     m_socket->setReadBufferSize(ReadChunk);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(m_socket, &QTcpSocket::readyRead, this, &PjlinkConnection::readRequests);
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] {
+        // Idle counts from the last byte received, whether or not it is read yet.
+        m_idle.start();
+        readRequests();
+    });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { close({}); });
     m_idle.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: 28.5 s for 30.
+    m_idle.setTimerType(Qt::PreciseTimer);
     m_idle.setInterval(m_settings.idleTimeout);
-    connect(&m_idle, &QTimer::timeout, this, [this] { close({}); });
+    // A request waiting for the projector is answered first; the answer starts it again.
+    connect(&m_idle, &QTimer::timeout, this, [this] {
+        if (!m_busy)
+            close({});
+    });
     m_idle.start();
 
     if (m_settings.password) {
@@ -44,24 +54,26 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
 void PjlinkConnection::readRequests()
 {
     while (!m_busy && !m_closing) {
-        if (m_lines.isEmpty()) {
-            const QByteArray bytes = m_socket->read(ReadChunk);
-            if (bytes.isEmpty())
-                return;
-            switch (m_reader.feed(bytes)) {
-            case Pjlink::LineReader::Verdict::Fine:
-                break;
-            case Pjlink::LineReader::Verdict::TooLong:
-                close(tr("a line longer than a PJLink request"));
-                return;
-            case Pjlink::LineReader::Verdict::NotText:
-                close(tr("bytes that are no PJLink text"));
-                return;
-            }
-            m_lines = m_reader.takeLines();
+        if (!m_lines.isEmpty()) {
+            handle(m_lines.takeFirst());
             continue;
         }
-        handle(m_lines.takeFirst());
+        // The requests that came whole before the bad bytes are answered first.
+        switch (m_reader.verdict()) {
+        case Pjlink::LineReader::Verdict::Fine:
+            break;
+        case Pjlink::LineReader::Verdict::TooLong:
+            close(tr("a line longer than a PJLink request"));
+            return;
+        case Pjlink::LineReader::Verdict::NotText:
+            close(tr("bytes that are no PJLink text"));
+            return;
+        }
+        const QByteArray bytes = m_socket->read(ReadChunk);
+        if (bytes.isEmpty())
+            return;
+        (void)m_reader.feed(bytes);
+        m_lines = m_reader.takeLines();
     }
 }
 

@@ -33,17 +33,22 @@ QByteArray input(const Context &c)
     return code.value_or(ProjectorFailure.toByteArray());
 }
 
-// No read for the mutes: what the bridge last set.
+// No read for the mutes: what the bridge last set. A mute known to be on is
+// told; "off" only when both are known.
 QByteArray mutes(const Context &c)
 {
     const auto &r = c.state.remembered();
-    if (r.videoMuted && r.audioMuted)
+    const bool video = r.videoMuted.value_or(false);
+    const bool audio = r.audioMuted.value_or(false);
+    if (video && audio)
         return "31";
-    if (r.videoMuted)
+    if (video)
         return "11";
-    if (r.audioMuted)
+    if (audio)
         return "21";
-    return "30";
+    if (r.videoMuted && r.audioMuted)
+        return "30";
+    return ProjectorFailure.toByteArray();
 }
 
 // Fan, lamp, temperature, cover, filter, other: 0 fine, 1 warning, 2 error.

@@ -1,6 +1,7 @@
 #include "bridge/projector/projectorservice.h"
 
 #include <algorithm>
+#include <vector>
 
 using ProjectorReadings::Reading;
 using ProjectorReadings::ReadingSet;
@@ -15,6 +16,12 @@ ProjectorService::ProjectorService(const Settings &settings, QObject *parent)
     connect(&m_pollTimer, &QTimer::timeout, this, &ProjectorService::poll);
     m_reopenTimer.setSingleShot(true);
     connect(&m_reopenTimer, &QTimer::timeout, this, &ProjectorService::openPort);
+    m_deadlineTimer.setSingleShot(true);
+    m_deadlineTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &ProjectorService::expireFronts);
+    m_transitionTimer.setSingleShot(true);
+    m_transitionTimer.setInterval(TransitionRead);
+    connect(&m_transitionTimer, &QTimer::timeout, this, &ProjectorService::readTransition);
     connect(&m_session, &PortSession::exchanged, this, &ProjectorService::exchanged);
     connect(&m_session, &PortSession::lost, this, &ProjectorService::portLost);
 }
@@ -49,6 +56,8 @@ void ProjectorService::stop()
     m_running = false;
     m_pollTimer.stop();
     m_reopenTimer.stop();
+    m_deadlineTimer.stop();
+    m_transitionTimer.stop();
     m_session.close();
     m_onLine.reset();
     failEverything();
@@ -118,11 +127,30 @@ void ProjectorService::poll()
             return;
     }
     Job job;
-    job.reads = ReadingSet{Reading::Status, Reading::Input, Reading::LampHours, Reading::LampStatus,
-                           Reading::Temperatures};
+    // A silent projector is asked one thing, whether it is back, so the line
+    // stays free for the fronts; it is read whole once it answers.
+    job.reads = m_answering ? ReadingSet{Reading::Status, Reading::Input, Reading::LampHours, Reading::LampStatus,
+                                         Reading::Temperatures}
+                            : ReadingSet{Reading::Status};
     // A front that found a reading stale just before this tick had it read
     // already; reading it again would only add a frame.
     job.maxAge = m_settings.pollInterval / 2;
+    m_jobs.push_back(std::move(job));
+    runNext();
+}
+
+void ProjectorService::readTransition()
+{
+    if (!m_session.isOpen())
+        return;
+    // A job still to read the status is as good.
+    for (const Job &job : m_jobs) {
+        if (job.kind == Job::Kind::Read && job.reads.contains(Reading::Status))
+            return;
+    }
+    Job job;
+    job.reads = ReadingSet{Reading::Status};
+    job.maxAge = TransitionRead / 2;
     m_jobs.push_back(std::move(job));
     runNext();
 }
@@ -134,7 +162,15 @@ void ProjectorService::refresh(ReadingSet readings, Origin origin, QObject *cont
         if (readings.contains(reading) && !m_state.isFresh(reading, now(), freshness()))
             allFresh = false;
     }
-    if (allFresh || !m_session.isOpen()) {
+    if (allFresh || !m_session.isOpen() || !m_answering) {
+        // What a silent projector would say is not known now; a read that
+        // nobody waits for finds out when it is back, where nothing else will.
+        if (!allFresh && m_session.isOpen() && m_jobs.empty()) {
+            Job probe;
+            probe.reads = readings;
+            m_jobs.push_back(std::move(probe));
+            runNext();
+        }
         done();
         return;
     }
@@ -145,8 +181,7 @@ void ProjectorService::refresh(ReadingSet readings, Origin origin, QObject *cont
     job.context = context;
     job.hasContext = true;
     job.readDone = std::move(done);
-    m_jobs.push_back(std::move(job));
-    runNext();
+    queueFront(std::move(job), m_settings.replyTimeout + AnswerMargin);
 }
 
 void ProjectorService::perform(const QList<ProjectorAction> &actions, Origin origin, QObject *context,
@@ -163,13 +198,30 @@ void ProjectorService::perform(const QList<ProjectorAction> &actions, Origin ori
     job.context = context;
     job.hasContext = true;
     job.actDone = std::move(done);
+    // A projector known to be silent gets one reply window to show it is back.
+    queueFront(std::move(job), m_answering ? m_settings.replyTimeout + AnswerMargin : m_settings.replyTimeout);
+}
+
+void ProjectorService::queueFront(Job job, std::chrono::milliseconds within)
+{
+    job.deadline = now() + within;
     m_jobs.push_back(std::move(job));
-    runNext();
+    armDeadline();
+    // Asking a silent projector whether it is back can wait; a front cannot.
+    if (!m_answering && m_onLine && m_jobs.front().origin == Origin::Polling)
+        m_session.abandon();
+    else
+        runNext();
 }
 
 void ProjectorService::runNext()
 {
     while (!m_onLine && !m_jobs.empty() && m_session.isOpen()) {
+        // A front's work goes before the polling's, which goes on after it.
+        const auto firstFront = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                             [](const Job &j) { return j.origin != Origin::Polling; });
+        if (firstFront != m_jobs.end())
+            std::rotate(m_jobs.begin(), firstFront, firstFront + 1);
         Job &job = m_jobs.front();
         const bool onLine = job.kind == Job::Kind::Read ? startRead(job) : startAction(job);
         if (onLine)
@@ -231,11 +283,18 @@ void ProjectorService::exchanged(const ExchangeResult &result)
     emit exchangeFinished(result, job.origin);
     const Step step = *std::exchange(m_onLine, std::nullopt);
     const bool answered = result.outcome == CommandOutcome::Answered;
+    const bool wasAnswering = m_answering;
     noteAnswering(answered || result.outcome == CommandOutcome::Refused);
     switch (step) {
     case Step::Reading:
     case Step::PowerCheck:
         m_state.record(m_readingOnLine, now(), answered ? std::optional(result.reply) : std::nullopt);
+        if (m_readingOnLine == Reading::Status && ProjectorActions::powerIsChanging(m_state)
+            && !m_transitionTimer.isActive())
+            m_transitionTimer.start();
+        // Back after a silence: the poll that found it reads the rest too.
+        if (answered && !wasAnswering && job.origin == Origin::Polling)
+            job.reads = ReadingSet{Reading::Input, Reading::LampHours, Reading::LampStatus, Reading::Temperatures};
         emit stateChanged();
         job.powerChecked = step == Step::PowerCheck;
         break;
@@ -280,16 +339,71 @@ void ProjectorService::finishRead()
         job.readDone();
 }
 
+// A front past its deadline is answered with what is known: a set as
+// failed, a query from the state. Its frame on the line finishes for the
+// state's sake, and nothing more of it is sent.
+void ProjectorService::expireFronts()
+{
+    const ProjectorState::Time t = now();
+    std::vector<Job> expired;
+    for (auto it = m_jobs.begin(); it != m_jobs.end();) {
+        if (!it->hasContext || it->deadline > t) {
+            ++it;
+            continue;
+        }
+        if (it != m_jobs.begin() || !m_onLine) {
+            expired.push_back(std::move(*it));
+            it = m_jobs.erase(it);
+            continue;
+        }
+        Job told;
+        told.kind = it->kind;
+        told.context = std::exchange(it->context, nullptr);
+        told.readDone = std::move(it->readDone);
+        told.actDone = std::move(it->actDone);
+        it->hasContext = false;
+        if (it->kind == Job::Kind::Act)
+            it->actions.resize(it->next + (*m_onLine == Step::Action ? 1 : 0));
+        expired.push_back(std::move(told));
+        ++it;
+    }
+    armDeadline();
+    // Told once the queue is in order: a front may queue again from its call.
+    for (Job &job : expired) {
+        tellFailed(job);
+    }
+}
+
+void ProjectorService::armDeadline()
+{
+    std::optional<ProjectorState::Time> earliest;
+    for (const Job &job : m_jobs) {
+        if (job.hasContext && (!earliest || job.deadline < *earliest))
+            earliest = job.deadline;
+    }
+    if (!earliest) {
+        m_deadlineTimer.stop();
+        return;
+    }
+    m_deadlineTimer.start(std::max(ProjectorState::Time(0), *earliest - now()));
+}
+
+// A set as failed, a query with what is known; nobody once its front is gone.
+void ProjectorService::tellFailed(Job &job)
+{
+    if (!job.context)
+        return;
+    if (job.kind == Job::Kind::Act)
+        job.actDone(ActionOutcome::Failed);
+    else if (job.readDone)
+        job.readDone();
+}
+
 void ProjectorService::failEverything()
 {
     std::deque<Job> jobs = std::exchange(m_jobs, {});
     for (Job &job : jobs) {
-        if (!job.context)
-            continue;
-        if (job.kind == Job::Kind::Act)
-            job.actDone(ActionOutcome::Failed);
-        else if (job.readDone)
-            job.readDone();
+        tellFailed(job);
     }
 }
 
@@ -298,6 +412,11 @@ void ProjectorService::noteAnswering(bool answering)
     if (answering == m_answering)
         return;
     m_answering = answering;
+    // What a silent projector last said may no longer be so.
+    if (!answering) {
+        m_state.forgetReadings();
+        emit stateChanged();
+    }
     emit logLine(answering ? tr("the projector answers again")
                            : tr("the projector does not answer on %1").arg(m_settings.port.label));
 }

@@ -17,11 +17,13 @@
 #include <optional>
 
 // One projector as every front sees it: its port held open through one
-// PortSession, one queue of work in arrival order, one state. Fronts (the
-// PJLink port, later others) ask for fresh readings and for actions; the
-// service polls the projector itself, so its serial load does not grow with
-// the number of clients. A lost port is opened again: a local device as soon
-// as it is back, a network port with a growing delay.
+// PortSession, one queue of work, one state. Fronts (the PJLink port, the
+// page) ask for fresh readings and for actions; the service polls the
+// projector itself, so its serial load does not grow with the number of
+// clients. A front's work goes before the service's own polling, and a front
+// is answered within the reply timeout and AnswerMargin whatever the line
+// does. A lost port is opened again: a local device as soon as it is back, a
+// network port with a growing delay.
 class ProjectorService : public QObject
 {
     Q_OBJECT
@@ -46,6 +48,12 @@ public:
     static constexpr std::chrono::milliseconds LongestRedial{30000};
     // Without polling, a reading serves the queries of this long.
     static constexpr std::chrono::milliseconds OnDemandFreshness{1000};
+    // A front is answered at most this long after one reply window: clients
+    // give up after a few seconds, and a silent line must not take them there.
+    static constexpr std::chrono::milliseconds AnswerMargin{500};
+    // While the power changes the status is read this often, so a controller
+    // waiting for "on" or "standby" waits no longer than the projector.
+    static constexpr std::chrono::milliseconds TransitionRead{1000};
 
     explicit ProjectorService(const Settings &settings, QObject *parent = nullptr);
     ~ProjectorService() override;
@@ -56,11 +64,16 @@ public:
     void stop();
 
     // Calls `done` once every reading of `readings` is younger than the poll
-    // interval (read now if need be, after the work queued before), or at
-    // once while the port is not open. Nothing is called once `context` is gone.
+    // interval (read now if need be, after the fronts' work queued before),
+    // or at once while the port is not open or the projector does not answer,
+    // at the latest after the reply timeout and AnswerMargin (with what is
+    // known then). Nothing is called once `context` is gone.
     void refresh(ProjectorReadings::ReadingSet readings, Origin origin, QObject *context,
                  std::function<void()> done);
     // Sends the actions one after another, stopping at the first that fails.
+    // Failed when they are not done after the reply timeout and AnswerMargin,
+    // or after one reply timeout while the projector does not answer; what
+    // was not sent by then is not sent.
     void perform(const QList<ProjectorAction> &actions, Origin origin, QObject *context,
                  std::function<void(ActionOutcome)> done);
 
@@ -96,6 +109,7 @@ private:
         bool powerChecked = false;             // Act: the status was read for this action
         QPointer<QObject> context;
         bool hasContext = false;               // a front waits (else nobody is told)
+        ProjectorState::Time deadline{0};      // a front waits no longer than this
         std::function<void()> readDone;
         std::function<void(ActionOutcome)> actDone;
     };
@@ -108,13 +122,18 @@ private:
     void scheduleReopen();
     void portLost(const QString &why);
     void poll();
+    void readTransition();
+    void queueFront(Job job, std::chrono::milliseconds within);
     void runNext();
+    void expireFronts();
+    void armDeadline();
     [[nodiscard]] bool startRead(Job &job);
     [[nodiscard]] bool startAction(Job &job);
     void send(Step step, ProjectorReadings::Reading reading, const QByteArray &frame, QByteArrayView name);
     void exchanged(const ExchangeResult &result);
     void finishFront(ActionOutcome outcome);
     void finishRead();
+    static void tellFailed(Job &job);
     void failEverything();
     void noteAnswering(bool answering);
 
@@ -127,6 +146,8 @@ private:
     ProjectorReadings::Reading m_readingOnLine = ProjectorReadings::Reading::Status;
     QTimer m_pollTimer;
     QTimer m_reopenTimer;
+    QTimer m_deadlineTimer;
+    QTimer m_transitionTimer;
     std::chrono::milliseconds m_redialDelay = FirstRedial;
     bool m_running = false;
     bool m_opening = false;

@@ -42,6 +42,8 @@ void ProjectorState::forget(Reading reading)
 void ProjectorState::forgetReadings()
 {
     m_records.fill(std::nullopt);
+    m_remembered.videoMuted.reset();
+    m_remembered.audioMuted.reset();
 }
 
 std::optional<ReadReplies::Status> ProjectorState::status() const

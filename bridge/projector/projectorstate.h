@@ -50,14 +50,16 @@ public:
 
     // The reading is unknown until it is taken again.
     void forget(Reading reading);
-    // Every reading is gone (the port was lost).
+    // Every reading is gone, and the mutes with them (the port was lost, or
+    // the projector went silent: it may have been switched off meanwhile).
     void forgetReadings();
 
-    // What the bridge last set successfully.
+    // What the bridge last set successfully; a mute is unknown until it is
+    // set while the line is up, since no read tells it.
     struct Remembered {
         QByteArray input;  // PJLink input code, empty before the first
-        bool videoMuted = false;
-        bool audioMuted = false;
+        std::optional<bool> videoMuted;
+        std::optional<bool> audioMuted;
     };
     [[nodiscard]] const Remembered &remembered() const { return m_remembered; }
     [[nodiscard]] Remembered &remembered() { return m_remembered; }

@@ -43,10 +43,28 @@ function createRow(p) {
     ...columns.map((label) => el("td", { dataset: { label } })));
 }
 
+// The mutes known to be on; "none" only when both are known to be off.
+function mutesOf(p) {
+  const on = [p.videoMuted && "video", p.audioMuted && "audio"].filter(Boolean).join(", ");
+  if (p.videoMuted == null || p.audioMuted == null) return on ? `${on}, the other unknown` : "unknown";
+  return on || "none";
+}
+
+function lampOf(p) { return p.lampHours === undefined ? "unknown" : `${p.lampHours} h${p.lamp ? ", " + p.lamp : ""}`; }
+
+// The selected projector's state above its panel, and its buttons pressed as far as it is known.
+function showSelected(p) {
+  const problem = problemOf(p);
+  say("panel-state", `Power: ${p.power ?? "unknown"} \u00B7 Input: ${p.input ?? "unknown"} \u00B7 Mutes: ${mutesOf(p)}`
+    + ` \u00B7 Lamp: ${lampOf(p)}${problem ? " \u00B7 \u26A0 " + problem : ""}`);
+  for (const button of document.querySelectorAll("#groups button[aria-pressed]"))
+    button.setAttribute("aria-pressed", String((p.pressed ?? []).includes(button.dataset.name)));
+}
+
 function fillRow(row, p) {
   const problem = problemOf(p);
-  const mutes = [p.videoMuted ? "video" : "", p.audioMuted ? "audio" : ""].filter(Boolean).join(", ") || "none";
-  const lamp = p.lampHours === undefined ? "unknown" : `${p.lampHours} h${p.lamp ? ", " + p.lamp : ""}`;
+  const mutes = mutesOf(p);
+  const lamp = lampOf(p);
   const texts = [p.power ?? "unknown", p.input ?? "unknown", mutes, lamp,
     p.errors.length ? p.errors.join(", ") : "none", timeOf(p.lastAnswer)];
   const cells = row.querySelectorAll("td");
@@ -70,7 +88,10 @@ function updateProjector(p) {
     document.querySelector("#projectors tbody").append(row);
   }
   fillRow(row, p);
-  if (state.selected === p.id) renderMonitor(p);
+  if (state.selected === p.id) {
+    renderMonitor(p);
+    showSelected(p);
+  }
 }
 
 function renderMonitor(p) {
@@ -116,6 +137,10 @@ function makeButton(b) {
   const text = b.arrow ? arrows[b.arrow] : b.caption || b.label;
   const button = el("button", { type: "button", textContent: text, "aria-label": b.label, id: `button-${b.name}` });
   if (b.colour) button.style.background = b.colour;
+  if (b.toggle) {
+    button.dataset.name = b.name;
+    button.setAttribute("aria-pressed", "false");
+  }
   if (!b.hold) {
     button.addEventListener("click", () => send(b.name, b.label));
     return button;
@@ -147,6 +172,7 @@ function select(id) {
   say("panel-title", `Panel: ${p.name}`);
   say("outcome", "");
   renderMonitor(p);
+  showSelected(p);
   document.getElementById("panel-title").scrollIntoView();
   section.querySelector("button").focus();
 }

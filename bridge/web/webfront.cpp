@@ -460,5 +460,6 @@ void WebFront::push()
 
 QJsonObject WebFront::projectorJson(int id) const
 {
-    return WebState::projector(id, *m_projectors[id].service, m_histories[id], m_projectors[id].temperatureWarning);
+    return WebState::projector(id, *m_projectors[id].service, m_histories[id], m_projectors[id].temperatureWarning,
+                               m_projectors[id].inputs);
 }

@@ -4,6 +4,7 @@
 #include "exchange/monitorrendering.h"
 #include "panel/paneltable.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -68,6 +69,32 @@ QJsonArray errorWords(const ProjectorState &state, double temperatureWarning)
     return words;
 }
 
+// null while unknown.
+QJsonValue jsonOf(std::optional<bool> value)
+{
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+// The buttons whose setting the state can tell: power, mutes, inputs.
+constexpr std::array toggleKeys{
+    PanelTable::Key::PowerOn,      PanelTable::Key::PowerOff,          PanelTable::Key::AudioMuteOn,
+    PanelTable::Key::AudioMuteOff, PanelTable::Key::VideoMuteOn,       PanelTable::Key::VideoMuteOff,
+    PanelTable::Key::Computer1Rgb, PanelTable::Key::Computer1Component, PanelTable::Key::Computer1Scart,
+    PanelTable::Key::Computer2Rgb, PanelTable::Key::Computer2DviPc,    PanelTable::Key::Computer2DviHdcp,
+    PanelTable::Key::Video,        PanelTable::Key::SVideo,
+};
+
+bool isToggle(const PanelTable::Button &b)
+{
+    return std::any_of(toggleKeys.begin(), toggleKeys.end(),
+                       [&b](PanelTable::Key key) { return &PanelTable::button(key) == &b; });
+}
+
+QString nameOf(PanelTable::Key key)
+{
+    return QLatin1StringView(PanelTable::button(key).name);
+}
+
 // A button of the panel for the page.
 QJsonObject buttonJson(const PanelTable::Button &b)
 {
@@ -78,13 +105,40 @@ QJsonObject buttonJson(const PanelTable::Button &b)
         {QStringLiteral("colour"), colourName(b.colour)},
         {QStringLiteral("hold"), b.kind == PanelTable::Kind::Hold},
         {QStringLiteral("arrow"), QLatin1StringView(arrowWords[size_t(b.arrow)])},
+        {QStringLiteral("toggle"), isToggle(b)},
     };
 }
 
 } // namespace
 
+QStringList pressedButtons(const ProjectorState &state, const InputTable &inputs)
+{
+    using K = PanelTable::Key;
+    using P = ReadReplies::Power;
+    QStringList names;
+    if (const auto status = state.status()) {
+        if (status->power == P::On || status->power == P::WarmingUp)
+            names.append(nameOf(K::PowerOn));
+        else if (status->power == P::Standby || status->power == P::CoolingDown)
+            names.append(nameOf(K::PowerOff));
+    }
+    const auto &r = state.remembered();
+    if (r.videoMuted)
+        names.append(nameOf(*r.videoMuted ? K::VideoMuteOn : K::VideoMuteOff));
+    if (r.audioMuted)
+        names.append(nameOf(*r.audioMuted ? K::AudioMuteOn : K::AudioMuteOff));
+    const auto connector = state.input();
+    const auto code = connector ? inputs.codeOn(*connector, r.input) : std::nullopt;
+    const InputTable::Input *input = code ? inputs.byCode(*code) : nullptr;
+    for (const K key : toggleKeys) {
+        if (input && PanelTable::frame(key) == input->frame)
+            names.append(nameOf(key));
+    }
+    return names;
+}
+
 QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
-                      double temperatureWarning)
+                      double temperatureWarning, const InputTable &inputs)
 {
     const ProjectorState &state = service.state();
     QJsonObject json{
@@ -92,8 +146,8 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
         {QStringLiteral("name"), service.settings().name},
         {QStringLiteral("port"), service.settings().port.label},
         {QStringLiteral("reachable"), service.isPortOpen() && service.isAnswering()},
-        {QStringLiteral("videoMuted"), state.remembered().videoMuted},
-        {QStringLiteral("audioMuted"), state.remembered().audioMuted},
+        {QStringLiteral("videoMuted"), jsonOf(state.remembered().videoMuted)},
+        {QStringLiteral("audioMuted"), jsonOf(state.remembered().audioMuted)},
         {QStringLiteral("exchanges"), history.toJson()},
     };
     if (!service.isPortOpen())
@@ -112,6 +166,7 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
     if (const auto lamp = state.lamp())
         json.insert(QStringLiteral("lamp"), QLatin1StringView(lampWords[size_t(*lamp)]));
     json.insert(QStringLiteral("errors"), errorWords(state, temperatureWarning));
+    json.insert(QStringLiteral("pressed"), QJsonArray::fromStringList(pressedButtons(state, inputs)));
     return json;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bridge/projector/inputtable.h"
+#include "bridge/projector/projectorstate.h"
 #include "session/exchangeresult.h"
 
 #include <QDateTime>
@@ -30,14 +32,20 @@ private:
 namespace WebState {
 
 // {"id", "name", "port", "reachable", "problem", "power", "input", "videoMuted",
-//  "audioMuted", "lampHours", "lamp", "errors": [...], "lastAnswer", "exchanges"}
-// "errors" are the faults the state tells ("lamp error"), with
+//  "audioMuted", "lampHours", "lamp", "errors": [...], "lastAnswer", "exchanges", "pressed"}
+// A mute is null while unknown; a value not read is left out. "errors" are
+// the faults the state tells ("lamp error"), with
 // `temperatureWarning` as PJLink's ERST has it.
 [[nodiscard]] QJsonObject projector(int id, const ProjectorService &service, const ExchangeHistory &history,
-                                    double temperatureWarning);
+                                    double temperatureWarning, const InputTable &inputs);
+
+// The panel buttons whose setting is in effect as far as the state knows: the
+// power phase's, each known mute's, the input's (by `inputs`).
+[[nodiscard]] QStringList pressedButtons(const ProjectorState &state, const InputTable &inputs);
 
 // The panel's groups and buttons in tab order: {"groups": [{"name", "title",
-// "buttons": [{"name", "caption", "label", "colour", "hold", "arrow"}]}]}.
+// "buttons": [{"name", "caption", "label", "colour", "hold", "arrow", "toggle"}]}]};
+// "toggle": the page shows whether the button's setting is in effect.
 [[nodiscard]] QJsonObject panel();
 
 // Whether the panel's button repeats while held (the arrows).

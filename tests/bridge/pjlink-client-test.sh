@@ -27,11 +27,11 @@ serve() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     pids=()
-    "$simulator" --link "$work/projector" --warmup 1 --cooldown 1 >"$work/sim.out" 2>"$work/sim.log" &
+    "$simulator" --link "$work/projector" --warmup 1 --cooldown 1 ${SIMULATOR_OPTIONS:-} >"$work/sim.out" 2>"$work/sim.log" &
     pids+=($!)
     for _ in $(seq 100); do [ -L "$work/projector" ] && break; sleep 0.05; done
     port="$(free_port)"
-    "$bridge" --port "$work/projector" --pjlink "127.0.0.1:$port" --name Room-101 --poll-interval 0.2 "$@" \
+    "$bridge" --port "$work/projector" --pjlink "127.0.0.1:$port" --name Room-101 --poll-interval "${POLL_INTERVAL:-0.2}" "$@" \
         2>"$work/bridge.log" &
     pids+=($!)
     for _ in $(seq 100); do grep -q "is open" "$work/bridge.log" 2>/dev/null && return 0; sleep 0.05; done
@@ -52,3 +52,10 @@ node "$here/pjlink-client.js" "$port" NotThePassword wrong
 grep -q "authentication failed: wrong digest" "$work/bridge.log"
 ! grep -q "JBMIAProjectorLink\|NotThePassword" "$work/bridge.log"
 echo "ok - the wrong digest is logged with the peer, no password in the log"
+
+echo "# a silent projector, the default reply timeout and polling"
+SIMULATOR_OPTIONS=--silent POLL_INTERVAL=5 serve
+node "$here/pjlink-client.js" "$port" "" silent
+# One connection served it all: a single peer in the log.
+[ "$(grep -o '127\.0\.0\.1:[0-9]* %1' "$work/bridge.log" | sort -u | wc -l)" -eq 1 ]
+echo "ok - the client kept its one connection"

@@ -1,13 +1,16 @@
 // The bridge through an independent PJLink client: the npm package "pjlink"
 // (the library ioBroker's adapter builds on). Usage:
-//   node pjlink-client.js PORT [PASSWORD] [wrong]
+//   node pjlink-client.js PORT [PASSWORD] [wrong|silent]
 // "wrong": the password is wrong and every call must fail with ERRA.
+// "silent": the projector never answers; every call must be answered, the
+// projector's with ERR4, before the client's own 5 s timeout drops it.
 'use strict';
 const assert = require('assert');
 const PJLink = require('pjlink');
 
 const [port, password, mode] = process.argv.slice(2);
-const projector = new PJLink('127.0.0.1', Number(port), password || undefined);
+const projector = new PJLink({host: '127.0.0.1', port: Number(port), password: password || null,
+                               timeout: mode === 'silent' ? 5000 : 0});
 
 // A call of the client's callback API as a promise of its results.
 function call(method, ...args) {
@@ -71,6 +74,17 @@ async function session() {
     console.log('ok - power off through cooling');
 }
 
-(mode === 'wrong' ? wrongPassword() : session())
+async function silentProjector() {
+    assert.deepStrictEqual(await call('getClass'), ['1']);
+    assert.deepStrictEqual(await call('getName'), ['Room-101']);
+    const steps = [['getPowerState'], ['powerOn'], ['setMute', true], ['getMute'], ['setInput', '21'],
+                   ['getInput'], ['getLamps'], ['getErrors'], ['powerOff']];
+    for (const [method, ...args] of steps)
+        await assert.rejects(call(method, ...args), /Projector\/Display failure/, method);
+    assert.deepStrictEqual(await call('getModel'), ['RM740']);
+    console.log('ok - a silent projector: every step answered, ERR4 for the projector\'s');
+}
+
+(mode === 'wrong' ? wrongPassword() : mode === 'silent' ? silentProjector() : session())
     .then(() => { projector.disconnect(); process.exit(0); })
     .catch((error) => { console.error(`not ok - ${error.stack || error}`); process.exit(1); });

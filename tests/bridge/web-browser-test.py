@@ -91,6 +91,38 @@ def row(driver, projector):
     return driver.find_element(By.ID, f"projector-{projector}")
 
 
+# What a thumb needs of the page at the window's width: no sideways scroll,
+# every control 44 x 44 px or more and clear of the next, each group's box
+# no taller than its buttons, the selected projector's state in view with
+# the page scrolled to its panel's end. A list of what is wrong.
+THUMB_CHECK = """
+const problems = [];
+const width = document.documentElement.clientWidth;
+if (document.documentElement.scrollWidth > width)
+  problems.push(`scrolls sideways: ${document.documentElement.scrollWidth} px in ${width}`);
+const boxes = [...document.querySelectorAll("button")].filter((b) => b.offsetParent)
+  .map((b) => [b.id || b.textContent, b.getBoundingClientRect()]);
+for (const [name, r] of boxes)
+  if (r.width < 44 || r.height < 44) problems.push(`${name}: ${r.width} x ${r.height} px`);
+for (let i = 0; i < boxes.length; ++i)
+  for (let j = i + 1; j < boxes.length; ++j) {
+    const [a, ra] = boxes[i], [b, rb] = boxes[j];
+    const apart = Math.max(rb.left - ra.right, ra.left - rb.right, rb.top - ra.bottom, ra.top - rb.bottom);
+    if (apart < 4) problems.push(`${a} and ${b} are ${apart} px apart`);
+  }
+for (const group of document.querySelectorAll("#groups fieldset")) {
+  const bottom = Math.max(...[...group.querySelectorAll("button")].map((b) => b.getBoundingClientRect().bottom));
+  const empty = group.getBoundingClientRect().bottom - bottom;
+  if (empty > 16) problems.push(`${group.id}: ${empty} px empty below its buttons`);
+}
+window.scrollTo(0, document.body.scrollHeight);
+const head = document.getElementById("panel-state").getBoundingClientRect();
+if (head.top < 0 || head.bottom > window.innerHeight) problems.push(`the state is out of view at ${head.top} px`);
+window.scrollTo(0, 0);
+return problems;
+"""
+
+
 room101, link101 = start_simulator("room101")
 room102, link102 = start_simulator("room102")
 http = free_port()
@@ -162,10 +194,31 @@ try:
     assert "Port lost" in row(driver, 1).text or "Not answering" in row(driver, 1).text, row(driver, 1).text
     print("ok - a stopped projector is marked: " + row(driver, 1).find_element(By.CLASS_NAME, "mark").text)
 
-    driver.set_window_size(390, 844)
-    driver.save_screenshot(os.path.join(shots, "web-phone.png"))
-    assert driver.execute_script("return document.documentElement.scrollWidth") <= 390
-    print("ok - a phone's width needs no sideways scrolling")
+    # The buttons show what is in effect: the power phase's, a mute once it is set.
+    row(driver, 0).find_element(By.TAG_NAME, "button").click()
+    wait.until(lambda d: d.find_element(By.ID, "button-Command17").get_attribute("aria-pressed") == "true")
+    assert driver.find_element(By.ID, "button-Command21").get_attribute("aria-pressed") == "false"
+    driver.find_element(By.ID, "button-Command21").click()
+    wait.until(lambda d: d.find_element(By.ID, "button-Command21").get_attribute("aria-pressed") == "true")
+    assert "Mutes: video" in driver.find_element(By.ID, "panel-state").text, driver.find_element(By.ID, "panel-state").text
+    print("ok - Power On and Video Mute On show pressed (aria-pressed) once in effect")
+
+    for width in (375, 768, 1280):
+        driver.set_window_size(width, 800)
+        driver.execute_script("window.scrollTo(0, 0)")
+        driver.save_screenshot(os.path.join(shots, f"web-{width}.png"))
+        problems = driver.execute_script(THUMB_CHECK)
+        driver.execute_script("document.getElementById('monitor').scrollIntoView()")
+        driver.save_screenshot(os.path.join(shots, f"web-{width}-panel.png"))
+        driver.execute_script("window.scrollTo(0, 0)")
+        assert not problems, f"at {width} px: {problems[:8]}"
+        results = driver.execute_async_script(
+            open(axe_path).read() + "\nconst done = arguments[arguments.length - 1];"
+            "axe.run(document).then((r) => done(r.violations.map((v) => [v.id, v.impact, v.nodes.length])));")
+        serious = [v for v in results if v[1] in ("serious", "critical")]
+        assert not serious, f"axe at {width} px: {serious}"
+        print(f"ok - at {width} px: no sideways scroll, every control 44 px and apart, no stretched group, "
+              f"the state in view, axe-core clean")
 except Exception:
     failed = True
     print(open(os.path.join(work, "bridge.log")).read())
