@@ -275,7 +275,6 @@ private slots:
         QTest::newRow("standby, picture muted, DVI (AV HDCP)")
             << Replies{.status = "80\r", .input = "2\r", .rememberedInput = "32", .videoMuted = true}
             << QStringList{"Command18", "Command21", "Command20", "Command56"};
-        QTest::newRow("warming up") << Replies{.status = "40\r", .input = ""} << QStringList{"Command17", "Command22", "Command20"};
         QTest::newRow("nothing known")
             << Replies{.status = "", .input = "", .videoMuted = {}, .audioMuted = {}} << QStringList{};
     }

@@ -194,23 +194,16 @@ try:
     assert "Port lost" in row(driver, 1).text or "Not answering" in row(driver, 1).text, row(driver, 1).text
     print("ok - a stopped projector is marked: " + row(driver, 1).find_element(By.CLASS_NAME, "mark").text)
 
-    # The buttons show what is in effect: the power phase's, a mute once it is set.
+    # Which buttons are in effect is tst_bridgeparts'; here that the page shows it.
     row(driver, 0).find_element(By.TAG_NAME, "button").click()
     wait.until(lambda d: d.find_element(By.ID, "button-Command17").get_attribute("aria-pressed") == "true")
-    assert driver.find_element(By.ID, "button-Command21").get_attribute("aria-pressed") == "false"
-    driver.find_element(By.ID, "button-Command21").click()
-    wait.until(lambda d: d.find_element(By.ID, "button-Command21").get_attribute("aria-pressed") == "true")
-    assert "Mutes: video" in driver.find_element(By.ID, "panel-state").text, driver.find_element(By.ID, "panel-state").text
-    print("ok - Power On and Video Mute On show pressed (aria-pressed) once in effect")
+    print("ok - Power On shows pressed (aria-pressed) once in effect")
 
     for width in (375, 768, 1280):
         driver.set_window_size(width, 800)
         driver.execute_script("window.scrollTo(0, 0)")
         driver.save_screenshot(os.path.join(shots, f"web-{width}.png"))
         problems = driver.execute_script(THUMB_CHECK)
-        driver.execute_script("document.getElementById('monitor').scrollIntoView()")
-        driver.save_screenshot(os.path.join(shots, f"web-{width}-panel.png"))
-        driver.execute_script("window.scrollTo(0, 0)")
         assert not problems, f"at {width} px: {problems[:8]}"
         results = driver.execute_async_script(
             open(axe_path).read() + "\nconst done = arguments[arguments.length - 1];"
