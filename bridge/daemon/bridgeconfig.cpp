@@ -35,6 +35,11 @@ QString WebConfig::endpoint() const
     return ::endpoint(address, port);
 }
 
+QString MetricsConfig::endpoint() const
+{
+    return ::endpoint(address, port);
+}
+
 namespace BridgeConfig {
 namespace {
 
@@ -177,6 +182,13 @@ const QList<Key> &keyTable()
              c.temperatureWarning = *n;
              return std::nullopt;
          }},
+        {"lamp-life", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
+             const auto n = number(v, 0, 100000);
+             if (!n)
+                 return outOfRange(0, 100000, QStringLiteral(" (hours; 0: not given)"));
+             c.lampLifeHours = *n;
+             return std::nullopt;
+         }},
         {"discovery", [](ProjectorConfig &c, const QString &v) -> std::optional<QString> {
              static const QStringList yes{"true", "yes", "on", "1"};
              static const QStringList no{"false", "no", "off", "0"};
@@ -229,6 +241,29 @@ const QList<WebKey> &webKeyTable()
          }},
         {"max-connections", [](WebConfig &c, const QString &v) { return count(c.maxConnections, v, 1, 4096); }},
         {"idle-timeout", [](WebConfig &c, const QString &v) { return seconds(c.idleTimeout, v, 0.1, 3600); }},
+    };
+    return table;
+}
+
+struct MetricsKey {
+    const char *name;
+    std::function<std::optional<QString>(MetricsConfig &, const QString &value)> apply;
+};
+
+const QList<MetricsKey> &metricsKeyTable()
+{
+    static const QList<MetricsKey> table{
+        {"listen", [](MetricsConfig &c, const QString &v) -> std::optional<QString> {
+             if (!parseEndpoint(v, &c.address, &c.port))
+                 return endpointForm();
+             return std::nullopt;
+         }},
+        {"password-file", [](MetricsConfig &c, const QString &v) -> std::optional<QString> {
+             if (v.isEmpty())
+                 return QStringLiteral("needs a file name");
+             c.passwordFile = v;
+             return std::nullopt;
+         }},
     };
     return table;
 }
@@ -301,6 +336,34 @@ std::optional<WebConfig> webSection(const Section &section, QString *error)
         return std::nullopt;
     }
     return web;
+}
+
+// [metrics], unless it has a port, as [web].
+bool isMetricsSection(const Section &section)
+{
+    return section.name == u"metrics"
+        && std::none_of(section.settings.begin(), section.settings.end(),
+                        [](const Setting &s) { return s.key == u"port"; });
+}
+
+std::optional<MetricsConfig> metricsSection(const Section &section, QString *error)
+{
+    MetricsConfig metrics;
+    if (!apply(section, metricsKeyTable(), metrics, QStringLiteral(" in [metrics]"), error))
+        return std::nullopt;
+    metrics.where = whereOf(section, QStringLiteral("listen"));
+    if (metrics.port == 0) {
+        fail(error, section.where, QStringLiteral("[metrics] has no listen: give listen = ADDRESS:PORT"));
+        return std::nullopt;
+    }
+    // The figures name every room and its state: beyond loopback only with a password.
+    if (!metrics.address.isLoopback() && metrics.passwordFile.isEmpty()) {
+        fail(error, metrics.where,
+             QStringLiteral("the metrics on %1 need a password-file: they are reachable beyond this machine")
+                 .arg(metrics.endpoint()));
+        return std::nullopt;
+    }
+    return metrics;
 }
 
 } // namespace
@@ -458,6 +521,11 @@ std::optional<QList<ProjectorConfig>> projectors(const QList<Section> &sections,
     return result;
 }
 
+QStringList metricsKeys()
+{
+    return namesOf(metricsKeyTable());
+}
+
 QStringList webKeys()
 {
     return namesOf(webKeyTable());
@@ -476,6 +544,12 @@ std::optional<Configuration> configuration(const QList<Section> &sections, QStri
     Configuration result;
     QList<Section> projectorSections;
     for (const Section &section : sections) {
+        if (isMetricsSection(section)) {
+            result.metrics = metricsSection(section, error);
+            if (!result.metrics)
+                return std::nullopt;
+            continue;
+        }
         if (!isWebSection(section)) {
             projectorSections.append(section);
             continue;

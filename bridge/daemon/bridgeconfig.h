@@ -29,6 +29,7 @@ struct ProjectorConfig {
     int maxClients = 16;
     std::chrono::milliseconds replyTimeout{1000};
     double temperatureWarning = 70;                 // degrees C; 0: never
+    double lampLifeHours = 0;                       // the lamp's rated life; 0: not given
     bool discovery = false;
     quint16 discoveryPort = 4352;
     // The web page as this section gave it before the [web] section (its
@@ -51,6 +52,17 @@ struct WebConfig {
     QString passwordFile;     // empty: no password (loopback only)
     int maxConnections = 256;
     std::chrono::milliseconds idleTimeout{30000};
+
+    [[nodiscard]] QString endpoint() const;
+};
+
+// The metrics' listener for Prometheus; the web page's listener serves
+// /metrics as well where it runs.
+struct MetricsConfig {
+    QString where;            // its listen key
+    QHostAddress address;
+    quint16 port = 0;
+    QString passwordFile;     // empty: no password (loopback only)
 
     [[nodiscard]] QString endpoint() const;
 };
@@ -94,8 +106,11 @@ struct Configuration {
     QList<ProjectorConfig> projectors;
     std::optional<WebConfig> web;
     QStringList notes;  // for the log: keys still read in their old place
+    std::optional<MetricsConfig> metrics;
 };
 
+// The keys of the [metrics] section.
+[[nodiscard]] QStringList metricsKeys();
 // The keys of the [web] section.
 [[nodiscard]] QStringList webKeys();
 // The projectors and the web page of the sections: a section [web] without

@@ -1,6 +1,8 @@
 #include "bridge/daemon/bridgedaemon.h"
 
 #include "bridge/daemon/passwordfile.h"
+#include "bridge/metrics/bridgemetrics.h"
+#include "bridge/metrics/metricsserver.h"
 #include "bridge/pjlink/pjlinkdiscovery.h"
 #include "bridge/pjlink/pjlinkserver.h"
 #include "bridge/projector/projectorservice.h"
@@ -68,12 +70,22 @@ std::optional<Served> prepare(const BridgeConfig::Configuration &configuration, 
                 return std::nullopt;
         }
     }
+    if (const auto &metrics = configuration.metrics) {
+        prepared.metrics = ServedMetrics{*metrics, std::nullopt};
+        if (!metrics->passwordFile.isEmpty()) {
+            prepared.metrics->password =
+                readPassword(metrics->passwordFile, metrics->where.isEmpty() ? QStringLiteral("[metrics]") : metrics->where, error);
+            if (!prepared.metrics->password)
+                return std::nullopt;
+        }
+    }
     return prepared;
 }
 
 BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObject *parent)
     : QObject(parent)
     , m_servedWeb(prepared.web)
+    , m_servedMetrics(prepared.metrics)
     , m_notes(prepared.notes)
 {
     for (const ServedProjector &served : prepared.projectors) {
@@ -107,6 +119,21 @@ BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObje
             connect(p.discovery, &PjlinkDiscovery::logLine, this, [this, name](const QString &line) { log(name, line); });
         m_projectors.append(p);
     }
+    QList<BridgeMetrics::Projector> counted;
+    for (const Projector &p : std::as_const(m_projectors))
+        counted.append({p.service, p.served.config.lampLifeHours, p.served.config.temperatureWarning});
+    m_metrics = new BridgeMetrics(counted, version, this);
+    for (int id = 0; id < m_projectors.size(); ++id) {
+        PjlinkServer *pjlink = m_projectors[id].pjlink;
+        connect(pjlink, &PjlinkServer::connectionTaken, m_metrics, [this, id] { m_metrics->countPjlinkConnection(id, false); });
+        connect(pjlink, &PjlinkServer::connectionRefused, m_metrics, [this, id] { m_metrics->countPjlinkConnection(id, true); });
+        connect(pjlink, &PjlinkServer::wrongPassword, m_metrics, [this] { m_metrics->countWrongPassword("pjlink"); });
+    }
+    if (m_servedMetrics) {
+        m_metricsServer = new MetricsServer([metrics = m_metrics] { return metrics->scrape(); },
+                                            m_servedMetrics->password, this);
+        connect(m_metricsServer, &MetricsServer::wrongPassword, m_metrics, [this] { m_metrics->countWrongPassword("metrics"); });
+    }
     // One page for every projector.
     if (m_servedWeb) {
         QList<WebFront::Projector> fronts;
@@ -115,6 +142,11 @@ BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObje
         m_web = new WebFront(fronts, m_servedWeb->password,
                              {m_servedWeb->config.maxConnections, m_servedWeb->config.idleTimeout}, this);
         connect(m_web, &WebFront::logLine, this, [this](const QString &line) { log(QStringLiteral("web"), line); });
+        connect(m_web, &WebFront::wrongPassword, m_metrics, [this] { m_metrics->countWrongPassword("web"); });
+        m_metrics->setPagesOpen([web = m_web] { return web->pagesOpen(); });
+        m_web->addGetRoute(QLatin1StringView(MetricsServer::Path), [metrics = m_metrics](QHttpServerResponder &responder) {
+            MetricsServer::answerScrape(responder, metrics->scrape());
+        });
     }
 }
 
@@ -158,6 +190,17 @@ bool BridgeDaemon::start(QString *error)
         log(QStringLiteral("web"), tr("the web page on http://%1/%2").arg(web.endpoint(),
                                                                        m_servedWeb->password ? tr(" with a password") : QString()));
     }
+    if (m_metricsServer) {
+        const MetricsConfig &metrics = m_servedMetrics->config;
+        QString problem;
+        if (!m_metricsServer->listen(metrics.address, metrics.port, &problem)) {
+            *error = QStringLiteral("%1: cannot serve the metrics on %2: %3").arg(metrics.where, metrics.endpoint(), problem);
+            shutDown();
+            return false;
+        }
+        log(QStringLiteral("metrics"), tr("the metrics on http://%1/metrics%2")
+                                           .arg(metrics.endpoint(), m_servedMetrics->password ? tr(" with a password") : QString()));
+    }
     for (const Projector &p : std::as_const(m_projectors))
         p.service->start();
     return true;
@@ -167,6 +210,8 @@ void BridgeDaemon::shutDown()
 {
     if (m_web)
         m_web->close();
+    if (m_metricsServer)
+        m_metricsServer->close();
     for (const Projector &p : std::as_const(m_projectors)) {
         p.pjlink->close();
         p.service->stop();

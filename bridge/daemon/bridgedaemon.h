@@ -33,9 +33,16 @@ struct ServedWeb {
     std::optional<QByteArray> password;
 };
 
+// The metrics' own listener ready to serve, its password read.
+struct ServedMetrics {
+    MetricsConfig config;
+    std::optional<QByteArray> password;
+};
+
 struct Served {
     QList<ServedProjector> projectors;
     std::optional<ServedWeb> web;
+    std::optional<ServedMetrics> metrics;
     QStringList notes;     // logged at start
     QStringList warnings;  // "WHERE: ..." that hold now but may not later (a port not plugged in)
 };
@@ -47,6 +54,9 @@ struct Served {
 
 // rm740-bridge at work: for each projector its service and its PJLink port
 // (and the search, where asked for), and one way to stop them all.
+class BridgeMetrics;
+class MetricsServer;
+
 class BridgeDaemon : public QObject
 {
     Q_OBJECT
@@ -74,5 +84,8 @@ private:
     QList<Projector> m_projectors;
     std::optional<ServedWeb> m_servedWeb;
     WebFront *m_web = nullptr;      // only where the configuration asks for it
+    BridgeMetrics *m_metrics = nullptr;
+    std::optional<ServedMetrics> m_servedMetrics;
+    MetricsServer *m_metricsServer = nullptr;  // only where [metrics] gives a listen
     QStringList m_notes;
 };

@@ -33,7 +33,7 @@ std::optional<BridgeConfig::Configuration> configured(const BridgePlan &plan, QS
         const auto config = BridgeConfig::projector(plan.options, error);
         if (!config)
             return std::nullopt;
-        return BridgeConfig::Configuration{{*config}, BridgeConfig::webOf(*config), {}};
+        return BridgeConfig::Configuration{{*config}, BridgeConfig::webOf(*config), {}, {}};
     }
     QFile file(plan.configFile);
     if (!file.open(QIODevice::ReadOnly)) {

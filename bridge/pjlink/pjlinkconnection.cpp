@@ -86,6 +86,7 @@ void PjlinkConnection::handle(const QByteArray &line)
         requestText = split.rest;
         if (!acceptsDigest(split.digest)) {
             m_socket->write(Pjlink::authenticationError());
+            emit wrongPassword();
             close(split.digest.isEmpty() ? tr("authentication failed: no digest")
                                          : tr("authentication failed: wrong digest"));
             return;

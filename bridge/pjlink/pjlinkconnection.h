@@ -47,6 +47,7 @@ public:
 
 signals:
     void closed();
+    void wrongPassword();
     void logLine(const QString &line);
 
 private:

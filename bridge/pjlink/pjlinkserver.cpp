@@ -25,11 +25,14 @@ void PjlinkServer::accept()
                              .arg(PjlinkConnection::peerOf(*socket)).arg(m_clients));
             socket->abort();
             socket->deleteLater();
+            emit connectionRefused();
             continue;
         }
         ++m_clients;
+        emit connectionTaken();
         auto *connection = new PjlinkConnection(socket, m_service, m_settings, this);
         connect(connection, &PjlinkConnection::logLine, this, &PjlinkServer::logLine);
+        connect(connection, &PjlinkConnection::wrongPassword, this, &PjlinkServer::wrongPassword);
         connect(connection, &PjlinkConnection::closed, this, [this] { --m_clients; });
     }
 }

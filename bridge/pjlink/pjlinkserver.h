@@ -27,6 +27,10 @@ public:
     void close();
 
 signals:
+    // A connection taken, or refused for the limit; a client's wrong password.
+    void connectionTaken();
+    void connectionRefused();
+    void wrongPassword();
     void logLine(const QString &line);
 
 private:

@@ -219,6 +219,7 @@ void WebFront::refuseLater(const QHttpServerRequest &request, QTcpSocket *socket
 {
     const QString peer = peerOf(request);
     const auto penalty = m_wrongPasswords.failed(peer);
+    emit wrongPassword();
     emit logLine(tr("%1: wrong password for the web page (%2 in a row), answered after %3 ms")
                      .arg(peer).arg(penalty.inARow).arg(penalty.delay.count()));
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
@@ -261,6 +262,10 @@ bool WebFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *sock
 
     QHttpServerResponder responder = makeResponder(request, socket);
     if (method == QHttpServerRequest::Method::Get) {
+        if (const auto route = m_getRoutes.constFind(path); route != m_getRoutes.cend()) {
+            (*route)(responder);
+            return true;
+        }
         for (const StaticFile &file : staticFiles) {
             if (path == QLatin1StringView(file.path)) {
                 QFile resource(QLatin1StringView(file.resource));

@@ -6,11 +6,13 @@
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 class ProjectorService;
@@ -54,8 +56,14 @@ public:
     [[nodiscard]] bool listen(const QHostAddress &address, quint16 port, QString *error);
     void close();
 
+    // Another room's page behind the same password (the metrics' /metrics).
+    using GetRoute = std::function<void(QHttpServerResponder &responder)>;
+    void addGetRoute(const QString &path, GetRoute route) { m_getRoutes.insert(path, std::move(route)); }
+    [[nodiscard]] int pagesOpen() const { return int(m_sockets.size()); }
+
 signals:
     void logLine(const QString &line);
+    void wrongPassword();
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -85,4 +93,5 @@ private:
     QList<QWebSocket *> m_sockets;
     QList<int> m_changed;
     QTimer m_pushTimer;
+    QHash<QString, GetRoute> m_getRoutes;
 };
