@@ -18,7 +18,7 @@ source "$(dirname "$0")/scripts/common.sh"
 log_steps_to test
 ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PACKAGES[@]}" \
     "${NETWORK_TEST_PACKAGES[@]}" "${CTL_TEST_PACKAGES[@]}" "${BRIDGE_TEST_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}" \
-    "${EXAMPLE_TEST_PACKAGES[@]}" fonts-dejavu-core desktop-file-utils appstream dpkg-dev file lintian
+    "${EXAMPLE_TEST_PACKAGES[@]}" "${METRICS_TEST_PACKAGES[@]}" fonts-dejavu-core desktop-file-utils appstream dpkg-dev file lintian
 ensure_pjlink_client "$ROOT/build"
 ensure_axe_core "$ROOT/build"
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}

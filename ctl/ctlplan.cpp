@@ -35,7 +35,12 @@ struct Options {
                                    .arg(ExchangeIntervals::AfterStartUp.replyWindowMs),
                                QStringLiteral("ms")};
     QCommandLineOption json{QStringLiteral("json"),
-                            QStringLiteral("Prints one JSON object a line instead.")};
+                            QStringLiteral("Prints one JSON object a line instead (--format json).")};
+    QCommandLineOption format{QStringLiteral("format"),
+                              QStringLiteral("text (a line each, the default), json (--json) or prometheus "
+                                             "(the projector's metrics once all is done, for node_exporter's "
+                                             "textfile collector)."),
+                              QStringLiteral("format")};
     QCommandLineOption raw{QStringLiteral("raw"),
                            QStringLiteral("Sends a text as it is, \"%\" placeholders and control "
                                           "characters included.")};
@@ -47,7 +52,7 @@ void addOptions(QCommandLineParser &parser, const Options &o)
 {
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({o.port, o.portsFile, o.baud, o.timeout, o.json, o.raw, o.help, o.version});
+    parser.addOptions({o.port, o.portsFile, o.baud, o.timeout, o.json, o.format, o.raw, o.help, o.version});
 }
 
 CtlPlan refuse(const QString &error)
@@ -63,7 +68,7 @@ CtlPlan refuse(const QString &error)
 QString parserError(const QCommandLineParser &parser, const Options &o, const QStringList &arguments)
 {
     const QList<const QCommandLineOption *> known{&o.port, &o.portsFile, &o.baud, &o.timeout,
-                                                  &o.json, &o.raw, &o.help, &o.version};
+                                                  &o.json, &o.format, &o.raw, &o.help, &o.version};
     const QStringList unknown = parser.unknownOptionNames();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
@@ -227,6 +232,27 @@ bool readPorts(const QCommandLineParser &parser, const Options &o, CtlPlan &plan
     return true;
 }
 
+bool readFormat(const QCommandLineParser &parser, const Options &o, CtlPlan &plan)
+{
+    static const std::pair<const char *, CtlPlan::Format> words[] = {
+        {"text", CtlPlan::Format::Text}, {"json", CtlPlan::Format::Json}, {"prometheus", CtlPlan::Format::Prometheus}};
+    plan.format = parser.isSet(o.json) ? CtlPlan::Format::Json : CtlPlan::Format::Text;
+    if (!parser.isSet(o.format))
+        return true;
+    const QString word = parser.value(o.format);
+    for (const auto &[name, format] : words) {
+        if (word != QLatin1StringView(name))
+            continue;
+        if (parser.isSet(o.json) && format != CtlPlan::Format::Json)
+            break;
+        plan.format = format;
+        return true;
+    }
+    plan = refuse(QStringLiteral("--format is text, json or prometheus (and json with --json), not %1")
+                      .arg(MessageText::quoted(word)));
+    return false;
+}
+
 bool readLine(const QCommandLineParser &parser, const Options &o, CtlPlan &plan)
 {
     if (parser.isSet(o.baud)) {
@@ -276,9 +302,8 @@ CtlPlan parse(const QStringList &arguments)
         plan.action = CtlPlan::Action::Version;
         return plan;
     }
-    plan.json = parser.isSet(o.json);
     // Each reader replaces the plan by a refusal when it fails.
-    (void)(readLine(parser, o, plan) && readPorts(parser, o, plan)
+    (void)(readFormat(parser, o, plan) && readLine(parser, o, plan) && readPorts(parser, o, plan)
            && readCommands(parser.positionalArguments(), parser.isSet(o.raw), plan));
     return plan;
 }
@@ -286,7 +311,7 @@ CtlPlan parse(const QStringList &arguments)
 QString usageLine()
 {
     return QStringLiteral("Usage: rm740ctl [--port PORT]... [--ports-file FILE] [--baud 9600|19200] "
-                          "[--timeout MS] [--json] [--raw] COMMAND...");
+                          "[--timeout MS] [--json | --format text|json|prometheus] [--raw] COMMAND...");
 }
 
 QString helpText()

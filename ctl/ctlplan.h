@@ -22,13 +22,16 @@ struct CtlPlan {
     };
 
     using Command = SessionCommand;
+    // How results are printed: a line each, a JSON object each, or
+    // Prometheus' families at the end (for node_exporter's textfile collector).
+    enum class Format { Text, Json, Prometheus };
 
     Action action = Action::Refuse;
     QString error;
     QList<PortChoice> ports;          // none: the store's port, as the panel's start-up reads it
     std::optional<quint8> baudCode;   // none: the store's, as the panel's start-up reads it
     int timeoutMs = 0;
-    bool json = false;
+    Format format = Format::Text;
     QList<Command> commands;
     CatalogueListing::Query query;
 };

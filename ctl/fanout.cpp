@@ -26,7 +26,7 @@ FanOut::FanOut(const CtlPlan &plan, const QList<PortChoice> &ports, const QStrin
             m_worst = ExitStatus::worse(m_worst, ExitStatus::of(result.outcome));
         });
         connect(session, &PortSession::problem, this, [this, index](const QString &, const QString &message) {
-            m_printer.printProblem(m_runs[index].port.shownName(), message);
+            m_printer.printProblem(m_runs[index].port, message);
         });
         connect(session, &PortSession::idle, this, [this, index] { finish(m_runs[index], ExitStatus::Success); });
         connect(session, &PortSession::lost, this,
@@ -39,7 +39,7 @@ ExitStatus::Code FanOut::exec()
     bool waiting = false;
     for (Run &run : m_runs) {
         if (!run.session) {
-            m_printer.printProblem(run.port.shownName(), run.port.problem);
+            m_printer.printProblem(run.port, run.port.problem);
             finish(run, ExitStatus::PortFailed);
             continue;
         }
@@ -72,7 +72,7 @@ void FanOut::open(Run &run)
     if (!run.session->open()) {
         if (run.done)
             return;
-        m_printer.printProblem(run.port.shownName(),
+        m_printer.printProblem(run.port,
                                tr("the port did not open: %1").arg(run.session->errorString()));
         finish(run, ExitStatus::PortFailed);
     }

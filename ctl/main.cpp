@@ -44,7 +44,7 @@ bool sameLine(const PortTarget &a, const PortTarget &b)
 int list(const CtlPlan &plan)
 {
     for (const CatalogueListing::Row &row : CatalogueListing::rows(plan.query))
-        ResultPrinter::writeLine(stdout, plan.json ? CatalogueListing::json(row) : row.entry.toLocal8Bit());
+        ResultPrinter::writeLine(stdout, plan.format == CtlPlan::Format::Json ? CatalogueListing::json(row) : row.entry.toLocal8Bit());
     return ExitStatus::Success;
 }
 
@@ -82,7 +82,7 @@ int exchange(const CtlPlan &plan)
     });
     const quint8 baudCode = plan.baudCode.value_or(LinkSettings::readBaudCode(*store));
 
-    ResultPrinter printer(plan.json, ports.size() > 1);
+    ResultPrinter printer(plan.format, ports.size() > 1);
     FanOut fanOut(plan, ports, LinkSettings::serialParameters(baudCode), printer);
     // A stopped timer job or a closed terminal: every port is closed (no lock
     // left behind) and the status says which signal (128 + its number).
@@ -90,7 +90,9 @@ int exchange(const CtlPlan &plan)
     QObject::connect(&termination, &TerminationSignals::received, &fanOut, [&fanOut](int signal) {
         fanOut.interrupt(TerminationSignals::name(signal));
     });
-    return termination.exitStatusOr(fanOut.exec());
+    const ExitStatus::Code status = fanOut.exec();
+    printer.finish();
+    return termination.exitStatusOr(status);
 }
 
 } // namespace

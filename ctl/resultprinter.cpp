@@ -2,22 +2,41 @@
 
 #include "ctl/resultformat.h"
 
-ResultPrinter::ResultPrinter(bool json, bool withPort, QObject *parent)
+ResultPrinter::ResultPrinter(CtlPlan::Format format, bool withPort, QObject *parent)
     : QObject(parent)
-    , m_json(json)
+    , m_format(format)
     , m_withPort(withPort)
 {
 }
 
 void ResultPrinter::printExchange(const ExchangeResult &result)
 {
-    writeLine(stdout, m_json ? ResultFormat::json(result)
-                             : ResultFormat::line(result, m_withPort).toLocal8Bit());
+    switch (m_format) {
+    case CtlPlan::Format::Text:
+        writeLine(stdout, ResultFormat::line(result, m_withPort).toLocal8Bit());
+        break;
+    case CtlPlan::Format::Json:
+        writeLine(stdout, ResultFormat::json(result));
+        break;
+    case CtlPlan::Format::Prometheus:
+        m_metrics.add(result);
+        break;
+    }
 }
 
-void ResultPrinter::printProblem(const QString &port, const QString &message)
+void ResultPrinter::printProblem(const PortChoice &port, const QString &message)
 {
-    writeLine(stderr, QStringLiteral("rm740ctl: %1: %2").arg(port, message).toLocal8Bit());
+    m_metrics.portFailed(port.label);
+    writeLine(stderr, QStringLiteral("rm740ctl: %1: %2").arg(port.shownName(), message).toLocal8Bit());
+}
+
+void ResultPrinter::finish()
+{
+    if (m_format != CtlPlan::Format::Prometheus)
+        return;
+    const QByteArray text = m_metrics.text();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
 }
 
 void ResultPrinter::writeLine(std::FILE *stream, const QByteArray &line)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ctl/ctlplan.h"
+#include "ctl/metricsformat.h"
 #include "session/exchangeresult.h"
 
 #include <QByteArray>
@@ -15,14 +17,17 @@ class ResultPrinter : public QObject
     Q_OBJECT
 
 public:
-    ResultPrinter(bool json, bool withPort, QObject *parent = nullptr);
+    ResultPrinter(CtlPlan::Format format, bool withPort, QObject *parent = nullptr);
 
     void printExchange(const ExchangeResult &result);
-    void printProblem(const QString &port, const QString &message);
+    void printProblem(const PortChoice &port, const QString &message);
+    // Once every port is done: the metrics, in that format.
+    void finish();
 
     static void writeLine(std::FILE *stream, const QByteArray &line);
 
 private:
-    const bool m_json;
+    const CtlPlan::Format m_format;
     const bool m_withPort;
+    MetricsFormat m_metrics;
 };

@@ -4,8 +4,10 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # xcb (with pkg-config to find it) keeps the command list window off the
 # task bar on X11; Qt's HTTP server and WebSockets serve the bridge's web page.
+# prometheus-cpp (its core: the registry and the text format) writes the
+# bridge's and rm740ctl's metrics.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-websockets-dev
-    pkg-config libxcb1-dev)
+    pkg-config libxcb1-dev prometheus-cpp-dev)
 # What the program needs at run time beyond the libraries: the face its
 # captions are laid out for (Liberation Sans has Arial's metrics; with other
 # faces captions are drawn smaller to fit), and Qt's display plugins.
@@ -28,6 +30,8 @@ EXAMPLE_TEST_PACKAGES=(netcat-openbsd curl)
 # What the bridge's web page is tested with: headless chromium driven by
 # selenium (axe-core comes from npm, see ensure_npm_test_packages).
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
+# What the metrics are tested with: a real Prometheus and its promtool.
+METRICS_TEST_PACKAGES=(prometheus)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

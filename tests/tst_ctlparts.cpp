@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(seenFrames, frames);
         QCOMPARE(plan.timeoutMs, timeoutMs);
         QCOMPARE(plan.baudCode.value_or(0), baudCode);
-        QCOMPARE(plan.json, json);
+        QCOMPARE(plan.format == CtlPlan::Format::Json, json);
         QVERIFY(plan.ports.isEmpty());
     }
 
