@@ -11,6 +11,7 @@
 
 #include <optional>
 
+class MqttBridge;
 class PjlinkDiscovery;
 class PjlinkServer;
 class ProjectorService;
@@ -33,9 +34,16 @@ struct ServedWeb {
     std::optional<QByteArray> password;
 };
 
+// The broker ready to be used, its password read.
+struct ServedMqtt {
+    MqttConfig config;
+    std::optional<QByteArray> password;
+};
+
 struct Served {
     QList<ServedProjector> projectors;
     std::optional<ServedWeb> web;
+    std::optional<ServedMqtt> mqtt;
     QStringList notes;     // logged at start
     QStringList warnings;  // "WHERE: ..." that hold now but may not later (a port not plugged in)
 };
@@ -74,5 +82,7 @@ private:
     QList<Projector> m_projectors;
     std::optional<ServedWeb> m_servedWeb;
     WebFront *m_web = nullptr;      // only where the configuration asks for it
+    MqttBridge *m_mqtt = nullptr;   // likewise
+    QString m_servedMqttWhere;
     QStringList m_notes;
 };
