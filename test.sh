@@ -21,6 +21,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${ATSPI_TEST_PA
     "${EXAMPLE_TEST_PACKAGES[@]}" "${METRICS_TEST_PACKAGES[@]}" fonts-dejavu-core desktop-file-utils appstream dpkg-dev file lintian
 ensure_pjlink_client "$ROOT/build"
 ensure_axe_core "$ROOT/build"
+ensure_mqtt_client "$ROOT/build"
 build_tree "$ROOT/build" ${CI:+-DRM740_WERROR=ON}
 
 cd "$ROOT/build"

@@ -8,6 +8,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # bridge's and rm740ctl's metrics.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-httpserver-dev qt6-websockets-dev
     pkg-config libxcb1-dev prometheus-cpp-dev)
+# libmosquitto puts the bridge on an MQTT broker.
+BUILD_PACKAGES+=(libmosquitto-dev)
 # What the program needs at run time beyond the libraries: the face its
 # captions are laid out for (Liberation Sans has Arial's metrics; with other
 # faces captions are drawn smaller to fit), and Qt's display plugins.
@@ -24,6 +26,9 @@ CTL_TEST_PACKAGES=(bash-completion)
 # pjlink, see ensure_pjlink_client), systemd-analyze to verify the unit, man
 # to look up its manual page the way verify does.
 BRIDGE_TEST_PACKAGES=(nodejs systemd man-db)
+# ... and a real broker, its command-line clients and openssl for its TLS
+# certificate (MQTT.js comes from npm, see ensure_mqtt_client).
+BRIDGE_TEST_PACKAGES+=(mosquitto mosquitto-clients openssl)
 # What the documents' examples call: netcat (the PJLink example's nc) and curl
 # (the web API's).
 EXAMPLE_TEST_PACKAGES=(netcat-openbsd curl)
@@ -104,6 +109,12 @@ install_packages() {
 # package of its own in Debian's. Without the network the test is skipped.
 ensure_pjlink_client() {
     ensure_npm_test_package "$1" pjlink 0.2.8 "the bridge's client test"
+}
+
+# ensure_mqtt_client DIR: the npm package mqtt (MQTT.js), the bridge's other
+# MQTT client in the tests, in DIR/npm/node_modules (test-only as well).
+ensure_mqtt_client() {
+    ensure_npm_test_package "$1" mqtt 5.16.1 "the bridge's MQTT.js test"
 }
 
 # ensure_axe_core DIR: the npm package axe-core, which checks the bridge's web

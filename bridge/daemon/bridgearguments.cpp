@@ -7,6 +7,9 @@ namespace {
 constexpr std::array valueOptions{
     "port", "baud", "pjlink", "name", "password-file", "inputs", "poll-interval", "idle-timeout",
     "max-clients", "reply-timeout", "temperature-warning", "discovery-port", "http", "http-max-connections",
+    // [mqtt]'s keys, as --mqtt-KEY.
+    "mqtt-broker", "mqtt-ca-file", "mqtt-cert-file", "mqtt-key-file", "mqtt-username", "mqtt-password-file",
+    "mqtt-client-id", "mqtt-topic-prefix", "mqtt-discovery-prefix",
 };
 
 BridgePlan refuse(const QString &error)
@@ -56,6 +59,10 @@ QString helpText()
         "  --max-clients N        connections at once (16)\n"
         "  --reply-timeout MS     wait for the projector's reply (1000)\n"
         "  --temperature-warning C  ERST warns at C degrees or more (70; 0: never)\n"
+"  --mqtt-broker URL      publish on an MQTT broker, mqtt://HOST[:1883] or mqtts://HOST[:8883] (off)\n"
+        "  --mqtt-KEY VALUE       the other keys of [mqtt]: ca-file, cert-file, key-file, username,\n"
+        "                         password-file, client-id, topic-prefix (rm740), discovery-prefix\n"
+        "                         (homeassistant; empty: none)\n"
         "  --config FILE          serve every projector of an INI file, a section each, the same keys\n"
         "  --check                check the configuration (and password files) and exit\n"
         "  --help, --version\n"

@@ -1,5 +1,10 @@
 #include "bridge/daemon/bridgeconfig.h"
 
+#include "bridge/mqtt/mqtttopics.h"
+
+#include <QHostInfo>
+#include <QUrl>
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -310,12 +315,17 @@ bool apply(const Section &section, const Table &table, Config &config, const QSt
     return true;
 }
 
-// [web], unless it has a port: a projector called "web" stays one.
-bool isWebSection(const Section &section)
+// [web], [metrics] or [mqtt], unless it has a port: a projector called so stays one.
+bool isSectionOf(const Section &section, QStringView name)
 {
-    return section.name == u"web"
+    return section.name == name
         && std::none_of(section.settings.begin(), section.settings.end(),
                         [](const Setting &s) { return s.key == u"port"; });
+}
+
+bool isWebSection(const Section &section)
+{
+    return isSectionOf(section, u"web");
 }
 
 std::optional<WebConfig> webSection(const Section &section, QString *error)
@@ -338,12 +348,9 @@ std::optional<WebConfig> webSection(const Section &section, QString *error)
     return web;
 }
 
-// [metrics], unless it has a port, as [web].
 bool isMetricsSection(const Section &section)
 {
-    return section.name == u"metrics"
-        && std::none_of(section.settings.begin(), section.settings.end(),
-                        [](const Setting &s) { return s.key == u"port"; });
+    return isSectionOf(section, u"metrics");
 }
 
 std::optional<MetricsConfig> metricsSection(const Section &section, QString *error)
@@ -550,6 +557,12 @@ std::optional<Configuration> configuration(const QList<Section> &sections, QStri
                 return std::nullopt;
             continue;
         }
+        if (isSectionOf(section, u"mqtt")) {
+            result.mqtt = mqttSection(section, error);
+            if (!result.mqtt)
+                return std::nullopt;
+            continue;
+        }
         if (!isWebSection(section)) {
             projectorSections.append(section);
             continue;
@@ -579,8 +592,131 @@ std::optional<Configuration> configuration(const QList<Section> &sections, QStri
                                            "idle-timeout and http-max-connections; the page's keys belong in a "
                                            "[web] section").arg(old->where, projector.name));
     }
+    if (result.mqtt) {
+        // Each projector's topics are its name as one level: two names must not meet there.
+        QMap<QString, QString> levels;
+        for (const ProjectorConfig &projector : std::as_const(*projectorConfigs)) {
+            const QString level = MqttTopics::levelFor(projector.name);
+            if (levels.contains(level)) {
+                fail(error, projector.where, QStringLiteral("[%1] would have the MQTT topics of [%2] (%3/%4/...): "
+                                                            "give one a name of its own")
+                                                 .arg(projector.name, levels.value(level), result.mqtt->topicPrefix, level));
+                return std::nullopt;
+            }
+            levels.insert(level, projector.name);
+        }
+    }
     result.projectors = *projectorConfigs;
     return result;
+}
+
+namespace {
+
+std::optional<QString> mqttBroker(MqttConfig &c, const QString &v)
+{
+    const QUrl url(v, QUrl::StrictMode);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != u"mqtt" && scheme != u"mqtts") || url.host().isEmpty()
+        || !url.userInfo().isEmpty() || !(url.path().isEmpty() || url.path() == u"/") || url.hasQuery())
+        return QStringLiteral("must be mqtt://HOST[:PORT] or mqtts://HOST[:PORT]");
+    c.tls = scheme == u"mqtts";
+    c.host = url.host();
+    c.port = quint16(url.port(c.tls ? 8883 : 1883));
+    return std::nullopt;
+}
+
+using MqttApply = std::function<std::optional<QString>(MqttConfig &, const QString &value)>;
+
+MqttApply fileKey(QString MqttConfig::*field)
+{
+    return [field](MqttConfig &c, const QString &v) -> std::optional<QString> {
+        if (v.isEmpty())
+            return QStringLiteral("needs a file name");
+        c.*field = v;
+        return std::nullopt;
+    };
+}
+
+struct MqttKey {
+    const char *name;
+    MqttApply apply;
+};
+
+const QList<MqttKey> &mqttKeyTable()
+{
+    static const QList<MqttKey> table{
+        {"broker", &mqttBroker},
+        {"ca-file", fileKey(&MqttConfig::caFile)},
+        {"cert-file", fileKey(&MqttConfig::certFile)},
+        {"key-file", fileKey(&MqttConfig::keyFile)},
+        {"username", [](MqttConfig &c, const QString &v) -> std::optional<QString> {
+             if (v.isEmpty() || v.toUtf8().size() > 256)
+                 return QStringLiteral("must be 1 to 256 bytes");
+             c.username = v;
+             return std::nullopt;
+         }},
+        {"password-file", fileKey(&MqttConfig::passwordFile)},
+        {"client-id", [](MqttConfig &c, const QString &v) -> std::optional<QString> {
+             static const QRegularExpression form(QStringLiteral("^[A-Za-z0-9_-]{1,64}$"));
+             if (!form.match(v).hasMatch())
+                 return QStringLiteral("must be 1 to 64 letters, digits, - or _ (it names the bridge in topics)");
+             c.clientId = v;
+             return std::nullopt;
+         }},
+        {"topic-prefix", [](MqttConfig &c, const QString &v) -> std::optional<QString> {
+             if (!MqttTopics::isPrefix(v))
+                 return QStringLiteral("must be topic levels separated by / (no +, #, empty level or leading $)");
+             c.topicPrefix = v;
+             return std::nullopt;
+         }},
+        {"discovery-prefix", [](MqttConfig &c, const QString &v) -> std::optional<QString> {
+             if (!v.isEmpty() && !MqttTopics::isPrefix(v))
+                 return QStringLiteral("must be topic levels separated by / (empty: no discovery)");
+             c.discoveryPrefix = v;
+             return std::nullopt;
+         }},
+    };
+    return table;
+}
+
+} // namespace
+
+QStringList mqttKeys()
+{
+    return namesOf(mqttKeyTable());
+}
+
+std::optional<MqttConfig> mqttSection(const Section &section, QString *error)
+{
+    MqttConfig mqtt;
+    for (const Setting &setting : section.settings)
+        mqtt.whereOf.insert(setting.key, setting.where);
+    if (!apply(section, mqttKeyTable(), mqtt, QStringLiteral(" in [mqtt]"), error))
+        return std::nullopt;
+    mqtt.where = whereOf(section, QStringLiteral("broker"));
+    if (mqtt.host.isEmpty()) {
+        fail(error, section.where, QStringLiteral("[mqtt] has no broker: give broker = mqtt://HOST:1883"));
+        return std::nullopt;
+    }
+    if (mqtt.certFile.isEmpty() != mqtt.keyFile.isEmpty()) {
+        fail(error, whereOf(section, mqtt.certFile.isEmpty() ? QStringLiteral("key-file") : QStringLiteral("cert-file")),
+             QStringLiteral("a client certificate needs both cert-file and key-file"));
+        return std::nullopt;
+    }
+    const bool tlsFiles = !mqtt.caFile.isEmpty() || !mqtt.certFile.isEmpty();
+    if (tlsFiles && !mqtt.tls) {
+        fail(error, whereOf(section, mqtt.caFile.isEmpty() ? QStringLiteral("cert-file") : QStringLiteral("ca-file")),
+             QStringLiteral("TLS files need an mqtts:// broker (the broker is %1)").arg(mqtt.where));
+        return std::nullopt;
+    }
+    if (!mqtt.passwordFile.isEmpty() && mqtt.username.isEmpty()) {
+        fail(error, whereOf(section, QStringLiteral("password-file")),
+             QStringLiteral("a password-file needs a username"));
+        return std::nullopt;
+    }
+    if (mqtt.clientId.isEmpty())
+        mqtt.clientId = QStringLiteral("rm740-%1").arg(MqttTopics::levelFor(QHostInfo::localHostName()));
+    return mqtt;
 }
 
 } // namespace BridgeConfig

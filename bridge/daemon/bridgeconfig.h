@@ -67,6 +67,24 @@ struct MetricsConfig {
     [[nodiscard]] QString endpoint() const;
 };
 
+// The bridge on an MQTT broker; nothing connects unless a [mqtt] section
+// (or --mqtt-broker) gives one.
+struct MqttConfig {
+    QString where;            // its broker key
+    QMap<QString, QString> whereOf;
+    bool tls = false;         // mqtts://
+    QString host;
+    quint16 port = 1883;
+    QString caFile;
+    QString certFile;
+    QString keyFile;
+    QString username;
+    QString passwordFile;
+    QString clientId;         // also the bridge's id in topics; rm740-HOSTNAME when not given
+    QString topicPrefix = QStringLiteral("rm740");
+    QString discoveryPrefix = QStringLiteral("homeassistant");  // empty: no discovery
+};
+
 // The configuration file (INI): one section a projector and a [web] section
 // for the web page, "key = value" lines, "#" or ";" starting a comment line.
 // Errors name the file and line.
@@ -105,12 +123,18 @@ struct Section {
 struct Configuration {
     QList<ProjectorConfig> projectors;
     std::optional<WebConfig> web;
+    std::optional<MqttConfig> mqtt;
     QStringList notes;  // for the log: keys still read in their old place
     std::optional<MetricsConfig> metrics;
 };
 
 // The keys of the [metrics] section.
 [[nodiscard]] QStringList metricsKeys();
+// The keys of the [mqtt] section.
+[[nodiscard]] QStringList mqttKeys();
+// The [mqtt] section checked whole.
+[[nodiscard]] std::optional<MqttConfig> mqttSection(const Section &section, QString *error);
+
 // The keys of the [web] section.
 [[nodiscard]] QStringList webKeys();
 // The projectors and the web page of the sections: a section [web] without

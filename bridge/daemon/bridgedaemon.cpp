@@ -3,6 +3,8 @@
 #include "bridge/daemon/passwordfile.h"
 #include "bridge/metrics/bridgemetrics.h"
 #include "bridge/metrics/metricsserver.h"
+#include "bridge/mqtt/mqttbridge.h"
+#include "bridge/mqtt/mqtttopics.h"
 #include "bridge/pjlink/pjlinkdiscovery.h"
 #include "bridge/pjlink/pjlinkserver.h"
 #include "bridge/projector/projectorservice.h"
@@ -79,6 +81,23 @@ std::optional<Served> prepare(const BridgeConfig::Configuration &configuration, 
                 return std::nullopt;
         }
     }
+    if (const auto &mqtt = configuration.mqtt) {
+        prepared.mqtt = ServedMqtt{*mqtt, std::nullopt};
+        const std::pair<const char *, QString> files[] = {
+            {"ca-file", mqtt->caFile}, {"cert-file", mqtt->certFile}, {"key-file", mqtt->keyFile}};
+        for (const auto &[key, file] : files) {
+            const QString where = mqtt->whereOf.value(QLatin1StringView(key));
+            if (!file.isEmpty() && !QFileInfo(file).isReadable()) {
+                *error = QStringLiteral("%1: %2 %3 cannot be read").arg(where, QLatin1StringView(key), file);
+                return std::nullopt;
+            }
+        }
+        if (!mqtt->passwordFile.isEmpty()) {
+            prepared.mqtt->password = readPassword(mqtt->passwordFile, mqtt->whereOf.value(QStringLiteral("password-file")), error);
+            if (!prepared.mqtt->password)
+                return std::nullopt;
+        }
+    }
     return prepared;
 }
 
@@ -86,6 +105,7 @@ BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObje
     : QObject(parent)
     , m_servedWeb(prepared.web)
     , m_servedMetrics(prepared.metrics)
+    , m_servedMqttWhere(prepared.mqtt ? prepared.mqtt->config.where : QString())
     , m_notes(prepared.notes)
 {
     for (const ServedProjector &served : prepared.projectors) {
@@ -148,6 +168,22 @@ BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObje
             MetricsServer::answerScrape(responder, metrics->scrape());
         });
     }
+    if (prepared.mqtt) {
+        const MqttConfig &config = prepared.mqtt->config;
+        MqttBridge::Settings settings;
+        settings.client = {config.host, config.port, config.tls, config.caFile, config.certFile, config.keyFile,
+                           config.username, prepared.mqtt->password, config.clientId, {}, {}};
+        settings.topicPrefix = config.topicPrefix;
+        settings.bridgeId = config.clientId;
+        settings.discoveryPrefix = config.discoveryPrefix;
+        settings.version = version;
+        QList<MqttFront::Projector> fronts;
+        for (const Projector &p : std::as_const(m_projectors))
+            fronts.append({p.service, MqttTopics::levelFor(p.served.config.name), p.served.config.name,
+                           p.served.config.inputs, p.served.config.temperatureWarning});
+        m_mqtt = new MqttBridge(settings, fronts, this);
+        connect(m_mqtt, &MqttBridge::logLine, this, [this](const QString &line) { log(QStringLiteral("mqtt"), line); });
+    }
 }
 
 BridgeDaemon::~BridgeDaemon()
@@ -203,11 +239,21 @@ bool BridgeDaemon::start(QString *error)
     }
     for (const Projector &p : std::as_const(m_projectors))
         p.service->start();
+    if (m_mqtt) {
+        QString problem;
+        if (!m_mqtt->start(&problem)) {
+            *error = QStringLiteral("%1: MQTT: %2").arg(m_servedMqttWhere, problem);
+            shutDown();
+            return false;
+        }
+    }
     return true;
 }
 
 void BridgeDaemon::shutDown()
 {
+    if (m_mqtt)
+        m_mqtt->stop();
     if (m_web)
         m_web->close();
     if (m_metricsServer)

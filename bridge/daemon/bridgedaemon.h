@@ -11,6 +11,7 @@
 
 #include <optional>
 
+class MqttBridge;
 class PjlinkDiscovery;
 class PjlinkServer;
 class ProjectorService;
@@ -39,10 +40,17 @@ struct ServedMetrics {
     std::optional<QByteArray> password;
 };
 
+// The broker ready to be used, its password read.
+struct ServedMqtt {
+    MqttConfig config;
+    std::optional<QByteArray> password;
+};
+
 struct Served {
     QList<ServedProjector> projectors;
     std::optional<ServedWeb> web;
     std::optional<ServedMetrics> metrics;
+    std::optional<ServedMqtt> mqtt;
     QStringList notes;     // logged at start
     QStringList warnings;  // "WHERE: ..." that hold now but may not later (a port not plugged in)
 };
@@ -87,5 +95,7 @@ private:
     BridgeMetrics *m_metrics = nullptr;
     std::optional<ServedMetrics> m_servedMetrics;
     MetricsServer *m_metricsServer = nullptr;  // only where [metrics] gives a listen
+    MqttBridge *m_mqtt = nullptr;   // likewise
+    QString m_servedMqttWhere;
     QStringList m_notes;
 };

@@ -30,10 +30,25 @@ void say(std::FILE *stream, const QString &text)
 std::optional<BridgeConfig::Configuration> configured(const BridgePlan &plan, QString *error)
 {
     if (plan.configFile.isEmpty()) {
-        const auto config = BridgeConfig::projector(plan.options, error);
+        // --mqtt-KEY options are the [mqtt] section's keys.
+        BridgeConfig::Section projector = plan.options;
+        BridgeConfig::Section mqtt{QStringLiteral("mqtt"), plan.options.where, {}};
+        projector.settings.removeIf([&mqtt](const BridgeConfig::Setting &s) {
+            if (!s.key.startsWith(QLatin1StringView("mqtt-")))
+                return false;
+            mqtt.settings.append({s.key.sliced(5), s.value, s.where});
+            return true;
+        });
+        const auto config = BridgeConfig::projector(projector, error);
         if (!config)
             return std::nullopt;
-        return BridgeConfig::Configuration{{*config}, BridgeConfig::webOf(*config), {}, {}};
+        BridgeConfig::Configuration configuration{{*config}, BridgeConfig::webOf(*config), std::nullopt, {}};
+        if (!mqtt.settings.isEmpty()) {
+            configuration.mqtt = BridgeConfig::mqttSection(mqtt, error);
+            if (!configuration.mqtt)
+                return std::nullopt;
+        }
+        return configuration;
     }
     QFile file(plan.configFile);
     if (!file.open(QIODevice::ReadOnly)) {

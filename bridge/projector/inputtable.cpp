@@ -138,3 +138,18 @@ QDebug operator<<(QDebug debug, const InputTable &table)
     debug << ')';
     return debug;
 }
+
+const InputTable::Input *InputTable::byName(QStringView name) const
+{
+    for (const Input &input : m_inputs) {
+        if (nameOf(input).compare(name, Qt::CaseInsensitive) == 0)
+            return &input;
+    }
+    return nullptr;
+}
+
+QString InputTable::nameOf(const Input &input)
+{
+    const PanelInput *panel = panelInputSending(input.frame);
+    return panel ? QString::fromLatin1(PanelTable::button(panel->button).accessibleName) : QString();
+}

@@ -29,6 +29,10 @@ public:
     [[nodiscard]] static std::optional<InputTable> parse(QStringView text, QString *error);
 
     [[nodiscard]] const Input *byCode(QByteArrayView code) const;
+    // An input by its panel button's accessible name ("Computer 1 Analog RGB"),
+    // as the page and MQTT name it; case does not matter.
+    [[nodiscard]] const Input *byName(QStringView name) const;
+    [[nodiscard]] static QString nameOf(const Input &input);
     // The code to report while the projector is on `connector`: the one last
     // selected if it is on that connector (the read cannot tell a connector's
     // sources apart), else the first there. Nothing for a connector with no code.

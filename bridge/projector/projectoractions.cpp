@@ -48,6 +48,21 @@ ProjectorAction selectInput(const InputTable::Input &input)
     return {"input", input.frame, false, ProjectorAction::Remember::Input, input.code, Reading::Input};
 }
 
+ProjectorAction freeze(bool on)
+{
+    // No read tells the freeze, so nothing is remembered or read after.
+    const PanelTable::Button *b = PanelTable::buttonNamed(on ? u"Command25" : u"Command26");
+    return {on ? "freeze-on" : "freeze-off", PanelTable::frame(*b), false, ProjectorAction::Remember::Nothing, {}, {}};
+}
+
+std::optional<ProjectorAction> forButton(QStringView objectName, const InputTable &inputs)
+{
+    const PanelTable::Button *b = PanelTable::buttonNamed(objectName);
+    if (!b || !b->sends)
+        return std::nullopt;
+    return forFrame(b->accessibleName, PanelTable::frame(*b), inputs);
+}
+
 ProjectorAction forFrame(QByteArrayView name, const QByteArray &frame, const InputTable &inputs)
 {
     for (const ProjectorAction &action : {powerOn(), powerOff(), videoMute(true), videoMute(false), audioMute(true),

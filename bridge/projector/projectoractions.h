@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QStringView>
 
 #include <optional>
 
@@ -43,6 +44,11 @@ namespace ProjectorActions {
 [[nodiscard]] ProjectorAction videoMute(bool on);
 [[nodiscard]] ProjectorAction audioMute(bool on);
 [[nodiscard]] ProjectorAction selectInput(const InputTable::Input &input);
+// The panel's Freeze On or Off button's frame.
+[[nodiscard]] ProjectorAction freeze(bool on);
+// A panel button's action by its objectName ("Command17"), the key the page
+// and MQTT's press use; nothing for no button that sends.
+[[nodiscard]] std::optional<ProjectorAction> forButton(QStringView objectName, const InputTable &inputs);
 
 // The action whose frame `frame` is (power, mutes, an input of `inputs`), so
 // the state notes what it changed; else the frame alone, called `name`.

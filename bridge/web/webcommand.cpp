@@ -11,10 +11,7 @@ namespace WebCommand {
 
 std::optional<ProjectorAction> button(const QString &objectName, const InputTable &inputs)
 {
-    const PanelTable::Button *b = PanelTable::buttonNamed(objectName);
-    if (!b || !b->sends)
-        return std::nullopt;
-    return ProjectorActions::forFrame(b->accessibleName, PanelTable::frame(*b), inputs);
+    return ProjectorActions::forButton(objectName, inputs);
 }
 
 std::optional<ProjectorAction> parse(const QByteArray &body, const InputTable &inputs, QString *error)

@@ -1,0 +1,218 @@
+// rm740-bridge on a real Mosquitto broker, driven by clients the bridge's
+// code did not come from (mosquitto_pub and mosquitto_sub, MQTT.js): what
+// only the whole process shows.
+
+#include "support/bridgeprocess.h"
+#include "support/mosquittobroker.h"
+#include "support/pjlinkclient.h"
+#include "support/ser2netserver.h"
+#include "support/simulatorprocess.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString State = QStringLiteral("rm740/rm740/state");
+const QString Availability = QStringLiteral("rm740/rm740/availability");
+const QString Result = QStringLiteral("rm740/rm740/result");
+const QString Status = QStringLiteral("rm740/bridge/test-bridge/status");
+
+QJsonObject json(const QByteArray &payload)
+{
+    return QJsonDocument::fromJson(payload).object();
+}
+
+} // namespace
+
+class MqttTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!MosquittoBroker::isInstalled())
+            QSKIP("needs Debian's mosquitto, mosquitto-clients and openssl (./test.sh installs them)");
+    }
+
+    void init()
+    {
+        m_broker = std::make_unique<MosquittoBroker>();
+        m_simulator = std::make_unique<SimulatorProcess>();
+        m_bridge = std::make_unique<BridgeProcess>();
+    }
+
+    void cleanup()
+    {
+        if (QTest::currentTestFailed())
+            qInfo().noquote() << "bridge:" << m_bridge->log() << "\nbroker:" << m_broker->log().right(3000);
+        m_bridge.reset();
+        m_simulator.reset();
+        m_broker.reset();
+    }
+
+    void connectsAsTheBrokerAsks_data()
+    {
+        QTest::addColumn<MosquittoBroker::Mode>("mode");
+        QTest::newRow("anonymous") << MosquittoBroker::Mode::Anonymous;
+        QTest::newRow("password file") << MosquittoBroker::Mode::Password;
+        QTest::newRow("TLS") << MosquittoBroker::Mode::Tls;
+    }
+    void connectsAsTheBrokerAsks()
+    {
+        QFETCH(MosquittoBroker::Mode, mode);
+        serve(mode, {});
+        QTRY_COMPARE_WITH_TIMEOUT(m_broker->retained(Availability).value(Availability), QByteArray("online"), 15000);
+        QCOMPARE(json(m_broker->retained(Status).value(Status)).value("state").toString(), QStringLiteral("online"));
+    }
+
+    void powerInputAndMuteFromMqttJs()
+    {
+        const QString modules = QStringLiteral(RM740_NPM_MODULES);
+        if (!QFile::exists(modules + QStringLiteral("/mqtt/package.json")))
+            QSKIP("npm's mqtt is not in the build tree (./test.sh installs it)");
+        serve(MosquittoBroker::Mode::Anonymous, {"--warmup", "1"});
+        QProcess node;
+        node.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("NODE_PATH"), modules);
+        node.setProcessEnvironment(environment);
+        node.start(QStringLiteral("node"), {QStringLiteral(RM740_MQTT_JS_CLIENT),
+                                            QStringLiteral("mqtt://127.0.0.1:%1").arg(m_broker->port()),
+                                            QStringLiteral("rm740"), QStringLiteral("rm740")});
+        QVERIFY(node.waitForFinished(90000));
+        QVERIFY2(node.exitCode() == 0, node.readAll().constData());
+        const QByteArrayList frames = SimulatorProcess::framesIn(m_simulator->log());
+        QCOMPARE(frames.count("C00"), 1);
+        QVERIFY(frames.contains("C06") && frames.contains("C0B"));
+    }
+
+    void lastWillSaysOffline()
+    {
+        serve(MosquittoBroker::Mode::Anonymous, {});
+        MqttWatcher watcher(*m_broker);
+        QVERIFY(watcher.start(Status));
+        QVERIFY(watcher.waitFor(Status, "\"online\""));
+        m_bridge->process().kill();
+        QVERIFY(watcher.waitFor(Status, "\"offline\""));
+    }
+
+    void everythingRepublishedWhenTheBrokerComesBack()
+    {
+        serve(MosquittoBroker::Mode::Anonymous, {});
+        QTRY_VERIFY_WITH_TIMEOUT(m_broker->retained(State).value(State).contains("\"standby\""), 15000);
+        m_broker->stop();
+        QVERIFY(m_bridge->waitForLog("trying again"));
+        // A change while the broker is away is in the retained state once it is back.
+        PjlinkClient pjlink;
+        QVERIFY(pjlink.connectTo(m_pjlinkPort));
+        QCOMPARE(pjlink.ask("%1POWR 1"), QByteArray("%1POWR=OK"));
+        QVERIFY2(m_broker->start(), qPrintable(m_broker->errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(m_broker->retained(State).value(State).contains("\"on\""), 40000);
+        const auto all = m_broker->retained(QStringLiteral("#"));
+        QCOMPARE(all.value(Availability), QByteArray("online"));
+        QVERIFY(all.contains(Status));
+        QVERIFY(all.contains(QStringLiteral("homeassistant/switch/test-bridge_rm740/power/config")));
+    }
+
+    void hostilePayloadsReachNothingOnTheLine()
+    {
+        serve(MosquittoBroker::Mode::Anonymous, {}, {"--poll-interval", "0"});
+        MqttWatcher watcher(*m_broker);
+        QVERIFY(watcher.start(Result));
+        const QByteArray notUtf8("\xff\xfe\xc3(");
+        const std::pair<QString, QByteArray> hostile[] = {
+            {"rm740/rm740/set/power", notUtf8},
+            {"rm740/rm740/set/power", QByteArray(1024 * 1024, 'O')},
+            {"rm740/rm740/set/power", "ONN"},
+            {"rm740/rm740/set/lamp", "ON"},
+            {"rm740/rm740/set/input", notUtf8},
+            {"rm740/rm740/press", "Command9999"},
+            {"rm740/rm740/set/a/b", "ON"},
+        };
+        for (const auto &[topic, payload] : hostile)
+            QVERIFY(m_broker->publish(topic, payload));
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.messages().size(), 6, 10000);
+        for (const auto &message : watcher.messages())
+            QCOMPARE(json(message.payload).value("result").toString(), QStringLiteral("refused"));
+        // A hundred valid commands within a second: each sent, refused or
+        // answered busy, and nothing else on the line.
+        QByteArray hundred;
+        for (int i = 0; i < 100; ++i)
+            hundred += "ON\n";
+        QVERIFY(m_broker->publish(QStringLiteral("rm740/rm740/set/video_mute"), hundred, {"-l"}));
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.messages().size(), 106, 30000);
+        QByteArrayList frames = SimulatorProcess::framesIn(m_simulator->log());
+        frames.removeIf([](const QByteArray &frame) { return frame == "C0D" || frame.startsWith("CR"); });
+        QCOMPARE(frames, QByteArrayList{});
+        QCOMPARE(m_bridge->process().state(), QProcess::Running);
+        QVERIFY(m_broker->publish(QStringLiteral("rm740/rm740/set/power"), "ON"));
+        QVERIFY(watcher.waitFor(Result, "\"done\""));
+    }
+
+    void discoveryMeetsHomeAssistantsKeysAndLeavesWithItsProjector()
+    {
+        serve(MosquittoBroker::Mode::Anonymous, {});
+        const QString filter = QStringLiteral("homeassistant/#");
+        QTRY_COMPARE_WITH_TIMEOUT(m_broker->retained(filter).size(), 8, 15000);
+        const auto configs = m_broker->retained(filter);
+        for (auto it = configs.begin(); it != configs.end(); ++it) {
+            const QString component = it.key().section(u'/', 1, 1);
+            const QJsonObject config = json(it.value());
+            const auto known = std::find_if(HomeAssistantRequired::components().begin(),
+                                            HomeAssistantRequired::components().end(),
+                                            [&](const auto &c) { return component == QLatin1StringView(c.name); });
+            QVERIFY2(known != HomeAssistantRequired::components().end(), qPrintable(it.key()));
+            for (const QString &key : known->keys)
+                QVERIFY2(config.contains(key), qPrintable(QStringLiteral("%1 lacks %2 (%3)").arg(it.key(), key,
+                                                                                             known->documented)));
+            QVERIFY(!config.value("unique_id").toString().isEmpty());
+            QVERIFY(!config.value("device").toObject().value("identifiers").toArray().isEmpty());
+            QVERIFY(!config.value("origin").toObject().value("name").toString().isEmpty());
+            for (const QJsonValue &availability : config.value("availability").toArray())
+                QVERIFY(!availability.toObject().value("topic").toString().isEmpty());
+        }
+        // The same bridge with its projector renamed: the old one's entities go.
+        m_bridge->stop();
+        QVERIFY2(m_bridge->start(bridgeArguments({"--name", "hall"})), qPrintable(m_bridge->errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(m_broker->retained(filter).contains(
+                                     QStringLiteral("homeassistant/switch/test-bridge_hall/power/config")), 15000);
+        const auto after = m_broker->retained(filter);
+        QCOMPARE(after.size(), 8);
+        QVERIFY(!after.contains(QStringLiteral("homeassistant/switch/test-bridge_rm740/power/config")));
+    }
+
+private:
+    QStringList bridgeArguments(const QStringList &extra) const
+    {
+        return QStringList{"--port", link(), "--pjlink", QStringLiteral("127.0.0.1:%1").arg(m_pjlinkPort),
+                           "--poll-interval", "0.2", "--mqtt-client-id", "test-bridge"}
+            + m_broker->bridgeOptions() + extra;
+    }
+
+    void serve(MosquittoBroker::Mode mode, const QStringList &simulatorOptions, const QStringList &bridgeOptions = {})
+    {
+        QVERIFY2(m_broker->start(mode), qPrintable(m_broker->errorString()));
+        m_pjlinkPort = freeLoopbackPort();
+        m_simulator->startInTest(link(), simulatorOptions);
+        QVERIFY2(m_bridge->start(bridgeArguments(bridgeOptions)), qPrintable(m_bridge->errorString()));
+        QVERIFY(m_bridge->waitForLog("connected to the broker"));
+    }
+
+    QString link() const { return m_dir.filePath(QStringLiteral("projector")); }
+
+    QTemporaryDir m_dir;
+    quint16 m_pjlinkPort = 0;
+    std::unique_ptr<MosquittoBroker> m_broker;
+    std::unique_ptr<SimulatorProcess> m_simulator;
+    std::unique_ptr<BridgeProcess> m_bridge;
+};
+
+QTEST_GUILESS_MAIN(MqttTest)
+#include "tst_mqtt.moc"
