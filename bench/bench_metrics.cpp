@@ -1,0 +1,173 @@
+// rm740-bridge's /metrics with 200 projectors: each scrape timed from the
+// request to the whole answer, and the frames on the projectors' lines
+// counted while the scrapes run (a scrape reads the state; it sends nothing).
+// The projectors are the projector model behind raw TCP ports of this
+// process, which the bridge opens as socket:// ports; each is read whole
+// once when its port opens and then not for an hour.
+#include "benchsupport.h"
+#include "benchwindow.h"
+#include "sim/model/projectormodel.h"
+#include "support/bridgeprocess.h"
+#include "support/ser2netserver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSet>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int Projectors = 200;
+constexpr int ScrapesPerRound = 200;
+constexpr int ReadsPerProjector = 5;  // the poll when the port opens
+
+// One projector on a TCP port: the model answers each frame; frames are counted.
+class TcpProjector : public QObject
+{
+public:
+    TcpProjector()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                socket->setParent(this);
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+            }
+        });
+        m_clock.start();
+    }
+    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
+    int frames = 0;
+
+private:
+    void read(QTcpSocket *socket)
+    {
+        m_buffer += socket->readAll();
+        qsizetype cr;
+        while ((cr = m_buffer.indexOf('\r')) >= 0) {
+            const QByteArray frame = m_buffer.first(cr + 1);
+            m_buffer.remove(0, cr + 1);
+            ++frames;
+            socket->write(m_model.answer(frame, ProjectorModel::Duration(m_clock.elapsed())));
+        }
+    }
+
+    QTcpServer m_server;
+    ProjectorModel m_model;
+    QElapsedTimer m_clock;
+    QByteArray m_buffer;
+};
+
+struct Round {
+    double p50 = 0;
+    double p99 = 0;
+    double framesDuringScrapes = 0;
+    double kiB = 0;
+};
+
+std::optional<Round> runRound()
+{
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<TcpProjector>> projectors;
+    QString config;
+    // Free ports, no two alike (a port probed free may be probed again).
+    QSet<quint16> taken;
+    const auto freePort = [&taken] {
+        quint16 port;
+        do {
+            port = freeLoopbackPort();
+        } while (taken.contains(port));
+        taken.insert(port);
+        return port;
+    };
+    for (int i = 0; i < Projectors; ++i) {
+        projectors.push_back(std::make_unique<TcpProjector>());
+        taken.insert(projectors.back()->port());
+        config += QStringLiteral("[room-%1]\nport = socket://127.0.0.1:%2\npjlink = 127.0.0.1:%3\npoll-interval = 3600\n"
+                                 "lamp-life = 3000\n\n")
+                      .arg(i + 1).arg(projectors.back()->port()).arg(freePort());
+    }
+    const quint16 metricsPort = freePort();
+    config += QStringLiteral("[metrics]\nlisten = 127.0.0.1:%1\n").arg(metricsPort);
+    QFile file(dir.filePath(QStringLiteral("bridge.conf")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
+        return std::nullopt;
+    file.close();
+
+    BridgeProcess bridge;
+    if (!bridge.start({QStringLiteral("--config"), file.fileName()}) || !bridge.waitForLog("the metrics on", 30000)) {
+        std::fprintf(stderr, "bench_metrics: %s\n%s\n", qPrintable(bridge.errorString()), bridge.log().constData());
+        return std::nullopt;
+    }
+    const auto framesNow = [&projectors] {
+        int n = 0;
+        for (const auto &p : projectors)
+            n += p->frames;
+        return n;
+    };
+    if (!QTest::qWaitFor([&] { return framesNow() >= Projectors * ReadsPerProjector; }, 60000)) {
+        std::fprintf(stderr, "bench_metrics: only %d frames of the first polls\n", framesNow());
+        return std::nullopt;
+    }
+    QTest::qWait(500);
+
+    QNetworkAccessManager network;
+    const QUrl url(QStringLiteral("http://127.0.0.1:%1/metrics").arg(metricsPort));
+    QList<double> times;
+    qint64 bytes = 0;
+    const int framesBefore = framesNow();
+    for (int i = 0; i < ScrapesPerRound; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QNetworkReply *reply = network.get(QNetworkRequest(url));
+        if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000) || reply->error() != QNetworkReply::NoError) {
+            std::fprintf(stderr, "bench_metrics: scrape %d failed: %s\n", i, qPrintable(reply->errorString()));
+            return std::nullopt;
+        }
+        bytes = reply->readAll().size();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+        delete reply;
+    }
+    return Round{Bench::percentile(times, 50), Bench::percentile(times, 99), double(framesNow() - framesBefore),
+                 double(bytes) / 1024};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = Bench::roundsFrom(argc, argv, 3);
+    std::printf("rm740-bridge's /metrics: %d projectors, %d scrapes a round one after another; %d rounds\n",
+                Projectors, ScrapesPerRound, rounds);
+    std::fflush(stdout);
+    QList<double> p50, p99, frames, size;
+    for (int r = 0; r < rounds; ++r) {
+        // A port probed free may be taken by another program before the bridge listens: try again.
+        auto round = runRound();
+        for (int again = 0; !round && again < 3; ++again)
+            round = runRound();
+        if (!round)
+            return 1;
+        p50.append(round->p50);
+        p99.append(round->p99);
+        frames.append(round->framesDuringScrapes);
+        size.append(round->kiB);
+    }
+    Bench::report(QStringLiteral("metrics: a scrape of 200 projectors, median"), Bench::summarise(p50), "ms", "");
+    Bench::report(QStringLiteral("metrics: a scrape of 200 projectors, 99th percentile"), Bench::summarise(p99), "ms",
+                  "<= 20");
+    Bench::report(QStringLiteral("metrics: frames on the lines during the scrapes"), Bench::summarise(frames), "", "0");
+    Bench::report(QStringLiteral("metrics: the scrape's size"), Bench::summarise(size), "KiB", "");
+    return 0;
+}
