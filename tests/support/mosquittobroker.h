@@ -88,6 +88,8 @@ private:
     QProcess m_process;
     QByteArray m_buffer;
     QList<Message> m_messages;
+    QString m_probe;
+    bool m_probed = false;
 };
 
 // What Home Assistant's MQTT integrations require of a discovery config, by
