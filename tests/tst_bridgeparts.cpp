@@ -373,7 +373,7 @@ private slots:
             u"[Room 101]\nport = rfc2217://10.0.0.7:2217\nbaud = 9600\npjlink = [::]:4352\nname = Hörsaal 1\n"
             "password-file = /etc/rm740/pw\ninputs = 11:C50\npoll-interval = 0.5\nidle-timeout = 10\n"
             "max-clients = 4\nreply-timeout = 300\ntemperature-warning = 0\ndiscovery = on\ndiscovery-port = 14352\n"
-            "http = [::]:8080\nhttp-max-connections = 20\n",
+            "http = [::]:8080\nhttp-max-connections = 20\nlamp-life = 3000\n",
             QStringLiteral("bridge.conf"), &error);
         QVERIFY2(sections, qPrintable(error));
         const auto config = BridgeConfig::projector(sections->first(), &error);
@@ -393,7 +393,8 @@ private slots:
         QCOMPARE(config->discoveryPort, quint16(14352));
         QCOMPARE(config->httpEndpoint(), QStringLiteral("[::]:8080"));
         QCOMPARE(config->httpMaxConnections, 20);
-        QCOMPARE(BridgeConfig::keys().size(), 15);  // every key is set above
+        QCOMPARE(config->lampLifeHours, 3000.0);
+        QCOMPARE(BridgeConfig::keys().size(), 16);  // every key is set above
     }
 
     void webSectionKeysReachThePage()

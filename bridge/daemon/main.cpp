@@ -42,7 +42,7 @@ std::optional<BridgeConfig::Configuration> configured(const BridgePlan &plan, QS
         const auto config = BridgeConfig::projector(projector, error);
         if (!config)
             return std::nullopt;
-        BridgeConfig::Configuration configuration{{*config}, BridgeConfig::webOf(*config), std::nullopt, {}};
+        BridgeConfig::Configuration configuration{{*config}, BridgeConfig::webOf(*config), std::nullopt, {}, std::nullopt};
         if (!mqtt.settings.isEmpty()) {
             configuration.mqtt = BridgeConfig::mqttSection(mqtt, error);
             if (!configuration.mqtt)
