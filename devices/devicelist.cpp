@@ -5,13 +5,9 @@
 #include <QFileInfo>
 #include <QHash>
 
-#ifdef Q_OS_LINUX
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
-#else
-#include <QSerialPortInfo>
-#endif
 
 namespace {
 
@@ -33,7 +29,6 @@ QString canonical(const QString &path)
     return QFileInfo(path).canonicalFilePath();
 }
 
-#ifdef Q_OS_LINUX
 // A sysfs attribute's text, without its newline; empty where there is none.
 QString attribute(const QByteArray &path)
 {
@@ -95,7 +90,6 @@ DeviceList listedBySysfs()
     ::closedir(classes);
     return devices;
 }
-#endif
 
 } // namespace
 
@@ -109,20 +103,7 @@ DeviceList SystemDevices::listed() const
 {
     const QHash<QString, QString> byId = linksByDevice(QStringLiteral("/dev/serial/by-id"));
     const QHash<QString, QString> byPath = linksByDevice(QStringLiteral("/dev/serial/by-path"));
-#ifdef Q_OS_LINUX
     DeviceList devices = listedBySysfs();
-#else
-    DeviceList devices;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        AdapterNumbers::SerialDevice device;
-        device.systemLocation = info.systemLocation();
-        device.description = info.description();
-        device.manufacturer = info.manufacturer();
-        device.serialNumber = info.serialNumber();
-        device.isUsbAdapter = info.hasVendorIdentifier();
-        devices.append(device);
-    }
-#endif
     for (AdapterNumbers::SerialDevice &device : devices) {
         const QString own = canonical(device.systemLocation);
         device.byIdLink = byId.value(own);

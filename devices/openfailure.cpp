@@ -21,7 +21,7 @@ QString named(const Facts &facts)
     return QStringLiteral("%1 (%2)").arg(facts.device, facts.ownName);
 }
 
-QString canonical(const QString &path)
+[[maybe_unused]] QString canonical(const QString &path)
 {
     return QFileInfo(path).canonicalFilePath();
 }

@@ -10,8 +10,16 @@ namespace LinkSettings {
 
 std::unique_ptr<QSettings> openStore()
 {
+#ifdef Q_OS_WIN
+    // Where the runtime's GetSetting and SaveSetting keep an application's
+    // sections, so a PC that ran the earlier program keeps its port.
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\")
+                                           + QString::fromLatin1(Application),
+                                       QSettings::NativeFormat);
+#else
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                        QString::fromLatin1(Application));
+#endif
 }
 
 bool isUsablePort(qint16 portNumber)

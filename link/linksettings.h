@@ -25,7 +25,9 @@ inline constexpr quint8 Baud19200 = 192;
 inline constexpr qint16 FirstPort = 1;
 inline constexpr qint16 LastPort = 15;
 
-// The per-user store: $XDG_CONFIG_HOME/ORVA.conf on Linux, the registry on Windows.
+// The per-user store: $XDG_CONFIG_HOME/ORVA.conf on Linux; on Windows the
+// registry key HKEY_CURRENT_USER\Software\VB and VBA Program Settings\ORVA,
+// its values strings (REG_SZ).
 [[nodiscard]] std::unique_ptr<QSettings> openStore();
 
 [[nodiscard]] bool isUsablePort(qint16 portNumber);

@@ -107,9 +107,9 @@ PortDescription::Port port(int portNumber, QSettings &store, const DeviceList &d
     if (port.isNetwork)
         return port;
 #ifdef Q_OS_WIN
-    // "\\.\COM3" is listed for COM3.
+    // "\\.\COM3" is listed for COM3 (and "\\.\COM13" is not).
     for (const AdapterNumbers::SerialDevice &device : devices) {
-        if (device.systemLocation.endsWith(target.device, Qt::CaseInsensitive)) {
+        if (device.systemLocation.section(u'\\', -1).compare(target.device, Qt::CaseInsensitive) == 0) {
             port.device = target.device;
             port.listed = device;
         }

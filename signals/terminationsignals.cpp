@@ -55,6 +55,7 @@ TerminationSignals::TerminationSignals(QObject *parent)
     action.sa_flags = SA_RESTART;
     for (size_t i = 0; i < Caught.size(); ++i)
         ::sigaction(Caught[i], &action, &s_previous[i]);
+    m_installed = true;
 }
 
 TerminationSignals::~TerminationSignals()
@@ -82,8 +83,7 @@ QString TerminationSignals::name(int signal)
 void TerminationSignals::readPipe()
 {
     char number = 0;
-    if (::read(s_pipe[0], &number, 1) != 1 || m_caught)
-        return;
-    m_caught = int(number);
-    emit received(*m_caught);
+    if (::read(s_pipe[0], &number, 1) == 1)
+        deliver(int(number));
 }
+

@@ -13,6 +13,10 @@ class QSocketNotifier;
 // handled ends the program at once, as the signal's default would: a wedged
 // device must not make it unkillable.
 //
+// On Windows the console's events stand for them: Ctrl+C for SIGINT, Ctrl+Break
+// for SIGBREAK (21), the console window's close for SIGHUP, logoff and shut-down
+// for SIGTERM.
+//
 // One per program, made after the application object and kept until exit.
 class TerminationSignals : public QObject
 {
@@ -25,7 +29,7 @@ public:
 
     // False where the pipe could not be made (the signals then keep their
     // default: the program dies as before).
-    [[nodiscard]] bool isInstalled() const { return m_notifier != nullptr; }
+    [[nodiscard]] bool isInstalled() const { return m_installed; }
     // The signal that `received` reported, once it has.
     [[nodiscard]] std::optional<int> caught() const { return m_caught; }
 
@@ -33,7 +37,7 @@ public:
     // or `ordinary` when none came.
     [[nodiscard]] int exitStatusOr(int ordinary) const { return m_caught ? exitStatus(*m_caught) : ordinary; }
 
-    // "SIGTERM", "SIGINT", "SIGHUP".
+    // "SIGTERM", "SIGINT", "SIGHUP" (and "SIGBREAK" on Windows).
     [[nodiscard]] static QString name(int signal);
     // A shell's status for a program a signal cut short: 128 + its number.
     [[nodiscard]] static constexpr int exitStatus(int signal) { return 128 + signal; }
@@ -44,7 +48,17 @@ signals:
 
 private:
     void readPipe();
+    // The first signal's way into the program, on the event loop (invoked
+    // from the thread Windows runs a console's handler on).
+    Q_INVOKABLE void deliver(int signal)
+    {
+        if (m_caught)
+            return;
+        m_caught = signal;
+        emit received(signal);
+    }
 
     QSocketNotifier *m_notifier = nullptr;
+    bool m_installed = false;
     std::optional<int> m_caught;
 };

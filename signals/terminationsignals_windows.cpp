@@ -1,0 +1,89 @@
+#include "signals/terminationsignals.h"
+
+#include <QMetaObject>
+
+#include <atomic>
+
+#include <windows.h>
+
+namespace {
+
+// The numbers a shell on Linux would report, so the exit statuses match.
+constexpr int SigHup = 1;
+constexpr int SigInt = 2;
+constexpr int SigTerm = 15;
+constexpr int SigBreak = 21;
+// A console's close, logoff or shut-down ends the process when the handler
+// returns; this long is left for the orderly way out to finish first.
+constexpr DWORD ClosingGraceMs = 4000;
+
+std::atomic<TerminationSignals *> s_instance{nullptr};
+std::atomic<int> s_first{0};
+HANDLE s_finished = nullptr;
+
+int signalFor(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT: return SigInt;
+    case CTRL_BREAK_EVENT: return SigBreak;
+    case CTRL_CLOSE_EVENT: return SigHup;
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT: return SigTerm;
+    }
+    return 0;
+}
+
+// Runs on a thread of its own that Windows starts for each event.
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    const int signal = signalFor(event);
+    TerminationSignals *instance = s_instance.load();
+    if (signal == 0 || !instance)
+        return FALSE;
+    int none = 0;
+    if (!s_first.compare_exchange_strong(none, signal)) {
+        // The orderly way out is still going (or stuck): a second one ends it now.
+        ::ExitProcess(UINT(TerminationSignals::exitStatus(signal)));
+    }
+    QMetaObject::invokeMethod(instance, "deliver", Qt::QueuedConnection, Q_ARG(int, signal));
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        ::WaitForSingleObject(s_finished, ClosingGraceMs);
+    return TRUE;
+}
+
+} // namespace
+
+TerminationSignals::TerminationSignals(QObject *parent)
+    : QObject(parent)
+{
+    TerminationSignals *none = nullptr;
+    if (!s_instance.compare_exchange_strong(none, this))
+        return;
+    s_first = 0;
+    s_finished = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_installed = ::SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    if (s_instance.load() != this)
+        return;
+    s_instance = nullptr;
+    if (m_installed)
+        ::SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    if (s_finished) {
+        // A closing console waits for this before it ends the process.
+        ::SetEvent(s_finished);
+    }
+}
+
+QString TerminationSignals::name(int signal)
+{
+    switch (signal) {
+    case SigTerm: return QStringLiteral("SIGTERM");
+    case SigInt: return QStringLiteral("SIGINT");
+    case SigHup: return QStringLiteral("SIGHUP");
+    case SigBreak: return QStringLiteral("SIGBREAK");
+    }
+    return QStringLiteral("signal %1").arg(signal);
+}
