@@ -34,23 +34,6 @@ QJsonValue inputName(const ProjectorState &state, const InputTable &inputs)
     return input ? InputTable::nameOf(*input) : QStringLiteral("Input %1").arg(*connector);
 }
 
-QJsonArray errors(const ProjectorState &state, double temperatureWarning)
-{
-    QJsonArray words;
-    const auto faults = state.faults(temperatureWarning);
-    if (!faults)
-        return words;
-    using L = ProjectorState::Level;
-    const std::pair<const char *, L> parts[] = {{"lamp", faults->lamp}, {"temperature", faults->temperature},
-                                                {"other", faults->other}};
-    for (const auto &[part, level] : parts) {
-        if (level != L::Fine)
-            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(part),
-                                                     level == L::Warning ? u"warning" : u"error"));
-    }
-    return words;
-}
-
 } // namespace
 
 QJsonObject of(const ProjectorService &service, const InputTable &inputs, double temperatureWarning,
@@ -67,7 +50,7 @@ QJsonObject of(const ProjectorService &service, const InputTable &inputs, double
         {QStringLiteral("freeze"), orNull(frozen)},
         {QStringLiteral("lamp_hours"), orNull(state.lampHours())},
         {QStringLiteral("lamp"), word(lamp.has_value(), lamp ? lampWords[size_t(*lamp)] : "")},
-        {QStringLiteral("errors"), errors(state, temperatureWarning)},
+        {QStringLiteral("errors"), QJsonArray::fromStringList(state.faultWords(temperatureWarning))},
     };
 }
 

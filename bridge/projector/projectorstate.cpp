@@ -72,6 +72,22 @@ std::optional<ReadReplies::Temperatures> ProjectorState::temperatures() const
     return readAs(reply(Reading::Temperatures), ReadReplies::temperatures);
 }
 
+QStringList ProjectorState::faultWords(double temperatureWarning) const
+{
+    QStringList words;
+    const auto found = faults(temperatureWarning);
+    if (!found)
+        return words;
+    const std::pair<const char *, Level> parts[] = {
+        {"lamp", found->lamp}, {"temperature", found->temperature}, {"other", found->other}};
+    for (const auto &[part, level] : parts) {
+        if (level != Level::Fine)
+            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(part),
+                                                     level == Level::Warning ? u"warning" : u"error"));
+    }
+    return words;
+}
+
 std::optional<ProjectorState::Faults> ProjectorState::faults(double temperatureWarning) const
 {
     const auto s = status();

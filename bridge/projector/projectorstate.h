@@ -4,6 +4,7 @@
 #include "protocol/readreplies.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <array>
 #include <chrono>
@@ -47,6 +48,9 @@ public:
         Level other = Level::Fine;
     };
     [[nodiscard]] std::optional<Faults> faults(double temperatureWarning) const;
+    // The same in the words the fronts show: "lamp error", "temperature
+    // warning"; none while the status is unknown.
+    [[nodiscard]] QStringList faultWords(double temperatureWarning) const;
 
     // The reading is unknown until it is taken again.
     void forget(Reading reading);

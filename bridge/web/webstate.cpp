@@ -49,26 +49,6 @@ QString colourName(PanelTable::Colour colour)
     return QStringLiteral("#%1").arg(PanelTable::rgb(colour), 6, 16, QLatin1Char('0'));
 }
 
-// What is wrong, in words: "lamp error", "temperature warning"; nothing
-// while the state has no status.
-QJsonArray errorWords(const ProjectorState &state, double temperatureWarning)
-{
-    QJsonArray words;
-    const auto faults = state.faults(temperatureWarning);
-    if (!faults)
-        return words;
-    using L = ProjectorState::Level;
-    const std::pair<const char *, L> parts[] = {{"lamp", faults->lamp}, {"temperature", faults->temperature},
-                                                {"other", faults->other}};
-    for (const auto &[part, level] : parts) {
-        if (level != L::Fine)
-            words.append(QStringLiteral("%1 %2").arg(QLatin1StringView(part), level == L::Warning
-                                                                                  ? QStringLiteral("warning")
-                                                                                  : QStringLiteral("error")));
-    }
-    return words;
-}
-
 // null while unknown.
 QJsonValue jsonOf(std::optional<bool> value)
 {
@@ -165,7 +145,7 @@ QJsonObject projector(int id, const ProjectorService &service, const ExchangeHis
         json.insert(QStringLiteral("lampHours"), *hours);
     if (const auto lamp = state.lamp())
         json.insert(QStringLiteral("lamp"), QLatin1StringView(lampWords[size_t(*lamp)]));
-    json.insert(QStringLiteral("errors"), errorWords(state, temperatureWarning));
+    json.insert(QStringLiteral("errors"), QJsonArray::fromStringList(state.faultWords(temperatureWarning)));
     json.insert(QStringLiteral("pressed"), QJsonArray::fromStringList(pressedButtons(state, inputs)));
     return json;
 }
