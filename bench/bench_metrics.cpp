@@ -6,9 +6,9 @@
 // once when its port opens and then not for an hour.
 #include "benchsupport.h"
 #include "benchwindow.h"
-#include "sim/model/projectormodel.h"
 #include "support/bridgeprocess.h"
 #include "support/ser2netserver.h"
+#include "tcpprojector.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,43 +30,6 @@ namespace {
 constexpr int Projectors = 200;
 constexpr int ScrapesPerRound = 200;
 constexpr int ReadsPerProjector = 5;  // the poll when the port opens
-
-// One projector on a TCP port: the model answers each frame; frames are counted.
-class TcpProjector : public QObject
-{
-public:
-    TcpProjector()
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                socket->setParent(this);
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-            }
-        });
-        m_clock.start();
-    }
-    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
-    int frames = 0;
-
-private:
-    void read(QTcpSocket *socket)
-    {
-        m_buffer += socket->readAll();
-        qsizetype cr;
-        while ((cr = m_buffer.indexOf('\r')) >= 0) {
-            const QByteArray frame = m_buffer.first(cr + 1);
-            m_buffer.remove(0, cr + 1);
-            ++frames;
-            socket->write(m_model.answer(frame, ProjectorModel::Duration(m_clock.elapsed())));
-        }
-    }
-
-    QTcpServer m_server;
-    ProjectorModel m_model;
-    QElapsedTimer m_clock;
-    QByteArray m_buffer;
-};
 
 struct Round {
     double p50 = 0;
