@@ -19,6 +19,7 @@ public:
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
                 socket->setParent(this);
+                socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);  // a device server's replies go at once
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
             }
         });
