@@ -245,6 +245,12 @@ bool readFormat(const QCommandLineParser &parser, const Options &o, CtlPlan &pla
             continue;
         if (parser.isSet(o.json) && format != CtlPlan::Format::Json)
             break;
+#ifdef RM740_NO_PROMETHEUS
+        if (format == CtlPlan::Format::Prometheus) {
+            plan = refuse(QStringLiteral("--format prometheus is not in this build (its library is Linux's)"));
+            return false;
+        }
+#endif
         plan.format = format;
         return true;
     }
