@@ -7,6 +7,7 @@
 #include "bridge/pjlink/pjlinkauth.h"
 #include "bridge/pjlink/pjlinkcodec.h"
 #include "bridge/pjlink/pjlinktable.h"
+#include "bridge/pjlink/repeatedlines.h"
 #include "bridge/web/webstate.h"
 #include "bridge/web/wrongpasswords.h"
 
@@ -120,6 +121,16 @@ private slots:
             reader.feed(piece);
         QTEST(reader.takeLines(), "lines");
         QTEST(int(reader.verdict()), "verdict");
+    }
+
+    void repeatedAnswersAreCountedNotLogged()
+    {
+        RepeatedLines repeats;
+        QStringList logged;
+        for (const QString &answer : QStringList(2 * RepeatedLines::SummaryEvery + 1, "a") + QStringList{"b", "b"})
+            logged += repeats.take(answer, QStringLiteral(" (1 ms)"));
+        QCOMPARE(logged + repeats.finish(), (QStringList{"a (1 ms)", "a (10000 more like it)", "a (10000 more like it)",
+                                                         "b (1 ms)", "b (1 more like it)"}));
     }
 
     void digestIsMd5OfChallengeAndPassword()
