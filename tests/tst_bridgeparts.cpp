@@ -127,10 +127,11 @@ private slots:
     {
         RepeatedLines repeats;
         QStringList logged;
-        for (const QString &answer : QStringList(2 * RepeatedLines::SummaryEvery + 1, "a") + QStringList{"b", "b"})
+        // A request's "%1" is no placeholder.
+        for (const QString &answer : QStringList(2 * RepeatedLines::SummaryEvery + 1, "%1A") + QStringList{"b", "b"})
             logged += repeats.take(answer, QStringLiteral(" (1 ms)"));
-        QCOMPARE(logged + repeats.finish(), (QStringList{"a (1 ms)", "a (10000 more like it)", "a (10000 more like it)",
-                                                         "b (1 ms)", "b (1 more like it)"}));
+        QCOMPARE(logged + repeats.finish(), (QStringList{"%1A (1 ms)", "%1A (10000 more like it)",
+                                                         "%1A (10000 more like it)", "b (1 ms)", "b (1 more like it)"}));
     }
 
     void digestIsMd5OfChallengeAndPassword()

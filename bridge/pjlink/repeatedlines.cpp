@@ -22,5 +22,5 @@ QStringList RepeatedLines::finish()
 
 QString RepeatedLines::summary() const
 {
-    return QStringLiteral("%1 (%2 more like it)").arg(m_key).arg(m_repeats);
+    return QStringLiteral("%1 (%2 more like it)").arg(m_key, QString::number(m_repeats));
 }
