@@ -73,7 +73,9 @@ BridgeMetrics::BridgeMetrics(const QList<Projector> &projectors, const QString &
                              &connections.Add(labels), &refusals.Add(labels)});
         connect(service, &ProjectorService::exchangeFinished, this,
                 [this, id](const ExchangeResult &result, ProjectorService::Origin origin) { exchanged(id, result, origin); });
+        connect(service, &ProjectorService::stateChanged, this, &BridgeMetrics::changed);
         connect(service, &ProjectorService::portOpened, this, [this, id] {
+            changed();
             Counted &c = m_counted[size_t(id)];
             if (c.wasClosed)
                 c.reopens->Increment();
@@ -81,6 +83,7 @@ BridgeMetrics::BridgeMetrics(const QList<Projector> &projectors, const QString &
             c.wasClosed = false;
         });
         connect(service, &ProjectorService::portClosed, this, [this, id] {
+            changed();
             Counted &c = m_counted[size_t(id)];
             // A port that did not open at first is no loss.
             if (c.wasOpen)
@@ -95,6 +98,7 @@ BridgeMetrics::~BridgeMetrics() = default;
 
 void BridgeMetrics::exchanged(int projector, const ExchangeResult &result, ProjectorService::Origin origin)
 {
+    changed();
     const std::string name = m_projectors[projector].service->settings().name.toStdString();
     m_exchanges->Add({{"projector", name}, {"outcome", std::string(outcomeWord(result.outcome).data(), size_t(outcomeWord(result.outcome).size()))},
                       {"origin", originWord(origin)}})
@@ -105,17 +109,21 @@ void BridgeMetrics::exchanged(int projector, const ExchangeResult &result, Proje
 
 void BridgeMetrics::countPjlinkConnection(int projector, bool refused)
 {
+    changed();
     Counted &c = m_counted[size_t(projector)];
     (refused ? c.pjlinkRefusals : c.pjlinkConnections)->Increment();
 }
 
 void BridgeMetrics::countWrongPassword(const char *front)
 {
+    changed();
     m_wrongPasswords->Add({{"front", front}}).Increment();
 }
 
-QByteArray BridgeMetrics::scrape() const
+const QByteArray &BridgeMetrics::countedText() const
 {
+    if (!m_stale)
+        return m_text;
     QList<ProjectorFamilies::Sample> samples;
     samples.reserve(m_projectors.size());
     for (const Projector &p : m_projectors)
@@ -124,13 +132,22 @@ QByteArray BridgeMetrics::scrape() const
     std::vector<prometheus::MetricFamily> all = ProjectorFamilies::families(samples);
     std::vector<prometheus::MetricFamily> counted = m_registry->Collect();
     std::move(counted.begin(), counted.end(), std::back_inserter(all));
+    m_text = QByteArray::fromStdString(prometheus::TextSerializer().Serialize(all));
+    m_stale = false;
+    return m_text;
+}
+
+QByteArray BridgeMetrics::scrape() const
+{
+    // The pages open and the process change without telling: read at each scrape.
+    std::vector<prometheus::MetricFamily> live;
     if (m_pagesOpen) {
         prometheus::ClientMetric pages;
         pages.gauge.value = m_pagesOpen();
-        all.push_back({"rm740_web_pages_open", "Web pages open (their WebSockets).", prometheus::MetricType::Gauge,
-                       {pages}});
+        live.push_back({"rm740_web_pages_open", "Web pages open (their WebSockets).", prometheus::MetricType::Gauge,
+                        {pages}});
     }
     std::vector<prometheus::MetricFamily> process = ProcessFamilies::families(ProcessFamilies::current(), m_version);
-    std::move(process.begin(), process.end(), std::back_inserter(all));
-    return QByteArray::fromStdString(prometheus::TextSerializer().Serialize(all));
+    std::move(process.begin(), process.end(), std::back_inserter(live));
+    return countedText() + QByteArray::fromStdString(prometheus::TextSerializer().Serialize(live));
 }

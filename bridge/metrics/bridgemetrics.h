@@ -58,6 +58,11 @@ private:
         bool wasClosed = false;
     };
     void exchanged(int projector, const ExchangeResult &result, ProjectorService::Origin origin);
+    // The projectors' families and the counts, as text: written again only
+    // after something they show changed, since a fleet's text is large and
+    // scrapes come more often than its projectors change.
+    [[nodiscard]] const QByteArray &countedText() const;
+    void changed() { m_stale = true; }
 
     QList<Projector> m_projectors;
     QString m_version;
@@ -67,4 +72,6 @@ private:
     std::vector<Counted> m_counted;
     std::vector<double> m_buckets;
     std::function<int()> m_pagesOpen;
+    mutable QByteArray m_text;
+    mutable bool m_stale = true;
 };
