@@ -8,7 +8,6 @@
 // everything (the same: a subscriber is the broker's, it never reaches a line).
 #include "benchsupport.h"
 #include "benchwindow.h"
-#include "bridge/metrics/processfamilies.h"
 #include "support/bridgeprocess.h"
 #include "support/mosquittobroker.h"
 #include "tcpprojector.h"
@@ -19,8 +18,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -39,12 +36,6 @@ const QString StateFilter = QStringLiteral("campus/+/+/state");
 QString topicOf(int bridge, int projector, const char *leaf)
 {
     return QStringLiteral("campus/building-%1/room-%1-%2/%3").arg(bridge + 1).arg(projector + 1).arg(QLatin1StringView(leaf));
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Runs a client of Debian's to its end, the projectors answering meanwhile.
@@ -90,12 +81,9 @@ struct Usage {
 Usage usageOf(std::vector<std::unique_ptr<BridgeProcess>> &bridges)
 {
     Usage usage;
-    const QByteArray systemStat = readAll(QStringLiteral("/proc/stat"));
     for (auto &bridge : bridges) {
         const qint64 pid = bridge->process().processId();
-        const auto figures = ProcessFamilies::read(readAll(QStringLiteral("/proc/%1/stat").arg(pid)), systemStat,
-                                                   sysconf(_SC_CLK_TCK), sysconf(_SC_PAGESIZE), 0);
-        usage.cpuSeconds += figures ? figures->cpuSeconds : 0;
+        usage.cpuSeconds += Bench::cpuSeconds(pid);
         usage.residentKiB += double(Bench::residentKiB(pid));
     }
     return usage;
