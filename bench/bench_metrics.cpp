@@ -5,9 +5,9 @@
 // process, which the bridge opens as socket:// ports; each is read whole once
 // when its port opens and then not for an hour. The bridge keeps a scrape's
 // text until something it shows changes, as it does between polls; in the
-// "changed" rounds a wrong password (counted in the text) comes before each
-// scrape, so that each writes the text anew, as when polls come between
-// scrapes.
+// "changed" rounds a PJLink client mutes or unmutes the sound of one
+// projector before each scrape (an exchange counted, a state changed), so
+// that each scrape writes the text anew, as when polls come between scrapes.
 #include "benchsupport.h"
 #include "benchwindow.h"
 #include "support/bridgeprocess.h"
@@ -54,7 +54,7 @@ struct Round {
     double p99 = 0;
     double framesDuringScrapes = 0;
     double kiB = 0;
-    double cpuMsPerScrape = 0;  // the bridge's, the wrong passwords' included
+    double cpuMsPerScrape = 0;  // the bridge's, the mutes' included
 };
 
 std::optional<Round> runRound(bool changed)
@@ -72,12 +72,7 @@ std::optional<Round> runRound(bool changed)
                       .arg(i + 1).arg(projectors.back()->port()).arg(1 + i / 250).arg(1 + i % 250);
     }
     const quint16 metricsPort = 9740;
-    QFile password(dir.filePath(QStringLiteral("metrics.password")));
-    if (!password.open(QIODevice::WriteOnly) || password.write("horse\n") < 0
-        || !password.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
-        return std::nullopt;
-    password.close();
-    config += QStringLiteral("[metrics]\nlisten = 127.0.9.1:%1\npassword-file = %2\n").arg(metricsPort).arg(password.fileName());
+    config += QStringLiteral("[metrics]\nlisten = 127.0.9.1:%1\n").arg(metricsPort);
     QFile file(dir.filePath(QStringLiteral("bridge.conf")));
     if (!file.open(QIODevice::WriteOnly) || file.write(config.toUtf8()) < 0)
         return std::nullopt;
@@ -106,20 +101,38 @@ std::optional<Round> runRound(bool changed)
     qint64 bytes = 0;
     const int framesBefore = framesNow();
     const double cpuBefore = Bench::cpuSeconds(bridge.process().processId());
-    const auto request = [&url](const QByteArray &password) {
-        QNetworkRequest request(url);
-        request.setRawHeader("Authorization", "Bearer " + password);
-        return request;
+    QTcpSocket pjlink;
+    QByteArray received;
+    // PJLink's lines end in CR alone.
+    const auto answered = [&pjlink, &received](const QByteArray &ending) {
+        return QTest::qWaitFor([&] {
+            received += pjlink.readAll();
+            const qsizetype cr = received.indexOf('\r');
+            if (cr < 0)
+                return false;
+            const bool ends = received.first(cr).endsWith(ending);
+            received.remove(0, cr + 1);
+            return ends;
+        }, 10000);
     };
+    if (changed) {
+        pjlink.connectToHost(QStringLiteral("127.0.1.1"), 4352);
+        if (!answered("PJLINK 0")) {
+            std::fprintf(stderr, "bench_metrics: no PJLink greeting\n");
+            return std::nullopt;
+        }
+    }
     for (int i = 0; i < ScrapesPerRound; ++i) {
         if (changed) {
-            QNetworkReply *refused = network.get(request("wrong"));
-            (void)finish(refused);
-            delete refused;
+            pjlink.write(i % 2 == 0 ? "%1AVMT 21\r" : "%1AVMT 20\r");
+            if (!answered("=OK")) {
+                std::fprintf(stderr, "bench_metrics: the mute was not answered\n");
+                return std::nullopt;
+            }
         }
         QElapsedTimer timer;
         timer.start();
-        QNetworkReply *reply = network.get(request("horse"));
+        QNetworkReply *reply = network.get(QNetworkRequest(url));
         if (!finish(reply) || reply->error() != QNetworkReply::NoError) {
             std::fprintf(stderr, "bench_metrics: scrape %d failed: %s\n", i, qPrintable(reply->errorString()));
             return std::nullopt;

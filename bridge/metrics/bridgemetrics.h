@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 // What the bridge counts for Prometheus, and the text a scrape gets: the
@@ -58,11 +59,15 @@ private:
         bool wasClosed = false;
     };
     void exchanged(int projector, const ExchangeResult &result, ProjectorService::Origin origin);
-    // The projectors' families and the counts, as text: written again only
-    // after something they show changed, since a fleet's text is large and
-    // scrapes come more often than its projectors change.
-    [[nodiscard]] const QByteArray &countedText() const;
-    void changed() { m_stale = true; }
+    // A part of the text, kept until something it shows changes: a fleet's
+    // text is some hundred KiB, and scrapes often come more often than its
+    // changes. Written into the same buffer each time.
+    struct Part {
+        std::string text;
+        bool stale = true;
+    };
+    [[nodiscard]] const std::string &projectorsText() const;
+    [[nodiscard]] const std::string &countsText() const;
 
     QList<Projector> m_projectors;
     QString m_version;
@@ -72,6 +77,6 @@ private:
     std::vector<Counted> m_counted;
     std::vector<double> m_buckets;
     std::function<int()> m_pagesOpen;
-    mutable QByteArray m_text;
-    mutable bool m_stale = true;
+    mutable Part m_projectorsPart;  // the projectors' families
+    mutable Part m_countsPart;      // the registry's
 };
