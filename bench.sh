@@ -19,7 +19,7 @@ echo "| figure | median | worst | unit | target |"
 echo "|---|---|---|---|---|"
 export QT_QPA_PLATFORM=offscreen
 for bench in bench_holdcadence bench_replylatency bench_networklatency bench_flood bench_logmemory bench_logfilter \
-    bench_ctlfanout bench_ctlstartup bench_bridge bench_web bench_metrics bench_mqtt; do
+    bench_ctlfanout bench_ctlstartup bench_bridge bench_web bench_metrics bench_mqtt bench_mqttscale; do
     "$build/bench/$bench" "$rounds" 2>/dev/null | grep '^|'
 done
 

@@ -1,5 +1,6 @@
 #include "benchsupport.h"
 
+#include "bridge/metrics/processfamilies.h"
 #include "link/linksettings.h"
 
 #include <QFile>
@@ -166,6 +167,18 @@ qint64 residentKiB(qint64 pid)
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     }
     return 0;
+}
+
+double cpuSeconds(qint64 pid)
+{
+    const auto readAll = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto figures = ProcessFamilies::read(readAll(QStringLiteral("/proc/%1/stat").arg(pid)),
+                                               readAll(QStringLiteral("/proc/stat")), sysconf(_SC_CLK_TCK),
+                                               sysconf(_SC_PAGESIZE), 0);
+    return figures ? figures->cpuSeconds : 0;
 }
 
 void report(const QString &figure, const Summary &summary, const QString &unit, const QString &target)

@@ -81,6 +81,8 @@ void useTemporarySettings(const QString &device);
 
 // Resident memory of this process in KiB.
 [[nodiscard]] qint64 residentKiB(qint64 pid = 0);
+// User and system CPU time of a process, in seconds.
+[[nodiscard]] double cpuSeconds(qint64 pid);
 
 // One line of the results table: name, median, worst, target.
 void report(const QString &figure, const Summary &summary, const QString &unit, const QString &target);

@@ -367,6 +367,22 @@ private slots:
         QTest::newRow("a web section alone") << "[web]\nlisten=8080\n" << "bridge.conf:1: no projector";
         QTest::newRow("web page beyond loopback") << "[a]\nport=COM1\nhttp=*:8080\n"
                                                   << "bridge.conf:3: the web page on *:8080 needs a password-file";
+        QTest::newRow("metrics on loopback") << "[a]\nport=COM1\n[metrics]\nlisten=127.0.0.1:9740\n" << "fine";
+        QTest::newRow("metrics listen") << "[a]\nport=COM1\n[metrics]\nlisten=localhost:9740\n"
+                                        << "bridge.conf:4: listen must be ADDRESS:PORT";
+        QTest::newRow("metrics port 0") << "[a]\nport=COM1\n[metrics]\nlisten=127.0.0.1:0\n"
+                                        << "bridge.conf:4: listen must be ADDRESS:PORT";
+        QTest::newRow("metrics beyond loopback") << "[a]\nport=COM1\n[metrics]\nlisten=*:9740\n"
+                                                 << "bridge.conf:4: the metrics on *:9740 need a password-file";
+        QTest::newRow("metrics beyond loopback, a password") << "[a]\nport=COM1\n[metrics]\nlisten=*:9740\n"
+                                                                "password-file=/pw\n" << "fine";
+        QTest::newRow("metrics unknown key") << "[a]\nport=COM1\n[metrics]\nlisten=9740\npath=/m\n"
+                                             << "bridge.conf:5: unknown key path in [metrics]";
+        QTest::newRow("metrics without listen") << "[a]\nport=COM1\n\n[metrics]\npassword-file=/pw\n"
+                                                << "bridge.conf:4: [metrics] has no listen";
+        for (const char *life : {"-1", "100001", "3000h", ""})
+            QTest::addRow("lamp-life %s", life) << QStringLiteral("[a]\nport=COM1\nlamp-life=%1\n").arg(life)
+                                                << "bridge.conf:3: lamp-life must be a number from 0 to 100000 (hours";
         QTest::newRow("web page twice") << "[a]\nport=COM1\nhttp=8080\n[b]\nport=COM2\npjlink=4353\nhttp=8081\n"
                                         << "bridge.conf:7: [b] serves the web page as [a] does";
     }

@@ -142,6 +142,12 @@ private slots:
         QTest::newRow("a port name with a control character")
             << QStringList{"--port", "/dev/tty\x01S0", "status"}
             << "\"/dev/tty\\x01S0\" cannot name a port: it holds a control character";
+        QTest::newRow("an unknown format") << QStringList{"--format", "xml", "status"}
+                                           << "--format is text, json or prometheus (and json with --json), not \"xml\"";
+        QTest::newRow("a format against --json") << QStringList{"--json", "--format", "text", "status"}
+                                                 << "--format is text, json or prometheus (and json with --json), not \"text\"";
+        QTest::newRow("a format in capitals") << QStringList{"--format", "JSON", "status"}
+                                              << "--format is text, json or prometheus (and json with --json), not \"JSON\"";
         QTest::newRow("timeout too long") << QStringList{"--timeout", "3600001", "status"}
                                           << "--timeout is a number of milliseconds from 1 to 3600000, not \"3600001\"";
         QTest::newRow("timeout with a sign") << QStringList{"--timeout", "+100", "status"}

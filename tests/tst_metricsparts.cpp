@@ -120,6 +120,27 @@ private slots:
         QVERIFY(std::is_sorted(buckets.begin(), buckets.end()));
     }
 
+    void aScrapeShowsWhatWasCountedSinceTheLast_data()
+    {
+        QTest::addColumn<QByteArray>("front");
+        for (const char *front : {"pjlink", "web", "metrics"})
+            QTest::newRow(front) << QByteArray(front);
+    }
+
+    void aScrapeShowsWhatWasCountedSinceTheLast()
+    {
+        QFETCH(QByteArray, front);
+        BridgeMetrics metrics({}, QStringLiteral("1.0"));
+        const QByteArray line = "rm740_wrong_passwords_total{front=\"" + front + "\"} ";
+        QVERIFY(metrics.scrape().contains(line + "0\n"));
+        metrics.countWrongPassword(front.constData());
+        QVERIFY(metrics.scrape().contains(line + "1\n"));
+        metrics.countWrongPassword(front.constData());
+        const QByteArray text = metrics.scrape();
+        QVERIFY2(text.contains(line + "2\n"), text);
+        QVERIFY(text.endsWith("rm740_build_info{version=\"1.0\"} 1\n"));
+    }
+
     void scrapePassword_data()
     {
         QTest::addColumn<QByteArray>("authorization");

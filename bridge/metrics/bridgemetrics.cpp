@@ -9,6 +9,8 @@
 #include <QMetaEnum>
 
 #include <algorithm>
+#include <ostream>
+#include <streambuf>
 
 namespace {
 
@@ -17,6 +19,38 @@ std::string originWord(ProjectorService::Origin origin)
     // Named from the enum itself, so an origin added there is counted under its own name.
     const char *key = QMetaEnum::fromType<ProjectorService::Origin>().valueToKey(int(origin));
     return key ? QByteArray(key).toLower().toStdString() : std::string("other");
+}
+
+// Appends to a string that keeps its room from one scrape to the next.
+class AppendingBuffer : public std::streambuf
+{
+public:
+    explicit AppendingBuffer(std::string &text) : m_text(text) {}
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            m_text.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char *data, std::streamsize size) override
+    {
+        m_text.append(data, size_t(size));
+        return size;
+    }
+
+private:
+    std::string &m_text;
+};
+
+// The families in the text exposition format, in place of what `text` held.
+void write(std::string &text, const std::vector<prometheus::MetricFamily> &families)
+{
+    text.clear();
+    AppendingBuffer buffer(text);
+    std::ostream out(&buffer);
+    prometheus::TextSerializer().Serialize(out, families);
 }
 
 } // namespace
@@ -73,7 +107,9 @@ BridgeMetrics::BridgeMetrics(const QList<Projector> &projectors, const QString &
                              &connections.Add(labels), &refusals.Add(labels)});
         connect(service, &ProjectorService::exchangeFinished, this,
                 [this, id](const ExchangeResult &result, ProjectorService::Origin origin) { exchanged(id, result, origin); });
+        connect(service, &ProjectorService::stateChanged, this, [this] { m_projectorsPart.stale = true; });
         connect(service, &ProjectorService::portOpened, this, [this, id] {
+            m_projectorsPart.stale = m_countsPart.stale = true;
             Counted &c = m_counted[size_t(id)];
             if (c.wasClosed)
                 c.reopens->Increment();
@@ -81,6 +117,7 @@ BridgeMetrics::BridgeMetrics(const QList<Projector> &projectors, const QString &
             c.wasClosed = false;
         });
         connect(service, &ProjectorService::portClosed, this, [this, id] {
+            m_projectorsPart.stale = m_countsPart.stale = true;
             Counted &c = m_counted[size_t(id)];
             // A port that did not open at first is no loss.
             if (c.wasOpen)
@@ -95,6 +132,7 @@ BridgeMetrics::~BridgeMetrics() = default;
 
 void BridgeMetrics::exchanged(int projector, const ExchangeResult &result, ProjectorService::Origin origin)
 {
+    m_countsPart.stale = true;
     const std::string name = m_projectors[projector].service->settings().name.toStdString();
     m_exchanges->Add({{"projector", name}, {"outcome", std::string(outcomeWord(result.outcome).data(), size_t(outcomeWord(result.outcome).size()))},
                       {"origin", originWord(origin)}})
@@ -105,32 +143,60 @@ void BridgeMetrics::exchanged(int projector, const ExchangeResult &result, Proje
 
 void BridgeMetrics::countPjlinkConnection(int projector, bool refused)
 {
+    m_countsPart.stale = true;
     Counted &c = m_counted[size_t(projector)];
     (refused ? c.pjlinkRefusals : c.pjlinkConnections)->Increment();
 }
 
 void BridgeMetrics::countWrongPassword(const char *front)
 {
+    m_countsPart.stale = true;
     m_wrongPasswords->Add({{"front", front}}).Increment();
+}
+
+const std::string &BridgeMetrics::projectorsText() const
+{
+    if (m_projectorsPart.stale) {
+        QList<ProjectorFamilies::Sample> samples;
+        samples.reserve(m_projectors.size());
+        for (const Projector &p : m_projectors)
+            samples.append({p.service->settings().name, &p.service->state(), p.service->isPortOpen(),
+                            p.service->isAnswering(), p.lampLifeHours, p.temperatureWarning});
+        write(m_projectorsPart.text, ProjectorFamilies::families(samples));
+        m_projectorsPart.stale = false;
+    }
+    return m_projectorsPart.text;
+}
+
+const std::string &BridgeMetrics::countsText() const
+{
+    if (m_countsPart.stale) {
+        write(m_countsPart.text, m_registry->Collect());
+        m_countsPart.stale = false;
+    }
+    return m_countsPart.text;
 }
 
 QByteArray BridgeMetrics::scrape() const
 {
-    QList<ProjectorFamilies::Sample> samples;
-    samples.reserve(m_projectors.size());
-    for (const Projector &p : m_projectors)
-        samples.append({p.service->settings().name, &p.service->state(), p.service->isPortOpen(),
-                        p.service->isAnswering(), p.lampLifeHours, p.temperatureWarning});
-    std::vector<prometheus::MetricFamily> all = ProjectorFamilies::families(samples);
-    std::vector<prometheus::MetricFamily> counted = m_registry->Collect();
-    std::move(counted.begin(), counted.end(), std::back_inserter(all));
+    // The pages open and the process change without telling: read at each scrape.
+    std::vector<prometheus::MetricFamily> live;
     if (m_pagesOpen) {
         prometheus::ClientMetric pages;
         pages.gauge.value = m_pagesOpen();
-        all.push_back({"rm740_web_pages_open", "Web pages open (their WebSockets).", prometheus::MetricType::Gauge,
-                       {pages}});
+        live.push_back({"rm740_web_pages_open", "Web pages open (their WebSockets).", prometheus::MetricType::Gauge,
+                        {pages}});
     }
     std::vector<prometheus::MetricFamily> process = ProcessFamilies::families(ProcessFamilies::current(), m_version);
-    std::move(process.begin(), process.end(), std::back_inserter(all));
-    return QByteArray::fromStdString(prometheus::TextSerializer().Serialize(all));
+    std::move(process.begin(), process.end(), std::back_inserter(live));
+    std::string written;
+    write(written, live);
+    const std::string &liveText = written;
+    const std::string &projectors = projectorsText();
+    const std::string &counts = countsText();
+    QByteArray text;
+    text.reserve(qsizetype(projectors.size() + counts.size() + liveText.size()));
+    for (const std::string *part : {&projectors, &counts, &liveText})
+        text.append(part->data(), qsizetype(part->size()));
+    return text;
 }

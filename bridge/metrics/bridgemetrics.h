@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 // What the bridge counts for Prometheus, and the text a scrape gets: the
@@ -58,6 +59,15 @@ private:
         bool wasClosed = false;
     };
     void exchanged(int projector, const ExchangeResult &result, ProjectorService::Origin origin);
+    // A part of the text, kept until something it shows changes: a fleet's
+    // text is some hundred KiB, and scrapes often come more often than its
+    // changes. Written into the same buffer each time.
+    struct Part {
+        std::string text;
+        bool stale = true;
+    };
+    [[nodiscard]] const std::string &projectorsText() const;
+    [[nodiscard]] const std::string &countsText() const;
 
     QList<Projector> m_projectors;
     QString m_version;
@@ -67,4 +77,6 @@ private:
     std::vector<Counted> m_counted;
     std::vector<double> m_buckets;
     std::function<int()> m_pagesOpen;
+    mutable Part m_projectorsPart;  // the projectors' families
+    mutable Part m_countsPart;      // the registry's
 };
