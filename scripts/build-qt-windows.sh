@@ -29,9 +29,6 @@ source "$(dirname "$0")/common.sh"
 
 QT_VERSION=6.4.2
 MODULES=(qtserialport qtwebsockets qthttpserver)
-# The toolchain and the host Qt (its tools: moc, rcc, uic, syncqt...).
-QT_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
-    qt6-base-dev qt6-base-dev-tools cmake ninja-build xz-utils patch)
 # Debian's own sources, for apt-get source when no qtbase tarball is given.
 DEB_SRC_FILE=/etc/apt/sources.list.d/rm740-debian-sources.sources
 
@@ -86,7 +83,7 @@ with_progress() {
 host_qt_version() { dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null | sed 's/+.*//'; }
 
 ensure_toolchain() {
-    ensure_packages "${QT_BUILD_PACKAGES[@]}"
+    ensure_packages "${WINDOWS_QT_BUILD_PACKAGES[@]}"
     local host
     host="$(host_qt_version)"
     if [ "$host" != "$QT_VERSION" ]; then
