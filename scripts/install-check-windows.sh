@@ -31,10 +31,10 @@ fail() { echo "install check: $*"; return 1; }
 log_steps_to install-check-windows
 ensure_packages "${WINDOWS_INSTALL_CHECK_PACKAGES[@]}"
 
-# differs EXPECTED ACTUAL WHAT: says how two sorted lists of files differ.
+# differs EXPECTED ACTUAL WHAT: says how two lists of files differ.
 differs() {
     local report
-    report="$(diff <(sort "$1") <(sort "$2"))" && return 0
+    report="$(diff <(grep -v '^#' "$1" | sort) <(sort "$2"))" && return 0
     fail "$3 differ from $EXPECTED (< expected, > found):"$'\n'"$report"
 }
 
@@ -52,13 +52,21 @@ make_prefix() {
     wineboot -i && wineserver -w
 }
 
-# The folder of the user's own programs in the prefix, as Unix sees it.
-install_dir() {
-    echo "$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")/Programs/rm740-control"
+# A folder the prefix's Windows knows by VARIABLE (%LOCALAPPDATA% and the
+# like), as Windows names it (C:\...), or as Unix does with -u.
+known_folder() {
+    local windows
+    windows="$(wine cmd /c "echo %$1%" | tr -d '\r')"
+    if [ "${2:-}" = -u ]; then readlink -f "$(winepath -u "$windows")"; else echo "$windows"; fi
 }
 
+# The programs run from where Windows has them: through Wine's Z: drive
+# (its Unix path) a folder would be named "c:", which no Windows program expects.
+windows_install_dir() { echo "$(known_folder LOCALAPPDATA)\Programs\rm740-control"; }
+install_dir() { echo "$(known_folder LOCALAPPDATA -u)/Programs/rm740-control"; }
+
 start_menu_entry() {
-    echo "$(winepath -u "$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')")/Microsoft/Windows/Start Menu/Programs/RM740 Control.lnk"
+    echo "$(known_folder APPDATA -u)/Microsoft/Windows/Start Menu/Programs/RM740 Control.lnk"
 }
 
 check_install() {
@@ -81,9 +89,9 @@ check_install() {
 # The installed programs answer --version, as each is built.
 check_versions() {
     local dir program answer
-    dir="$(install_dir)"
+    dir="$(windows_install_dir)"
     for program in rm740ctl rm740-sim; do
-        answer="$(wine "$dir/$program.exe" --version | tr -d '\r')" || fail "$program.exe --version failed" || return
+        answer="$(wine "$dir\\$program.exe" --version | tr -d '\r')" || fail "$program.exe --version failed" || return
         [ "$answer" = "$program $VERSION" ] || fail "$program.exe --version: $answer" || return
     done
 }
@@ -101,14 +109,14 @@ check_panel_starts() {
             sleep 0.5
         done
         echo "no window \"$2\" within a minute"; wineserver -k; exit 1
-    ' check "$(install_dir)/rm740-control.exe" "$FIRST_WINDOW"
+    ' check "$(windows_install_dir)\\rm740-control.exe" "$FIRST_WINDOW"
 }
 
 check_uninstall() {
     local dir entry
     dir="$(install_dir)"
     entry="$(start_menu_entry)"
-    wine "$dir/uninstall.exe" /S || fail "the uninstaller failed ($?)" || return
+    wine "$(windows_install_dir)\\uninstall.exe" /S || fail "the uninstaller failed ($?)" || return
     # It runs from a copy of itself in the temporary folder: wait for that.
     wineserver -w
     [ ! -e "$dir" ] || fail "left behind: $(cd "$dir" && find . | tr '\n' ' ')" || return

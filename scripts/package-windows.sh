@@ -27,8 +27,11 @@ ensure_packages "${WINDOWS_PACKAGE_PACKAGES[@]}"
 cache_value() {  # cache_value NAME: a variable of BUILD's CMake cache
     sed -n "s/^$1:[A-Z]*=//p" "$BUILD/CMakeCache.txt"
 }
+cmake_setting() {  # cmake_setting FILE NAME: what CMake found out when it configured BUILD
+    sed -n "s/^set($2 \"\(.*\)\")\$/\1/p" "$BUILD"/CMakeFiles/[0-9]*/"$1" | head -n 1
+}
 [ -f "$BUILD/CMakeCache.txt" ] || { echo "$BUILD is not a configured build" >&2; exit 1; }
-[ "$(cache_value CMAKE_SYSTEM_NAME)" = Windows ] || { echo "$BUILD is not a Windows build" >&2; exit 1; }
+[ "$(cmake_setting CMakeSystem.cmake CMAKE_SYSTEM_NAME)" = Windows ] || { echo "$BUILD is not a Windows build" >&2; exit 1; }
 VERSION="$(cache_value CMAKE_PROJECT_VERSION)"
 QT="$(cd "$(cache_value Qt6_DIR)/../../.." && pwd)"
 NAME="rm740-control-$VERSION-win64"
@@ -41,7 +44,7 @@ INSTALLER="$BUILD/$NAME-setup.exe"
 # USER32, msvcrt and the like) and stays out.
 SEARCH=("$BUILD/bin" "$QT/bin")
 for dll in libstdc++-6.dll libwinpthread-1.dll; do
-    found="$("$(cache_value CMAKE_CXX_COMPILER)" -print-file-name="$dll")"
+    found="$("$(cmake_setting CMakeCXXCompiler.cmake CMAKE_CXX_COMPILER)" -print-file-name="$dll")"
     [[ "$found" == /* ]] && SEARCH+=("$(dirname "$found")")
 done
 SEARCH+=(/usr/x86_64-w64-mingw32/lib)

@@ -10,7 +10,9 @@
 ; they are (HKCU\Software\VB and VBA Program Settings\ORVA), as they are shared
 ; with the program this one stands in for.
 
-Unicode true
+; A 64-bit installer, as the programs are: it also runs where Windows (or Wine)
+; has no 32-bit side.
+Target amd64-unicode
 !include "MUI2.nsh"
 
 !define NAME "RM740 Control"
