@@ -167,8 +167,15 @@ patch_qtbase() {
 }
 
 # --- the build ------------------------------------------------------------------
+# Rewritten only when it changes: CMake configures again when it is newer.
 write_toolchain() {
-    cat >"$WORK/mingw-w64-x86_64.cmake" <<'CMAKE'
+    local file="$WORK/mingw-w64-x86_64.cmake"
+    toolchain >"$file.new"
+    if cmp -s "$file.new" "$file"; then rm "$file.new"; else mv "$file.new" "$file"; fi
+}
+
+toolchain() {
+    cat <<'CMAKE'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

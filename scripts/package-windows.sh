@@ -65,8 +65,7 @@ imports() {  # imports FILE: the DLL names its import table lists
 # stage: the package's folder, each file stripped, its imports followed.
 stage() {
     rm -rf "$BUILD/package"
-    mkdir -p "$STAGE/platforms"
-    local queue=() seen=" " system=() file name path
+    local queue=() seen=" " system=() file name path target
     for name in "${PROGRAMS[@]}"; do queue+=("$BUILD/bin/$name.exe"); done
     for name in "${LOADED[@]}"; do queue+=("$BUILD/bin/$name"); done
     for name in "${PLUGINS[@]}"; do queue+=("$QT/plugins/$name"); done
@@ -75,10 +74,12 @@ stage() {
         file="${queue[0]}"
         queue=("${queue[@]:1}")
         [ -f "$file" ] || { echo "missing: $file" >&2; return 1; }
+        # A plugin goes in its kind's folder (platforms/), the rest beside the programs.
         case "$file" in
-        "$QT/plugins/"*) cp "$file" "$STAGE/${file#"$QT/plugins/"}" ;;
-        *) cp "$file" "$STAGE/" ;;
+        "$QT/plugins/"*) target="$STAGE/${file#"$QT/plugins/"}" ;;
+        *) target="$STAGE/$(basename "$file")" ;;
         esac
+        mkdir -p "$(dirname "$target")" && cp "$file" "$target"
         for name in $(imports "$file"); do
             [[ "$seen" == *" ${name,,} "* ]] && continue
             seen+="${name,,} "
