@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 enum Status {
@@ -24,10 +28,25 @@ QStringList argumentsOf(int argc, char *argv[])
     return arguments;
 }
 
+// On Windows the panel is a window program, started without a console: what
+// it says goes to the console of the Command Prompt it was typed in, unless
+// its output is already going somewhere (a pipe, a file).
+void speakToParentConsole()
+{
+#ifdef Q_OS_WIN
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
+}
+
 // The help and the version are answered before Qt looks for a display, so
 // they work on a terminal without one.
 std::optional<int> answerAlone(const PanelCommandLine::Plan &plan)
 {
+    if (plan.action != PanelCommandLine::Action::Run)
+        speakToParentConsole();
     switch (plan.action) {
     case PanelCommandLine::Action::Help:
         std::fputs(qPrintable(PanelCommandLine::helpText()), stdout);

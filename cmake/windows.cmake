@@ -42,3 +42,22 @@ if(CMAKE_CROSSCOMPILING)
         message(STATUS "Wine not found: the tests are built but CTest cannot run them")
     endif()
 endif()
+
+# rm740_windows_resources(TARGET DESCRIPTION [ICON FILE]): the program's
+# version information and, given one, its icon, compiled into the .exe.
+function(rm740_windows_resources target description)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "ICON" "")
+    set(RM740_RC_NAME ${target})
+    set(RM740_RC_DESCRIPTION "${description}")
+    set(RM740_RC_ICON "")
+    if(arg_ICON)
+        set(RM740_RC_ICON "1 ICON \"${arg_ICON}\"")
+    endif()
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-resources.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/windows-resources.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+    if(arg_ICON)
+        # windres does not tell CMake that the icon is an input.
+        set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${arg_ICON})
+    endif()
+endfunction()

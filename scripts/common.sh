@@ -37,6 +37,17 @@ EXAMPLE_TEST_PACKAGES=(netcat-openbsd curl)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 # What the metrics are tested with: a real Prometheus and its promtool.
 METRICS_TEST_PACKAGES=(prometheus)
+# What builds the Qt for Windows from source (scripts/build-qt-windows.sh):
+# the cross compilers with posix threads (std::thread), the host's Qt of the
+# same version for its tools, and what unpacks and patches the sources.
+WINDOWS_QT_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
+    qt6-base-dev qt6-base-dev-tools cmake ninja-build xz-utils patch)
+# What packages the Windows build (scripts/package-windows.sh): objdump reads
+# the DLLs' imports, NSIS makes the installer.
+WINDOWS_PACKAGE_PACKAGES=(binutils-mingw-w64-x86-64 nsis zip)
+# What checks the zip and the installer (scripts/install-check-windows.sh):
+# Wine runs the installer and the panel, on an X server of its own.
+WINDOWS_INSTALL_CHECK_PACKAGES=(wine wine64 unzip xvfb xauth xdotool)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
