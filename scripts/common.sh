@@ -37,6 +37,11 @@ EXAMPLE_TEST_PACKAGES=(netcat-openbsd curl)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 # What the metrics are tested with: a real Prometheus and its promtool.
 METRICS_TEST_PACKAGES=(prometheus)
+# What the Windows build needs (scripts/windows.sh): Debian's mingw-w64 with
+# posix threads, Wine to run its tests, NSIS for the installer, and Xvfb with
+# xdotool for the drill that drives the panel's window under Wine.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 nsis
+    xvfb xdotool)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

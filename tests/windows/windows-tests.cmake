@@ -56,3 +56,19 @@ foreach(row IN LISTS RM740_WINDOWS_TESTS)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false" TIMEOUT 300)
 endforeach()
 target_link_libraries(tst_ctlparts PRIVATE rm740ctlcore)
+
+# The drill: the Windows programs under Wine against the Linux simulator
+# (RM740_LINUX_SIM, built by /usr's CMake into build/ unless given), on a
+# network port and on COM1 mapped to a pseudo-terminal. One at a time: it
+# restarts the prefix's wineserver to map COM1.
+set(RM740_LINUX_SIM "${PROJECT_SOURCE_DIR}/build/sim/rm740-sim" CACHE FILEPATH
+    "The Linux rm740-sim that the Wine drill talks to")
+qt_add_executable(tst_panelonnetwork ${tests}/windows/tst_panelonnetwork.cpp)
+target_link_libraries(tst_panelonnetwork PRIVATE rm740testsupport rm740gui rm740testwidgets)
+if(RM740_WINE)
+    add_test(NAME tst_wine_drill
+             COMMAND ${tests}/windows/wine-drill.sh ${CMAKE_CROSSCOMPILING_EMULATOR} ${WINE_PREFIX}
+                     ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${RM740_LINUX_SIM})
+    set_tests_properties(tst_wine_drill PROPERTIES TIMEOUT 600 RUN_SERIAL ON SKIP_RETURN_CODE 77)
+    add_dependencies(tst_panelonnetwork rm740-control rm740ctl)
+endif()
