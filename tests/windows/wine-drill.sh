@@ -82,7 +82,8 @@ exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for 15 has_line "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
 QT_QPA_PLATFORM=windows "$run" "$bin/rm740-control.exe" >"$work/panel.log" 2>&1 &
 pids+=($!)
 window="$(timeout 120 xdotool search --sync --onlyvisible --name 'RM740  CONTROL' | head -n 1)" ||
