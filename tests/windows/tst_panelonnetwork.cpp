@@ -10,6 +10,8 @@
 
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 constexpr int TimeoutMs = 15000;
@@ -31,6 +33,11 @@ private slots:
         TestSettings::mapPort(PanelFixture::ComPort, m_port);
     }
 
+    // A port that does not open brings up the dialog, which the watcher
+    // closes: the test fails instead of waiting.
+    void init() { m_watcher = std::make_unique<ModalWatcher>(); }
+    void cleanup() { m_watcher.reset(); }
+
     void statusShowsThePowerState()
     {
         QVERIFY2(m_panel.startOnCom1(PanelFixture::View::ShownFull), qPrintable(m_panel.comm().errorString()));
@@ -46,15 +53,15 @@ private slots:
         QVERIFY(dialog);
         PanelFixture::press(dialog, QStringLiteral("COM%1").arg(PanelFixture::ComPort));
         PanelFixture::press(dialog, "9600");
-        ModalWatcher watcher;
         PanelFixture::pressOk(dialog);
         QVERIFY2(m_panel.comm().PortOpen(), qPrintable(m_panel.comm().errorString()));
-        QVERIFY(watcher.messageBoxes().isEmpty());
+        QVERIFY(m_watcher->messageBoxes().isEmpty());
     }
 
 private:
     QString m_port;
     PanelFixture m_panel;
+    std::unique_ptr<ModalWatcher> m_watcher;
 };
 
 QTEST_MAIN(PanelOnNetworkTest)

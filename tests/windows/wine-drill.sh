@@ -51,7 +51,7 @@ cat "$work/ctl.out"
 grep -qP '^ C R 0  \[CR\] \t.*\t Power ON\tanswered' "$work/ctl.out" || fail "rm740ctl.exe did not read Power ON"
 
 # The panel on the network port, then its port dialog's OK.
-RM740_DRILL_PORT="$url" timeout 180 "$run" "$bin/tst_panelonnetwork.exe" || fail "the panel on $url"
+QT_QPA_PLATFORM=offscreen RM740_DRILL_PORT="$url" timeout 180 "$run" "$bin/tst_panelonnetwork.exe" || fail "the panel on $url"
 "$run" reg query "$store\\StartUP" >"$work/store.txt" 2>&1 || true
 cat "$work/store.txt"
 grep -qP '^\s+ComPort\s+REG_SZ\s+4\r?$' "$work/store.txt" || fail "ComPort is not \"4\" in $store\\StartUP"
