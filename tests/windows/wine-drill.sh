@@ -92,3 +92,14 @@ timeout 10 xdotool windowfocus --sync "$window" || xdotool windowfocus "$window"
 xdotool key space
 wait_for 30 holds "$work/line" $'C00\r' || fail "no C00 on $pts, only: $(od -c "$work/line" 2>/dev/null | head)"
 echo "the panel put C00 and CR on $pts"
+
+# For the documentation (scripts/screenshots.sh): the full view as Wine draws it.
+if [ -n "${RM740_WINDOWS_SCREENSHOT:-}" ]; then
+    compact="$(xdotool getwindowgeometry "$window" | grep Geometry)"
+    xdotool key ctrl+h
+    taller() { [ "$(xdotool getwindowgeometry "$window" | grep Geometry)" != "$compact" ]; }
+    wait_for 15 taller || fail "Ctrl+H did not switch to the full view"
+    sleep 1  # the window's first paint in its new size
+    import -window "$window" "$RM740_WINDOWS_SCREENSHOT"
+    echo "the full view: $RM740_WINDOWS_SCREENSHOT"
+fi
