@@ -55,11 +55,10 @@ echo "The Qt for Windows: $SDK"
 configure_tree "$ROOT/build"
 build_targets "$ROOT/build" "the Linux simulator" rm740-sim
 
-if [ ! -f "$BUILD/build.ninja" ] || ! grep -qF "$SDK/" "$BUILD/CMakeCache.txt"; then
-    step "Configuring build-windows/ (Qt for Windows, mingw-w64)" \
-        "$SDK/bin/qt-cmake" -G Ninja -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
-        -DRM740_LINUX_SIM="$ROOT/build/sim/rm740-sim"
-fi
+# Every time: a tree configured by hand may have left the tests out.
+step "Configuring build-windows/ (Qt for Windows, mingw-w64)" \
+    "$SDK/bin/qt-cmake" -G Ninja -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+    -DRM740_LINUX_SIM="$ROOT/build/sim/rm740-sim"
 build_targets "$BUILD" "the Windows programs and their tests"
 
 cd "$BUILD"
