@@ -36,3 +36,10 @@ for scale in 1 2; do
 done
 echo "Exchanges:"
 cat "$WORK/exchange.log"
+
+# The Windows panel's full view under Wine + Xvfb, where scripts/windows.sh has
+# made the Windows build: its drill keeps a picture.
+if [ -f "$ROOT/build-windows/CTestTestfile.cmake" ] && command -v wine >/dev/null; then
+    RM740_WINDOWS_SCREENSHOT="$ROOT/docs/screenshots/form1-windows.png" \
+        ctest --test-dir "$ROOT/build-windows" -R '^tst_wine_drill$' --output-on-failure
+fi

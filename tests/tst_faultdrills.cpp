@@ -132,7 +132,7 @@ public:
         : m_projector(projector)
         , m_next(std::move(next))
     {
-        connect(&projector.terminal(), &PseudoTerminal::drained, this, &Stream::feed,
+        connect(&projector.terminal(), &SimulatorLine::drained, this, &Stream::feed,
                 Qt::QueuedConnection);
     }
 

@@ -1,9 +1,29 @@
 #include "support/fakeprojector.h"
 
+#ifdef Q_OS_WIN
+#include "sim/networkline.h"
+#else
+#include "sim/pseudoterminal.h"
+#endif
+
+namespace {
+
+std::unique_ptr<SimulatorLine> deviceLine()
+{
+#ifdef Q_OS_WIN
+    return std::make_unique<NetworkLine>(NetworkLine::Protocol::RawTcp, QHostAddress(QHostAddress::LocalHost), 0);
+#else
+    return std::make_unique<PseudoTerminal>();
+#endif
+}
+
+} // namespace
+
 FakeProjector::FakeProjector(QObject *parent)
     : QObject(parent)
+    , m_line(deviceLine())
 {
-    connect(&m_terminal, &PseudoTerminal::received, this, &FakeProjector::take);
+    connect(m_line.get(), &SimulatorLine::received, this, &FakeProjector::take);
 }
 
 QList<QByteArray> FakeProjector::frames() const

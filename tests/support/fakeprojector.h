@@ -2,7 +2,7 @@
 
 #include "sim/framesplitter.h"
 #include "sim/model/projectormodel.h"
-#include "sim/pseudoterminal.h"
+#include "sim/simulatorline.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -11,7 +11,8 @@
 #include <functional>
 #include <memory>
 
-// The device end of a pseudo-terminal that the tests wire the program to.
+// The device end of a pseudo-terminal that the tests wire the program to (on
+// Windows, which has none, a raw TCP port on the loopback, socket://...).
 // It records every byte the program writes and answers frames on request.
 class FakeProjector : public QObject
 {
@@ -20,16 +21,16 @@ class FakeProjector : public QObject
 public:
     explicit FakeProjector(QObject *parent = nullptr);
 
-    [[nodiscard]] bool open() { return m_terminal.open(); }
+    [[nodiscard]] bool open() { return m_line->open(); }
     // Puts a fresh one with its pseudo-terminal open in `slot`; false when it does not open.
     [[nodiscard]] static bool openFresh(std::unique_ptr<FakeProjector> &slot)
     {
         slot = std::make_unique<FakeProjector>();
         return slot->open();
     }
-    [[nodiscard]] QString devicePath() const { return m_terminal.devicePath(); }
+    [[nodiscard]] QString devicePath() const { return m_line->address(); }
     // Unplugs the device.
-    void hangUp() { m_terminal.close(); }
+    void hangUp() { m_line->close(); }
 
     // Everything the program has written so far.
     [[nodiscard]] const QByteArray &received() const { return m_received; }
@@ -37,7 +38,7 @@ public:
     [[nodiscard]] QList<QByteArray> frames() const;
     void clearReceived() { m_received.clear(); }
 
-    void send(QByteArrayView bytes) { m_terminal.write(bytes); }
+    void send(QByteArrayView bytes) { m_line->write(bytes); }
 
     // Called with each complete frame; what it returns is sent back.
     void setResponder(std::function<QByteArray(const QByteArray &frame)> responder)
@@ -49,12 +50,12 @@ public:
     // it; the model is returned so a test can look at its state.
     ProjectorModel &emulateProjector(ProjectorModel::Timing timing = {});
 
-    [[nodiscard]] PseudoTerminal &terminal() { return m_terminal; }
+    [[nodiscard]] SimulatorLine &terminal() { return *m_line; }
 
 private:
     void take(const QByteArray &bytes);
 
-    PseudoTerminal m_terminal;
+    std::unique_ptr<SimulatorLine> m_line;
     QByteArray m_received;
     FrameSplitter m_splitter;
     std::function<QByteArray(const QByteArray &)> m_responder;
