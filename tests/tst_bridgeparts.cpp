@@ -8,7 +8,7 @@
 #include "bridge/pjlink/pjlinkcodec.h"
 #include "bridge/pjlink/pjlinktable.h"
 #include "bridge/web/webstate.h"
-#include "bridge/web/wrongpasswords.h"
+#include "bridge/projector/wrongpasswords.h"
 
 #include <QTemporaryDir>
 #include <QTest>
