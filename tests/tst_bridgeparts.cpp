@@ -352,6 +352,10 @@ private slots:
         QTest::newRow("a web section and an http key") << "[web]\nlisten=8080\n[a]\nport=COM1\nhttp=8081\n"
                                                        << "bridge.conf:5: [a] serves the web page as [web] does";
         QTest::newRow("a projector called web") << "[web]\nport=COM1\n" << "fine";
+        QTest::newRow("a host that is no name") << "[a]\nport=COM1\n[web]\nlisten=8080\nhosts=ok.example evil/x\n"
+                                                << "bridge.conf:5: hosts must be host names separated by spaces (not \"evil/x\")";
+        QTest::newRow("a proxy that is no address") << "[a]\nport=COM1\n[web]\nlisten=8080\ntrusted-proxies=proxy\n"
+                                                    << "bridge.conf:5: trusted-proxies must be IP addresses";
         QTest::newRow("a web section alone") << "[web]\nlisten=8080\n" << "bridge.conf:1: no projector";
         QTest::newRow("web page beyond loopback") << "[a]\nport=COM1\nhttp=*:8080\n"
                                                   << "bridge.conf:3: the web page on *:8080 needs a password-file";
@@ -401,7 +405,8 @@ private slots:
     {
         QString error;
         const auto sections = BridgeConfig::readSections(
-            u"[a]\nport=COM1\n[web]\nlisten=[::1]:8080\npassword-file=/pw\nmax-connections=20\nidle-timeout=10\n",
+            u"[a]\nport=COM1\n[web]\nlisten=[::1]:8080\npassword-file=/pw\nmax-connections=20\nidle-timeout=10\n"
+              "request-timeout=2.5\nconnections-per-peer=3\nhosts=Bridge.example  b.example\ntrusted-proxies=10.0.0.1 ::1\n",
             QStringLiteral("bridge.conf"), &error);
         const auto configuration = BridgeConfig::configuration(*sections, &error);
         QVERIFY2(configuration && configuration->web, qPrintable(error));
@@ -409,7 +414,11 @@ private slots:
         QCOMPARE(configuration->web->passwordFile, QStringLiteral("/pw"));
         QCOMPARE(configuration->web->maxConnections, 20);
         QCOMPARE(configuration->web->idleTimeout, std::chrono::milliseconds(10000));
-        QCOMPARE(BridgeConfig::webKeys().size(), 4);  // every key is set above
+        QCOMPARE(configuration->web->requestTimeout, std::chrono::milliseconds(2500));
+        QCOMPARE(configuration->web->connectionsPerPeer, 3);
+        QCOMPARE(configuration->web->hosts, QStringList({"bridge.example", "b.example"}));
+        QCOMPARE(configuration->web->trustedProxies, QList<QHostAddress>({QHostAddress("10.0.0.1"), QHostAddress("::1")}));
+        QCOMPARE(BridgeConfig::webKeys().size(), 8);  // every key is set above
         QVERIFY(configuration->notes.isEmpty());
         // The keys in their old place still serve, with a note for the log.
         const auto old = BridgeConfig::configuration(
