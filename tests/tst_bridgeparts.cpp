@@ -435,10 +435,12 @@ private slots:
         QTest::addColumn<QList<int>>("seconds");
         QTest::addColumn<int>("inARow");
         QTest::addColumn<int>("delay");
-        QTest::newRow("first") << QList<int>{0} << 1 << 500;
-        QTest::newRow("doubling") << QList<int>{0, 1, 2} << 3 << 2000;
-        QTest::newRow("at most 8 s") << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << 12 << 8000;
-        QTest::newRow("forgotten after ten minutes") << QList<int>{0, 1, 2, 603} << 1 << 500;
+        QTest::addColumn<bool>("shutOut");  // for the delay after the last failure
+        QTest::newRow("first") << QList<int>{0} << 1 << 500 << false;
+        QTest::newRow("doubling") << QList<int>{0, 1, 2} << 3 << 2000 << false;
+        QTest::newRow("shut out after five") << QList<int>{0, 1, 3, 7, 15} << 5 << 8000 << true;
+        QTest::newRow("at most 8 s") << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << 12 << 8000 << true;
+        QTest::newRow("forgotten after ten minutes") << QList<int>{0, 1, 2, 603} << 1 << 500 << false;
     }
     void wrongPasswordsAreSlowedAndForgotten()
     {
@@ -450,6 +452,13 @@ private slots:
             last = wrong.failed(QStringLiteral("10.0.1.5"), start + std::chrono::seconds(s));
         QTEST(last.inARow, "inARow");
         QTEST(int(last.delay.count()), "delay");
+        QTEST(last.shutOut, "shutOut");
+        // Every request of the peer waits out the delay, and then is let in.
+        const auto then = start + std::chrono::seconds(seconds.last());
+        QCOMPARE(wrong.waitFor(QStringLiteral("10.0.1.5"), then + std::chrono::milliseconds(100)), last.delay - std::chrono::milliseconds(100));
+        QTEST(wrong.shutOut(QStringLiteral("10.0.1.5"), then + last.delay - std::chrono::milliseconds(1)), "shutOut");
+        QCOMPARE(wrong.waitFor(QStringLiteral("10.0.1.5"), then + last.delay), std::chrono::milliseconds(0));
+        QVERIFY(!wrong.shutOut(QStringLiteral("10.0.1.5"), then + last.delay));
     }
 
     void wrongPasswordsRememberBoundedPeers()

@@ -280,6 +280,18 @@ QString peer(const QHostAddress &socketPeer, const QList<QByteArray> &forwardedF
     return forwarded.isNull() ? addressText(socketPeer) : addressText(forwarded);
 }
 
+std::optional<QByteArray> basicPassword(QByteArrayView authorization)
+{
+    // The scheme's name is case-insensitive.
+    if (authorization.size() < 6 || authorization.first(6).compare("basic ", Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const QByteArray credentials = QByteArray::fromBase64(authorization.sliced(6).trimmed().toByteArray());
+    const qsizetype colon = credentials.indexOf(':');
+    if (colon < 0)
+        return std::nullopt;
+    return credentials.mid(colon + 1);
+}
+
 Answer answer(QByteArrayView bytes, bool bodyless)
 {
     Answer result;

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What the web front checks of a request's head before Qt's HTTP server
 // reads it: the bytes a request takes, the Host it names, and the ambiguities
 // a server and a proxy could read two ways. Widget-free, socket-free.
@@ -59,6 +61,10 @@ struct Verdict {
 [[nodiscard]] QString peer(const QHostAddress &socketPeer, const QList<QByteArray> &forwardedFor,
                            const QList<QHostAddress> &trustedProxies);
 [[nodiscard]] QString addressText(const QHostAddress &address);
+
+// The password of an Authorization field's basic credentials (any user
+// name: the bridge has one password), or nothing for another scheme.
+[[nodiscard]] std::optional<QByteArray> basicPassword(QByteArrayView authorization);
 
 // Where an answer of Qt's ends: its head's length and its body's, once the
 // head is in. A 1xx other than 101 is followed by the real answer.

@@ -1,6 +1,7 @@
 #include "bridge/web/webfront.h"
 
 #include "bridge/projector/projectorservice.h"
+#include "bridge/web/requestrules.h"
 #include "bridge/web/webcommand.h"
 #include "bridge/web/webconnection.h"
 #include "bridge/web/webhold.h"
@@ -137,14 +138,8 @@ WebFront::Access WebFront::access(const QHttpServerRequest &request) const
     const QByteArray authorization = header(request, "authorization");
     if (authorization.isEmpty())
         return Access::Missing;
-    // The scheme's name is case-insensitive.
-    if (!authorization.startsWith("Basic ") && authorization.left(6).compare("basic ", Qt::CaseInsensitive) != 0)
-        return Access::Wrong;
-    const QByteArray credentials = QByteArray::fromBase64(authorization.mid(6).trimmed());
-    const qsizetype colon = credentials.indexOf(':');
-    // Any user name: the bridge has one password.
-    return colon >= 0 && equalInConstantTime(credentials.mid(colon + 1), *m_password) ? Access::Granted
-                                                                                       : Access::Wrong;
+    const auto given = RequestRules::basicPassword(authorization);
+    return given && equalInConstantTime(*given, *m_password) ? Access::Granted : Access::Wrong;
 }
 
 bool WebFront::sameOrigin(const QHttpServerRequest &request) const
