@@ -58,6 +58,9 @@ WebConnection::WebConnection(QTcpSocket *client, QTcpSocket *server, QTcpSocket 
     connect(m_server, &QIODevice::readyRead, this, &WebConnection::readServer);
     connect(m_server, &QIODevice::bytesWritten, this, &WebConnection::readClient);
     connect(m_server, &QAbstractSocket::disconnected, this, [this] {
+        // Closed by this side, which says what goes out last.
+        if (m_state == State::Closing)
+            return;
         // Qt's server closed: what it said still goes out.
         m_client->write(m_server->readAll());
         m_state = State::Closing;
