@@ -18,8 +18,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <sys/stat.h>
-
 #include <memory>
 
 namespace {
@@ -293,16 +291,7 @@ private:
         return QTest::qWaitFor([&] { return client.statuses().contains(101); }, Patience);
     }
 
-    QString writeFile(const char *name, const QByteArray &contents)
-    {
-        const QString path = m_dir.filePath(QLatin1StringView(name));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-            qFatal("cannot write %s", qPrintable(path));
-        file.close();
-        ::chmod(QFile::encodeName(path).constData(), 0600);
-        return path;
-    }
+    QString writeFile(const char *name, const QByteArray &contents) { return writePrivateFile(m_dir, name, contents); }
 
     QTemporaryDir m_dir;
     quint16 m_http = 0;
