@@ -222,7 +222,13 @@ bool readPorts(const QCommandLineParser &parser, const Options &o, CtlPlan &plan
             plan = refuse(QStringLiteral("cannot read the ports file %1: %2").arg(path, file.errorString()));
             return false;
         }
-        const QList<PortChoice> listed = portsFromFile(path, QString::fromUtf8(file.readAll()));
+        QString error;
+        const std::optional<QString> text = readPortsFile(file, path, &error);
+        if (!text) {
+            plan = refuse(error);
+            return false;
+        }
+        const QList<PortChoice> listed = portsFromFile(path, *text);
         if (listed.isEmpty()) {
             plan = refuse(QStringLiteral("the ports file %1 lists no port").arg(path));
             return false;

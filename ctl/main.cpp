@@ -19,7 +19,7 @@ namespace {
 
 void say(std::FILE *stream, const QString &text)
 {
-    ResultPrinter::writeLine(stream, text.toLocal8Bit());
+    ResultPrinter::writeMessage(stream, text);
 }
 
 int refuse(const QString &error)

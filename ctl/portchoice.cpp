@@ -17,13 +17,14 @@ PortChoice PortChoice::comPort(int comNumber)
 
 std::optional<PortChoice> PortChoice::fromArgument(const QString &argument, QString *error)
 {
+    // Before the blanks are dropped: a trailing newline is a control character too.
+    if (QString control = PortName::controlProblem(argument); !control.isEmpty()) {
+        *error = control;
+        return std::nullopt;
+    }
     const QString text = argument.trimmed();
     if (text.isEmpty()) {
         *error = QStringLiteral("--port needs a port: COMn, a device or a network URL");
-        return std::nullopt;
-    }
-    if (QString control = PortName::controlProblem(text); !control.isEmpty()) {
-        *error = control;
         return std::nullopt;
     }
     // The number is read as the port dialog's "OTHER" box reads one.
@@ -74,12 +75,26 @@ QDebug operator<<(QDebug debug, const PortChoice &choice)
     return debug;
 }
 
+std::optional<QString> readPortsFile(QIODevice &file, const QString &path, QString *error)
+{
+    const QByteArray bytes = file.read(LongestPortsFile + 1);
+    if (bytes.size() <= LongestPortsFile)
+        return QString::fromUtf8(bytes);
+    *error = QStringLiteral("%1:%2: the file goes on past %3 MiB, more than a ports file holds")
+                 .arg(path).arg(bytes.count('\n') + 1).arg(LongestPortsFile / (1024 * 1024));
+    return std::nullopt;
+}
+
 QList<PortsFileLine> portsFileLines(QStringView text)
 {
     QList<PortsFileLine> ports;
     int number = 0;
     for (QStringView line : text.split(u'\n')) {
         ++number;
+        if (line.size() > LongestPortsFileLine) {
+            ports.append({number, {}, {}, true});
+            continue;
+        }
         QStringView note;
         for (qsizetype i = 1; i < line.size(); ++i) {
             if (line[i] == u'#' && line[i - 1].isSpace()) {
@@ -104,7 +119,9 @@ QList<PortChoice> portsFromFile(const QString &path, QStringView text)
         // No port's name has a blank in it: such a line is of another format
         // (a rooms list's "101 socket://..."), not a device to be looked for.
         std::optional<PortChoice> choice;
-        if (std::any_of(line.port.begin(), line.port.end(), [](QChar c) { return c.isSpace(); }))
+        if (line.tooLong)
+            error = QStringLiteral("a line longer than %1 characters").arg(LongestPortsFileLine);
+        else if (std::any_of(line.port.begin(), line.port.end(), [](QChar c) { return c.isSpace(); }))
             error = QStringLiteral("%1 is not one port's name (it has a blank in it)").arg(MessageText::quoted(line.port));
         else
             choice = PortChoice::fromArgument(line.port, &error);

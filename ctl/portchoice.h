@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDebug>
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,8 +41,19 @@ struct PortsFileLine {
     int number = 0;  // counted from 1
     QString port;
     QString note;    // the comment after it, if any
+    bool tooLong = false;  // longer than LongestPortsFileLine: neither port nor note read
     friend bool operator==(const PortsFileLine &, const PortsFileLine &) = default;
 };
+
+// A ports file is a short list typed by a person: a larger one is another
+// file given by mistake (or a device that never ends) and is refused before
+// it fills the memory; a longer line is refused alone, and never echoed.
+inline constexpr qsizetype LongestPortsFile = 1024 * 1024;
+inline constexpr qsizetype LongestPortsFileLine = 1024;
+
+// The text of a ports file, read at most one byte past its bound; nothing,
+// with `error` set ("FILE:LINE: ..." where it passes it), when it is larger.
+[[nodiscard]] std::optional<QString> readPortsFile(QIODevice &file, const QString &path, QString *error);
 
 // The ports a ports file lists: one a line, surrounding blanks dropped;
 // empty lines and lines starting with "#" skipped, and a "#" after a blank

@@ -1,6 +1,7 @@
 #include "ctl/resultprinter.h"
 
 #include "ctl/resultformat.h"
+#include "transports/messagetext.h"
 
 ResultPrinter::ResultPrinter(CtlPlan::Format format, bool withPort, QObject *parent)
     : QObject(parent)
@@ -27,7 +28,7 @@ void ResultPrinter::printExchange(const ExchangeResult &result)
 void ResultPrinter::printProblem(const PortChoice &port, const QString &message)
 {
     m_metrics.portFailed(port.label);
-    writeLine(stderr, QStringLiteral("rm740ctl: %1: %2").arg(port.shownName(), message).toLocal8Bit());
+    writeMessage(stderr, QStringLiteral("rm740ctl: %1: %2").arg(port.shownName(), message));
 }
 
 void ResultPrinter::finish()
@@ -45,4 +46,9 @@ void ResultPrinter::writeLine(std::FILE *stream, const QByteArray &line)
     std::fputc('\n', stream);
     // A script reading the pipe sees each line as soon as it is known.
     std::fflush(stream);
+}
+
+void ResultPrinter::writeMessage(std::FILE *stream, const QString &message)
+{
+    writeLine(stream, MessageText::printable(message).toLocal8Bit());
 }

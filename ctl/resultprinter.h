@@ -25,6 +25,9 @@ public:
     void finish();
 
     static void writeLine(std::FILE *stream, const QByteArray &line);
+    // A message for a person: printable whatever a port's name, a file or
+    // the line put into it (MessageText::printable).
+    static void writeMessage(std::FILE *stream, const QString &message);
 
 private:
     const CtlPlan::Format m_format;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,14 +16,27 @@ constexpr std::array Caught = {SIGTERM, SIGINT, SIGHUP};
 
 // Shared with the handler, which may touch nothing else.
 int s_pipe[2] = {-1, -1};
-std::atomic<int> s_first{0};
-static_assert(std::atomic<int>::is_always_lock_free);
+// When the first signal came (on the monotonic clock, in ns; 0: none yet).
+std::atomic<long long> s_firstAt{0};
+static_assert(std::atomic<long long>::is_always_lock_free);
+long long s_repeatGraceNs = 0;
 struct sigaction s_previous[Caught.size()];
+
+long long monotonicNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    // Never 0, which stands for "none yet".
+    return (long long)now.tv_sec * 1000000000 + now.tv_nsec + 1;
+}
 
 void onSignal(int signal)
 {
-    int none = 0;
-    if (!s_first.compare_exchange_strong(none, signal)) {
+    const long long now = monotonicNs();
+    long long firstAt = 0;
+    if (!s_firstAt.compare_exchange_strong(firstAt, now)) {
+        if (now - firstAt < s_repeatGraceNs)
+            return;
         // The orderly way out is still going (or stuck): the default ends the
         // process once this handler returns, since the signal is blocked here.
         ::signal(signal, SIG_DFL);
@@ -37,12 +51,13 @@ void onSignal(int signal)
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject *parent)
+TerminationSignals::TerminationSignals(std::chrono::milliseconds repeatGrace, QObject *parent)
     : QObject(parent)
 {
     if (s_pipe[0] >= 0 || ::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    s_first = 0;
+    s_firstAt = 0;
+    s_repeatGraceNs = std::chrono::nanoseconds(repeatGrace).count();
     m_notifier = new QSocketNotifier(s_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
 

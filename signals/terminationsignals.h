@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 class QSocketNotifier;
@@ -11,7 +12,9 @@ class QSocketNotifier;
 // program leaves through its ordinary way out (ports closed, locks and links
 // removed) instead of dying on the spot. A second one while the first is being
 // handled ends the program at once, as the signal's default would: a wedged
-// device must not make it unkillable.
+// device must not make it unkillable. One that comes within `repeatGrace` of
+// the first is the same request sent twice at once (a service manager's and a
+// terminal's) and waits for the first's way out instead of cutting it short.
 //
 // On Windows the console's events stand for them: Ctrl+C for SIGINT, Ctrl+Break
 // for SIGBREAK (21), the console window's close for SIGHUP, logoff and shut-down
@@ -23,7 +26,9 @@ class TerminationSignals : public QObject
     Q_OBJECT
 
 public:
-    explicit TerminationSignals(QObject *parent = nullptr);
+    static constexpr std::chrono::milliseconds RepeatGrace{1000};
+
+    explicit TerminationSignals(std::chrono::milliseconds repeatGrace = RepeatGrace, QObject *parent = nullptr);
     // Puts back the dispositions found.
     ~TerminationSignals() override;
 

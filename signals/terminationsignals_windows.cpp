@@ -18,7 +18,9 @@ constexpr int SigBreak = 21;
 constexpr DWORD ClosingGraceMs = 4000;
 
 std::atomic<TerminationSignals *> s_instance{nullptr};
-std::atomic<int> s_first{0};
+// When the first event came (GetTickCount64, ms; 0: none yet).
+std::atomic<ULONGLONG> s_firstAt{0};
+ULONGLONG s_repeatGraceMs = 0;
 HANDLE s_finished = nullptr;
 
 int signalFor(DWORD event)
@@ -40,12 +42,13 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     TerminationSignals *instance = s_instance.load();
     if (signal == 0 || !instance)
         return FALSE;
-    int none = 0;
-    if (!s_first.compare_exchange_strong(none, signal)) {
+    const ULONGLONG now = ::GetTickCount64() + 1;
+    ULONGLONG firstAt = 0;
+    if (s_firstAt.compare_exchange_strong(firstAt, now))
+        QMetaObject::invokeMethod(instance, "deliver", Qt::QueuedConnection, Q_ARG(int, signal));
+    else if (now - firstAt >= s_repeatGraceMs)
         // The orderly way out is still going (or stuck): a second one ends it now.
         ::ExitProcess(UINT(TerminationSignals::exitStatus(signal)));
-    }
-    QMetaObject::invokeMethod(instance, "deliver", Qt::QueuedConnection, Q_ARG(int, signal));
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         ::WaitForSingleObject(s_finished, ClosingGraceMs);
     return TRUE;
@@ -53,13 +56,14 @@ BOOL WINAPI onConsoleEvent(DWORD event)
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject *parent)
+TerminationSignals::TerminationSignals(std::chrono::milliseconds repeatGrace, QObject *parent)
     : QObject(parent)
 {
     TerminationSignals *none = nullptr;
     if (!s_instance.compare_exchange_strong(none, this))
         return;
-    s_first = 0;
+    s_firstAt = 0;
+    s_repeatGraceMs = ULONGLONG(repeatGrace.count());
     s_finished = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_installed = ::SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
 }

@@ -1,7 +1,11 @@
 // rm740-bridge, the real program, between PJLink clients and the simulated
-// projector; what only the whole process shows.
+// projector; what only the whole process shows. And one PJLink connection on
+// its own, where what shows is its socket's buffer.
 
 #include "bridge/pjlink/pjlinkauth.h"
+#include "bridge/pjlink/pjlinkconnection.h"
+#include "bridge/projector/projectorservice.h"
+#include "bridge/projector/wrongpasswords.h"
 #include "support/bridgeprocess.h"
 #include "support/fakeprojector.h"
 #include "support/pjlinkclient.h"
@@ -13,6 +17,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QNetworkDatagram>
+#include <QTcpServer>
 #include <QUdpSocket>
 #include <QTest>
 
@@ -273,6 +278,34 @@ private slots:
                                                         : QByteArray("%1CLSS ?")),
                  QByteArray("%1CLSS=1"));
         QCOMPARE(SimulatorProcess::framesIn(m_simulator->log()), QByteArrayList{});
+    }
+
+    // One connection alone, sending through a small kernel buffer: a client
+    // that pipelines requests without reading is not read while 64 KiB of
+    // answers wait for it.
+    void aClientThatDoesNotReadIsNotRead()
+    {
+        ProjectorService service({QStringLiteral("room"), {QStringLiteral("none"), 0, m_dir.filePath("none")}, {}});
+        const PjlinkSettings settings;
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        QTcpSocket client;
+        client.setReadBufferSize(1);
+        client.connectToHost(QHostAddress::LocalHost, listener.serverPort());
+        QVERIFY(listener.waitForNewConnection(5000));
+        QTcpSocket *served = listener.nextPendingConnection();
+        served->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 4096);
+        QObject owner;
+        const WrongPasswords wrong;
+        new PjlinkConnection(served, service, settings, wrong, &owner);
+        client.write(QByteArray("%1INF2 ?\r").repeated(40000));
+        QTRY_VERIFY_WITH_TIMEOUT(served->bytesToWrite() > PjlinkConnection::MostUnsent, 20000);
+        QVERIFY(!QTest::qWaitFor([&] { return served->bytesToWrite() > PjlinkConnection::MostUnsent + 64; }, 500));
+        // As it reads, it is served again, to the last request.
+        client.setReadBufferSize(0);
+        QByteArray answers;
+        QTRY_VERIFY_WITH_TIMEOUT((answers += client.readAll()).count('\r') == 40001, 20000);
+        QVERIFY(answers.endsWith("%1INF2=RM740\r"));
     }
 
     void anIdleClientIsLetGo()

@@ -7,6 +7,7 @@
 #include "bridge/pjlink/pjlinkauth.h"
 #include "bridge/pjlink/pjlinkcodec.h"
 #include "bridge/pjlink/pjlinktable.h"
+#include "bridge/pjlink/repeatedlines.h"
 #include "bridge/web/webstate.h"
 #include "bridge/projector/wrongpasswords.h"
 
@@ -120,6 +121,17 @@ private slots:
             reader.feed(piece);
         QTEST(reader.takeLines(), "lines");
         QTEST(int(reader.verdict()), "verdict");
+    }
+
+    void repeatedAnswersAreCountedNotLogged()
+    {
+        RepeatedLines repeats;
+        QStringList logged;
+        // A request's "%1" is no placeholder.
+        for (const QString &answer : QStringList(2 * RepeatedLines::SummaryEvery + 1, "%1A") + QStringList{"b", "b"})
+            logged += repeats.take(answer, QStringLiteral(" (1 ms)"));
+        QCOMPARE(logged + repeats.finish(), (QStringList{"%1A (1 ms)", "%1A (10000 more like it)",
+                                                         "%1A (10000 more like it)", "b (1 ms)", "b (1 more like it)"}));
     }
 
     void digestIsMd5OfChallengeAndPassword()

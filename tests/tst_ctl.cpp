@@ -282,6 +282,8 @@ private slots:
                                                << "no network port";
         QTest::newRow("missing ports file") << QStringList{"--ports-file", "/nonexistent/rooms", "status"}
                                             << "cannot read the ports file /nonexistent/rooms";
+        QTest::newRow("a ports file without end") << QStringList{"--ports-file", "/dev/zero", "status"}
+                                                  << "/dev/zero:1: the file goes on past 1 MiB";
     }
     void badArgumentsGive64AndAUsageLine()
     {
@@ -491,11 +493,14 @@ private slots:
             << "{file}:1: \"{folder}/q\\0a\" cannot name a port: it holds a control character" << 2 << 1;
         QTest::newRow("a binary file as ports file")
             << QStringList{"--ports-file", "/bin/true", "--port", "{good}"} << QByteArray()
-            << "/bin/true:1: \"\\x7fELF" << 2 << 1;
+            << "/bin/true:1: a line longer than 1024 characters" << 2 << 1;
         QTest::newRow("a port listed twice") << QStringList{"--port", "{good}", "--ports-file", "{file}"}
                                              << QByteArray("{good}\n{good} # again\n") << QString() << 0 << 1;
         QTest::newRow("a broken [Ports] entry") << QStringList{"--port", "COM3", "--port", "{good}"} << QByteArray()
                                                 << "COM3: the entry COM3 of the settings' [Ports] group" << 2 << 1;
+        QTest::newRow("a comment with ESC and BEL")
+            << withFile << QByteArray("{folder}/gone # room \x1b[2J\x07\n{good}\n")
+            << "rm740ctl: {folder}/gone (room \\x1b[2J\\x07): " << 2 << 1;
         QTest::newRow("a name too long for --port")
             << QStringList{"--port", QString::fromLatin1(longName)} << QByteArray()
             << "is too long for a serial device's name: 3" << 64 << 0;
@@ -527,6 +532,9 @@ private slots:
         const Outcome outcome = runCtl(arguments + QStringList{"status"});
         QVERIFY2(outcome.exitCode == exitCode, qPrintable(outcome.report()));
         QVERIFY2(outcome.err.contains(filled(told).toLocal8Bit()), qPrintable(outcome.report()));
+        // Whatever a file holds, what reaches the terminal is short and printable.
+        for (const QByteArray &line : outcome.err.split('\n'))
+            QVERIFY2(line.size() < 2048 && !line.contains('\x1b') && !line.contains('\x07'), line.left(200));
         QCOMPARE(good.received(), QByteArray("CR0\r").repeated(goodServed));
         QCOMPARE(lockFilesOf(m_folder.path()), QStringList());
     }

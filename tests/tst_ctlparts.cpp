@@ -8,6 +8,7 @@
 #include "ctl/namedcommands.h"
 #include "ctl/resultformat.h"
 #include "session/replymatcher.h"
+#include "transports/messagetext.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -243,6 +244,8 @@ private slots:
         QTest::newRow("COMA") << "COMA" << 0 << QString() << "COMA is no COM number (COM1 to COM15)";
         QTest::newRow("port 0") << "socket://10.0.0.7:0" << 0 << QString()
                                 << "socket://10.0.0.7:0 is no network port: the port must be a number from 1 to 65535";
+        QTest::newRow("a trailing newline") << "COM3\n" << 0 << QString()
+                                            << "\"COM3\\n\" cannot name a port: it holds a control character";
     }
     void portArgumentNamesItsPort()
     {
@@ -286,6 +289,45 @@ private slots:
         const CtlPlan refused = planFor({"--ports-file", empty.fileName(), "status"});
         QCOMPARE(refused.action, CtlPlan::Action::Refuse);
         QCOMPARE(refused.error, QStringLiteral("the ports file %1 lists no port").arg(empty.fileName()));
+    }
+
+    void portsFileIsBounded_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("problem");   // of the second port, or the whole file's; %1 the file
+        const QByteArray line = "COM1 #" + QByteArray(LongestPortsFileLine - 6, 'n') + '\n';
+        QTest::newRow("lines at the bound") << line + line << QString();
+        QTest::newRow("a line past it, alone") << line + "COM2 " + line
+                                               << "%1:2: a line longer than 1024 characters; a line of a ports file is";
+        QTest::newRow("a file past it") << line.repeated(1024)
+                                        << "%1:1024: the file goes on past 1 MiB, more than a ports file holds";
+    }
+    void portsFileIsBounded()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, problem);
+        QTemporaryFile file;
+        QVERIFY(file.open() && file.write(text) == text.size() && file.flush());
+        const CtlPlan plan = planFor({"--ports-file", file.fileName(), "status"});
+        QString told = plan.error;
+        if (plan.ports.size() == 2 && !plan.ports[1].problem.isEmpty())
+            told = plan.ports[1].label + ": " + plan.ports[1].problem;
+        QVERIFY2(problem.isEmpty() ? told.isEmpty() : told.startsWith(problem.arg(file.fileName())), qPrintable(told));
+    }
+
+    void messagesArePrintable_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ESC, BEL, CR") << "room \x1b[2J\x07\r" << "room \\x1b[2J\\x07\\r";
+        QTest::newRow("C1, not Latin-1") << QStringLiteral("\u009b\u00e9") << QStringLiteral("\\x9b\u00e9");
+        QTest::newRow("10 MB") << QString(10'000'000, u'a')
+                               << QString(MessageText::LongestLine, u'a') + "... (cut, 10000000 characters in all)";
+    }
+    void messagesArePrintable()
+    {
+        QFETCH(QString, message);
+        QTEST(MessageText::printable(message), "shown");
     }
 
     void worstExitStatusWins_data()

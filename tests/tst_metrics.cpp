@@ -2,15 +2,12 @@
 // and rm740ctl's textfile output checked the same way: what only the real
 // programs show.
 #include "support/bridgeprocess.h"
+#include "support/childprocess.h"
 #include "support/prometheusserver.h"
 #include "support/ser2netserver.h"
 #include "support/simulatorprocess.h"
 
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,31 +17,6 @@
 namespace {
 
 constexpr double LampSeconds = 123 * 3600.0;  // the simulator's lamp hours
-
-QByteArray httpGet(const QString &url)
-{
-    QNetworkAccessManager network;
-    QNetworkReply *reply = network.get(QNetworkRequest(QUrl(url)));
-    QSignalSpy finished(reply, &QNetworkReply::finished);
-    if (!reply->isFinished())
-        (void)finished.wait(10000);
-    const QByteArray body = reply->readAll();
-    delete reply;
-    return body;
-}
-
-// promtool check metrics on `text`: its exit status and what it said.
-std::pair<int, QByteArray> promtoolCheck(const QByteArray &text)
-{
-    QProcess promtool;
-    promtool.setProcessChannelMode(QProcess::MergedChannels);
-    promtool.start(QStringLiteral(RM740_PROMTOOL_PATH), {QStringLiteral("check"), QStringLiteral("metrics")});
-    promtool.write(text);
-    promtool.closeWriteChannel();
-    if (!promtool.waitForFinished(30000))
-        return {-1, "promtool did not finish"};
-    return {promtool.exitCode(), promtool.readAll()};
-}
 
 } // namespace
 
@@ -134,22 +106,20 @@ private slots:
         QFETCH(QString, source);
         QByteArray text;
         if (source == u"rm740ctl") {
-            QProcess ctl;
-            ctl.start(QStringLiteral(RM740CTL_PATH), {QStringLiteral("--port"), m_simulators[2]->link(),
-                                                      QStringLiteral("--format"), QStringLiteral("prometheus"),
-                                                      QStringLiteral("status"), QStringLiteral("lamp-time"),
-                                                      QStringLiteral("temperatures")});
-            QVERIFY(ctl.waitForFinished(30000));
-            QCOMPARE(ctl.exitCode(), 0);
-            text = ctl.readAllStandardOutput();
+            const auto ctl = ChildProcess::run(QStringLiteral(RM740CTL_PATH),
+                                               {"--port", m_simulators[2]->link(), "--format", "prometheus", "status",
+                                                "lamp-time", "temperatures"});
+            QCOMPARE(ctl.exitCode, 0);
+            text = ctl.output;
             QVERIFY2(text.contains(QByteArray("rm740_projector_lamp_seconds{projector=\"") + m_simulators[2]->link().toUtf8()
                                    + "\"} 442800\n"), text);
         } else {
-            text = httpGet(QStringLiteral("http://127.0.0.1:%1/metrics").arg(source == u"web" ? m_webPort : m_metricsPort));
+            text = httpGet(QStringLiteral("http://127.0.0.1:%1/metrics").arg(source == u"web" ? m_webPort : m_metricsPort))
+                       .value_or(QByteArray());
             QVERIFY2(text.contains("rm740_projector_power_state{projector=\"Room 102\",state=\"standby\"} 1\n"), text);
         }
-        const auto [status, said] = promtoolCheck(text);
-        QVERIFY2(status == 0, said + "\n" + text);
+        const auto promtool = ChildProcess::run(QStringLiteral(RM740_PROMTOOL_PATH), {"check", "metrics"}, text);
+        QVERIFY2(promtool.exitCode == 0, promtool.output + "\n" + text);
     }
 
     void aSilentProjectorGoesDown()

@@ -15,4 +15,10 @@ inline constexpr qsizetype LongestQuoted = 80;
 // Bytes from the line: every byte outside printable ASCII escaped.
 [[nodiscard]] QString quotedBytes(QByteArrayView bytes);
 
+// A whole message for a terminal or a journal, whatever went into it: its
+// control characters escaped as quoted() escapes them (no quotes added), and
+// cut after LongestLine characters, with how long it was.
+inline constexpr qsizetype LongestLine = 1000;
+[[nodiscard]] QString printable(QStringView line);
+
 } // namespace MessageText

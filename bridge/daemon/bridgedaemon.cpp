@@ -12,6 +12,7 @@
 #include "ctl/portchoice.h"
 #include "link/linksettings.h"
 #include "link/portsgroup.h"
+#include "transports/messagetext.h"
 #include "transports/porttarget.h"
 
 #include <QFileInfo>
@@ -273,8 +274,8 @@ void BridgeDaemon::shutDown()
 
 void BridgeDaemon::log(const QString &name, const QString &line)
 {
-    // One line an event; the journal adds the time.
-    const QByteArray text = QStringLiteral("[%1] %2\n").arg(name, line).toUtf8();
+    // One line an event, printable whatever a client sent; the journal adds the time.
+    const QByteArray text = (MessageText::printable(QStringLiteral("[%1] %2").arg(name, line)) + u'\n').toUtf8();
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
     std::fflush(stderr);
 }

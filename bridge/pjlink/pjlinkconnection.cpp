@@ -41,6 +41,11 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
         readRequests();
     });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] { close({}); });
+    // Reading paused for answers not taken goes on once they have drained.
+    connect(m_socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_socket->bytesToWrite() <= MostUnsent)
+            readRequests();
+    });
     m_idle.setSingleShot(true);
     // A coarse timer may fire up to 5 % early: 28.5 s for 30.
     m_idle.setTimerType(Qt::PreciseTimer);
@@ -64,7 +69,7 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
 
 void PjlinkConnection::readRequests()
 {
-    while (!m_busy && !m_closing && !m_wait.isActive()) {
+    while (!m_busy && !m_closing && !m_wait.isActive() && m_socket->bytesToWrite() <= MostUnsent) {
         if (!m_lines.isEmpty()) {
             if (!m_challenge.isEmpty()) {
                 // A digest of a guessing peer waits, and a shut-out one is let go.
@@ -155,12 +160,19 @@ void PjlinkConnection::answer(const Pjlink::Request &request, QByteArrayView res
     const QByteArray response = Pjlink::response(request, result);
     m_socket->write(response);
     const QString ms = QString::number(double(m_requestClock.nsecsElapsed()) / 1e6, 'f', 1);
-    emit logLine(QStringLiteral("%1 %2 -> %3 (%4 ms)")
-                     .arg(m_peer, QString::fromLatin1(m_requestText), QString::fromLatin1(response.chopped(1)), ms));
+    writeLog(m_logged.take(QStringLiteral("%1 %2 -> %3")
+                               .arg(m_peer, QString::fromLatin1(m_requestText), QString::fromLatin1(response.chopped(1))),
+                           QStringLiteral(" (%1 ms)").arg(ms)));
     m_busy = false;
     m_idle.start();
     // The next request may already wait; not from inside the service's call.
     QMetaObject::invokeMethod(this, &PjlinkConnection::readRequests, Qt::QueuedConnection);
+}
+
+void PjlinkConnection::writeLog(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        emit logLine(line);
 }
 
 void PjlinkConnection::close(const QString &why)
@@ -169,6 +181,7 @@ void PjlinkConnection::close(const QString &why)
         return;
     m_closing = true;
     m_idle.stop();
+    writeLog(m_logged.finish());
     if (!why.isEmpty())
         emit logLine(QStringLiteral("%1 closed: %2").arg(m_peer, why));
     emit closed();

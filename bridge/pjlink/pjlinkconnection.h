@@ -3,6 +3,7 @@
 #include "bridge/projector/inputtable.h"
 #include "bridge/pjlink/pjlinkcodec.h"
 #include "bridge/pjlink/pjlinktable.h"
+#include "bridge/pjlink/repeatedlines.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -37,6 +38,9 @@ public:
     // Bytes read from the socket at a time: a client that sends faster than
     // it is answered waits in TCP, not in memory.
     static constexpr qint64 ReadChunk = 1024;
+    // Answers not yet taken by the client above which nothing more is read
+    // from it, until they drain: one that asks without reading waits in TCP too.
+    static constexpr qint64 MostUnsent = 64 * 1024;
     // How long a closed connection may take to send what was written to it.
     static constexpr int LingerMs = 1000;
 
@@ -58,6 +62,7 @@ signals:
 
 private:
     void readRequests();
+    void writeLog(const QStringList &lines);
     void handle(const QByteArray &line);
     void answer(const Pjlink::Request &request, QByteArrayView result);
     void close(const QString &why);
@@ -78,4 +83,5 @@ private:
     QTimer m_idle;
     QElapsedTimer m_requestClock;
     QByteArray m_requestText;     // for the log: the request without a digest
+    RepeatedLines m_logged;
 };

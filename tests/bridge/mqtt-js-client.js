@@ -5,28 +5,15 @@
 const mqtt = require("mqtt");
 const [url, prefix, projector] = process.argv.slice(2);
 const base = `${prefix}/${projector}`;
-
-function fail(why) {
-  console.error(`mqtt-js-client: ${why}`);
-  process.exit(1);
-}
+const fail = (why) => { console.error(`mqtt-js-client: ${why}`); process.exit(1); };
 setTimeout(() => fail("timed out"), 60000);
 
-function connect() {
-  return new Promise((resolve, reject) => {
-    const client = mqtt.connect(url, { reconnectPeriod: 0 });
-    client.once("connect", () => resolve(client));
-    client.once("error", reject);
-  });
-}
-
-// Resolves with the first state that `holds`, published after `send`.
+// Resolves with the first state that `holds`, once `send` (topic, payload) is published.
 function stateWhere(client, holds, send) {
   return new Promise((resolve) => {
     const onMessage = (topic, payload) => {
-      if (topic !== `${base}/state`) return;
-      const state = JSON.parse(payload.toString());
-      if (holds(state)) {
+      const state = topic === `${base}/state` && JSON.parse(payload.toString());
+      if (state && holds(state)) {
         client.removeListener("message", onMessage);
         resolve(state);
       }
@@ -37,7 +24,7 @@ function stateWhere(client, holds, send) {
 }
 
 (async () => {
-  const client = await connect();
+  const client = await mqtt.connectAsync(url, { reconnectPeriod: 0 });
   await client.subscribeAsync(`${base}/#`, { qos: 1 });
   await stateWhere(client, (s) => s.power === "standby");
   await stateWhere(client, (s) => s.power === "on", ["set/power", "ON"]);
@@ -45,7 +32,7 @@ function stateWhere(client, holds, send) {
   await stateWhere(client, (s) => s.audio_mute === true, ["set/audio_mute", "ON"]);
   await client.endAsync();
 
-  const reader = await connect();
+  const reader = await mqtt.connectAsync(url, { reconnectPeriod: 0 });
   const retained = stateWhere(reader, () => true);
   await reader.subscribeAsync(`${base}/state`, { qos: 1 });
   const state = await retained;

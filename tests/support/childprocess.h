@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QProcess>
+#include <QStringList>
 
 namespace ChildProcess {
 
@@ -14,6 +16,26 @@ inline void end(QProcess &process)
         process.kill();
         process.waitForFinished(5000);
     }
+}
+
+struct Finished {
+    int exitCode = -1;  // -1: it crashed or did not finish in time
+    QByteArray output;  // both channels
+};
+
+// Runs a tool to its end with `input` on its standard input.
+inline Finished run(const QString &program, const QStringList &arguments, const QByteArray &input = {},
+                    int timeoutMs = 30000)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    if (!finished)
+        end(process);
+    return {finished ? process.exitCode() : -1, process.readAll()};
 }
 
 } // namespace ChildProcess

@@ -17,6 +17,20 @@ QString mosquittoProgram()
     return QStandardPaths::findExecutable(QStringLiteral("mosquitto"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
 }
 
+// "topic\thex payload" lines, as `-F "%t\t%x"` writes them.
+QList<MqttWatcher::Message> messagesIn(const QList<QByteArray> &lines)
+{
+    QList<MqttWatcher::Message> messages;
+    for (const QByteArray &line : lines) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab > 0)
+            messages.append({QString::fromUtf8(line.left(tab)), QByteArray::fromHex(line.mid(tab + 1))});
+    }
+    return messages;
+}
+
+const QStringList TopicAndHex{QStringLiteral("-F"), QStringLiteral("%t\t%x")};
+
 } // namespace
 
 bool MosquittoBroker::isInstalled()
@@ -28,37 +42,30 @@ bool MosquittoBroker::isInstalled()
 
 bool MosquittoBroker::run(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        m_error = QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(process.readAllStandardError()));
-        return false;
-    }
-    return true;
+    const auto finished = ChildProcess::run(program, arguments);
+    return finished.exitCode == 0
+        || failed(QStringLiteral("%1 failed: %2").arg(program, QString::fromLocal8Bit(finished.output)));
 }
 
 bool MosquittoBroker::writeConfiguration(Mode mode)
 {
-    QByteArray conf = QStringLiteral("listener %1 127.0.0.1\npersistence false\nlog_dest stderr\n")
-                          .arg(m_port).toUtf8();
+    QByteArray conf = QStringLiteral("listener %1 127.0.0.1\npersistence false\nlog_dest stderr\n").arg(m_port).toUtf8();
     if (::getuid() == 0)
         conf += "user root\n";  // else it changes to the user "mosquitto", who cannot read this directory
-    if (mode == Mode::Anonymous || mode == Mode::Tls) {
-        conf += "allow_anonymous true\n";
-    } else {
-        const QString file = m_dir.filePath(QStringLiteral("passwd"));
+    conf += mode == Mode::Password ? "allow_anonymous false\n" : "allow_anonymous true\n";
+    if (mode == Mode::Password) {
+        const QString file = filePath(QStringLiteral("passwd"));
         if (!QFile::exists(file)
             && !run(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-b"), QStringLiteral("-c"), file,
                                                           QLatin1StringView(Username), QLatin1StringView(Password)}))
             return false;
-        conf += "allow_anonymous false\npassword_file " + file.toUtf8() + "\n";
-        QFile password(m_dir.filePath(QStringLiteral("bridge-password")));
-        if (!password.open(QIODevice::WriteOnly) || password.write(QByteArray(Password) + "\n") < 0)
+        conf += "password_file " + file.toUtf8() + "\n";
+        if (!writeFile(QStringLiteral("bridge-password"), QByteArray(Password) + "\n"))
             return false;
-        password.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile(filePath(QStringLiteral("bridge-password"))).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     if (mode == Mode::Tls) {
-        const QString key = m_dir.filePath(QStringLiteral("key.pem"));
+        const QString key = filePath(QStringLiteral("key.pem"));
         if (!QFile::exists(caFile())
             && !run(QStringLiteral("openssl"),
                     {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
@@ -69,8 +76,7 @@ bool MosquittoBroker::writeConfiguration(Mode mode)
             return false;
         conf += "cafile " + caFile().toUtf8() + "\ncertfile " + caFile().toUtf8() + "\nkeyfile " + key.toUtf8() + "\n";
     }
-    QFile file(m_dir.filePath(QStringLiteral("mosquitto.conf")));
-    return file.open(QIODevice::WriteOnly) && file.write(conf) == conf.size();
+    return writeFile(QStringLiteral("mosquitto.conf"), conf);
 }
 
 bool MosquittoBroker::start(Mode mode)
@@ -78,38 +84,14 @@ bool MosquittoBroker::start(Mode mode)
     m_mode = mode;
     if (m_port == 0)
         m_port = freeLoopbackPort();
-    if (!m_dir.isValid() || m_port == 0 || !writeConfiguration(mode)) {
-        m_error = m_error.isEmpty() ? QStringLiteral("no directory or port for the broker") : m_error;
-        return false;
-    }
-    m_log.clear();
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(mosquittoProgram(), {QStringLiteral("-c"), m_dir.filePath(QStringLiteral("mosquitto.conf"))});
-    const bool listening = QTest::qWaitFor([this] {
-        if (m_process.state() == QProcess::NotRunning)
-            return true;
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
-        return probe.waitForConnected(200);
-    }, WaitMs);
-    if (!listening || m_process.state() == QProcess::NotRunning) {
-        m_error = QStringLiteral("mosquitto did not listen: %1").arg(QString::fromLocal8Bit(log()));
-        stop();
-        return false;
-    }
-    return true;
-}
-
-void MosquittoBroker::stop()
-{
-    m_log += m_process.readAll();  // kept for a failure report after the stop
-    ChildProcess::end(m_process);
-}
-
-QByteArray MosquittoBroker::log()
-{
-    m_log += m_process.readAll();
-    return m_log;
+    return writeConfiguration(mode)
+        && launch(mosquittoProgram(), {QStringLiteral("-c"), filePath(QStringLiteral("mosquitto.conf"))},
+                  [this] {
+                      QTcpSocket probe;
+                      probe.connectToHost(QHostAddress::LocalHost, m_port);
+                      return probe.waitForConnected(200);
+                  },
+                  WaitMs);
 }
 
 QString MosquittoBroker::url() const
@@ -122,7 +104,7 @@ QStringList MosquittoBroker::bridgeOptions() const
     QStringList options{QStringLiteral("--mqtt-broker"), url()};
     if (m_mode == Mode::Password)
         options << QStringLiteral("--mqtt-username") << QLatin1StringView(Username) << QStringLiteral("--mqtt-password-file")
-                << m_dir.filePath(QStringLiteral("bridge-password"));
+                << filePath(QStringLiteral("bridge-password"));
     if (m_mode == Mode::Tls)
         options << QStringLiteral("--mqtt-ca-file") << caFile();
     return options;
@@ -140,30 +122,26 @@ QStringList MosquittoBroker::clientOptions() const
 
 QMap<QString, QByteArray> MosquittoBroker::retained(const QString &filter)
 {
-    // --retained-only and -W: what the broker holds, then out after a second of quiet.
-    QProcess sub;
-    sub.start(QStringLiteral("mosquitto_sub"), clientOptions() + QStringList{
-        QStringLiteral("-t"), filter, QStringLiteral("--retained-only"), QStringLiteral("-W"), QStringLiteral("2"),
-        QStringLiteral("-F"), QStringLiteral("%t\t%x")});
-    sub.waitForFinished(WaitMs);
+    // --retained-only and -W: what the broker holds, then out after two seconds of quiet.
+    const auto finished = ChildProcess::run(QStringLiteral("mosquitto_sub"),
+                                            clientOptions() + QStringList{QStringLiteral("-t"), filter,
+                                                                          QStringLiteral("--retained-only"),
+                                                                          QStringLiteral("-W"), QStringLiteral("2")}
+                                                + TopicAndHex,
+                                            {}, WaitMs);
     QMap<QString, QByteArray> messages;
-    for (const QByteArray &line : sub.readAllStandardOutput().split('\n')) {
-        const qsizetype tab = line.indexOf('\t');
-        if (tab > 0)
-            messages.insert(QString::fromUtf8(line.left(tab)), QByteArray::fromHex(line.mid(tab + 1)));
-    }
+    for (const auto &message : messagesIn(finished.output.split('\n')))
+        messages.insert(message.topic, message.payload);
     return messages;
 }
 
 bool MosquittoBroker::publish(const QString &topic, const QByteArray &payload, const QStringList &extra)
 {
-    QProcess pub;
-    pub.start(QStringLiteral("mosquitto_pub"),
-              clientOptions() + QStringList{QStringLiteral("-t"), topic}
-                  + (extra.contains(u"-l"_qs) ? QStringList{} : QStringList{QStringLiteral("-s")}) + extra);
-    pub.write(payload);
-    pub.closeWriteChannel();
-    return pub.waitForFinished(WaitMs) && pub.exitCode() == 0;
+    const QStringList whole = extra.contains(u"-l"_qs) ? QStringList{} : QStringList{QStringLiteral("-s")};
+    return ChildProcess::run(QStringLiteral("mosquitto_pub"), clientOptions() + QStringList{QStringLiteral("-t"), topic}
+                                 + whole + extra, payload, WaitMs)
+               .exitCode
+        == 0;
 }
 
 MqttWatcher::~MqttWatcher()
@@ -173,66 +151,29 @@ MqttWatcher::~MqttWatcher()
 
 bool MqttWatcher::start(const QString &filter)
 {
-    // mosquitto_sub writes through a buffer: the subscription is known to hold
-    // once a message on a topic of the watcher's own comes back through it.
-    m_probe = QStringLiteral("rm740-test/probe/%1").arg(quintptr(this));
-    m_process.start(QStringLiteral("mosquitto_sub"), m_broker.clientOptions() + QStringList{
-        QStringLiteral("-t"), filter, QStringLiteral("-t"), m_probe, QStringLiteral("-F"), QStringLiteral("%t\t%x")});
-    if (!m_process.waitForStarted(MosquittoBroker::WaitMs))
-        return false;
+    // -d writes the broker's SUBACK among the messages: the subscription
+    // holds from then on. Line-buffered, or the pipe would keep it.
+    m_process.start(QStringLiteral("stdbuf"), QStringList{QStringLiteral("-oL"), QStringLiteral("mosquitto_sub")}
+                                                  + m_broker.clientOptions()
+                                                  + QStringList{QStringLiteral("-d"), QStringLiteral("-t"), filter}
+                                                  + TopicAndHex);
     return QTest::qWaitFor([this] {
-        if (!m_broker.publish(m_probe, "probe"))
-            return false;
-        QTest::qWait(200);
-        (void)messages();  // reads the probe's echo
-        return m_probed || m_process.state() == QProcess::NotRunning;
-    }, MosquittoBroker::WaitMs) && m_process.state() == QProcess::Running;
+        (void)messages();
+        return m_subscribed || m_process.state() == QProcess::NotRunning;
+    }, MosquittoBroker::WaitMs) && m_subscribed;
 }
 
 QList<MqttWatcher::Message> MqttWatcher::messages()
 {
     m_buffer += m_process.readAllStandardOutput();
-    qsizetype end;
-    while ((end = m_buffer.indexOf('\n')) >= 0) {
-        const QByteArray line = m_buffer.left(end);
-        m_buffer.remove(0, end + 1);
-        const qsizetype tab = line.indexOf('\t');
-        const QString topic = QString::fromUtf8(line.left(tab));
-        if (topic == m_probe)
-            m_probed = true;
-        else if (tab > 0)
-            m_messages.append({topic, QByteArray::fromHex(line.mid(tab + 1))});
-    }
+    const qsizetype end = m_buffer.lastIndexOf('\n');
+    if (end < 0)
+        return m_messages;
+    const QList<QByteArray> lines = m_buffer.left(end).split('\n');
+    m_buffer.remove(0, end + 1);
+    m_subscribed = m_subscribed || std::any_of(lines.begin(), lines.end(), [](const QByteArray &l) {
+        return l.contains("received SUBACK");
+    });
+    m_messages += messagesIn(lines);
     return m_messages;
 }
-
-std::optional<QByteArray> MqttWatcher::waitFor(const QString &topic, const QByteArray &part, int timeoutMs)
-{
-    std::optional<QByteArray> found;
-    (void)QTest::qWaitFor([&] {  // a topic that never comes is an empty answer
-        for (const Message &m : messages()) {
-            if (m.topic == topic && m.payload.contains(part))
-                found = m.payload;
-        }
-        return found.has_value();
-    }, timeoutMs);
-    return found;
-}
-
-namespace HomeAssistantRequired {
-
-const QList<Component> &components()
-{
-    // Each integration's "Configuration Variables", the keys marked required;
-    // every entity with a device also needs unique_id, and the device block
-    // identifiers or connections (the MQTT integration's discovery section).
-    static const QList<Component> table{
-        {"switch", {"command_topic"}, "https://www.home-assistant.io/integrations/switch.mqtt/"},
-        {"select", {"command_topic", "options"}, "https://www.home-assistant.io/integrations/select.mqtt/"},
-        {"sensor", {"state_topic"}, "https://www.home-assistant.io/integrations/sensor.mqtt/"},
-        {"binary_sensor", {"state_topic"}, "https://www.home-assistant.io/integrations/binary_sensor.mqtt/"},
-    };
-    return table;
-}
-
-} // namespace HomeAssistantRequired
