@@ -9,7 +9,7 @@
 #include "bridge/pjlink/pjlinktable.h"
 #include "bridge/pjlink/repeatedlines.h"
 #include "bridge/web/webstate.h"
-#include "bridge/web/wrongpasswords.h"
+#include "bridge/projector/wrongpasswords.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -364,6 +364,10 @@ private slots:
         QTest::newRow("a web section and an http key") << "[web]\nlisten=8080\n[a]\nport=COM1\nhttp=8081\n"
                                                        << "bridge.conf:5: [a] serves the web page as [web] does";
         QTest::newRow("a projector called web") << "[web]\nport=COM1\n" << "fine";
+        QTest::newRow("a host that is no name") << "[a]\nport=COM1\n[web]\nlisten=8080\nhosts=ok.example evil/x\n"
+                                                << "bridge.conf:5: hosts must be host names separated by spaces (not \"evil/x\")";
+        QTest::newRow("a proxy that is no address") << "[a]\nport=COM1\n[web]\nlisten=8080\ntrusted-proxies=proxy\n"
+                                                    << "bridge.conf:5: trusted-proxies must be IP addresses";
         QTest::newRow("a web section alone") << "[web]\nlisten=8080\n" << "bridge.conf:1: no projector";
         QTest::newRow("web page beyond loopback") << "[a]\nport=COM1\nhttp=*:8080\n"
                                                   << "bridge.conf:3: the web page on *:8080 needs a password-file";
@@ -429,7 +433,8 @@ private slots:
     {
         QString error;
         const auto sections = BridgeConfig::readSections(
-            u"[a]\nport=COM1\n[web]\nlisten=[::1]:8080\npassword-file=/pw\nmax-connections=20\nidle-timeout=10\n",
+            u"[a]\nport=COM1\n[web]\nlisten=[::1]:8080\npassword-file=/pw\nmax-connections=20\nidle-timeout=10\n"
+              "request-timeout=2.5\nconnections-per-peer=3\nhosts=Bridge.example  b.example\ntrusted-proxies=10.0.0.1 ::1\n",
             QStringLiteral("bridge.conf"), &error);
         const auto configuration = BridgeConfig::configuration(*sections, &error);
         QVERIFY2(configuration && configuration->web, qPrintable(error));
@@ -437,7 +442,11 @@ private slots:
         QCOMPARE(configuration->web->passwordFile, QStringLiteral("/pw"));
         QCOMPARE(configuration->web->maxConnections, 20);
         QCOMPARE(configuration->web->idleTimeout, std::chrono::milliseconds(10000));
-        QCOMPARE(BridgeConfig::webKeys().size(), 4);  // every key is set above
+        QCOMPARE(configuration->web->requestTimeout, std::chrono::milliseconds(2500));
+        QCOMPARE(configuration->web->connectionsPerPeer, 3);
+        QCOMPARE(configuration->web->hosts, QStringList({"bridge.example", "b.example"}));
+        QCOMPARE(configuration->web->trustedProxies, QList<QHostAddress>({QHostAddress("10.0.0.1"), QHostAddress("::1")}));
+        QCOMPARE(BridgeConfig::webKeys().size(), 8);  // every key is set above
         QVERIFY(configuration->notes.isEmpty());
         // The keys in their old place still serve, with a note for the log.
         const auto old = BridgeConfig::configuration(
@@ -454,10 +463,12 @@ private slots:
         QTest::addColumn<QList<int>>("seconds");
         QTest::addColumn<int>("inARow");
         QTest::addColumn<int>("delay");
-        QTest::newRow("first") << QList<int>{0} << 1 << 500;
-        QTest::newRow("doubling") << QList<int>{0, 1, 2} << 3 << 2000;
-        QTest::newRow("at most 8 s") << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << 12 << 8000;
-        QTest::newRow("forgotten after ten minutes") << QList<int>{0, 1, 2, 603} << 1 << 500;
+        QTest::addColumn<bool>("shutOut");  // for the delay after the last failure
+        QTest::newRow("first") << QList<int>{0} << 1 << 500 << false;
+        QTest::newRow("doubling") << QList<int>{0, 1, 2} << 3 << 2000 << false;
+        QTest::newRow("shut out after five") << QList<int>{0, 1, 3, 7, 15} << 5 << 8000 << true;
+        QTest::newRow("at most 8 s") << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << 12 << 8000 << true;
+        QTest::newRow("forgotten after ten minutes") << QList<int>{0, 1, 2, 603} << 1 << 500 << false;
     }
     void wrongPasswordsAreSlowedAndForgotten()
     {
@@ -469,6 +480,13 @@ private slots:
             last = wrong.failed(QStringLiteral("10.0.1.5"), start + std::chrono::seconds(s));
         QTEST(last.inARow, "inARow");
         QTEST(int(last.delay.count()), "delay");
+        QTEST(last.shutOut, "shutOut");
+        // Every request of the peer waits out the delay, and then is let in.
+        const auto then = start + std::chrono::seconds(seconds.last());
+        QCOMPARE(wrong.waitFor(QStringLiteral("10.0.1.5"), then + std::chrono::milliseconds(100)), last.delay - std::chrono::milliseconds(100));
+        QTEST(wrong.shutOut(QStringLiteral("10.0.1.5"), then + last.delay - std::chrono::milliseconds(1)), "shutOut");
+        QCOMPARE(wrong.waitFor(QStringLiteral("10.0.1.5"), then + last.delay), std::chrono::milliseconds(0));
+        QVERIFY(!wrong.shutOut(QStringLiteral("10.0.1.5"), then + last.delay));
     }
 
     void wrongPasswordsRememberBoundedPeers()

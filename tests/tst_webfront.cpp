@@ -16,8 +16,6 @@
 #include <QTest>
 #include <QWebSocket>
 
-#include <sys/stat.h>
-
 class WebFrontTest : public QObject
 {
     Q_OBJECT
@@ -225,17 +223,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    // A file of the test's own, readable by its owner alone.
-    QString writeFile(const char *name, const QByteArray &contents)
-    {
-        const QString path = m_dir.filePath(QLatin1StringView(name));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-            qFatal("cannot write %s", qPrintable(path));
-        file.close();
-        ::chmod(QFile::encodeName(path).constData(), 0600);
-        return path;
-    }
+    QString writeFile(const char *name, const QByteArray &contents) { return writePrivateFile(m_dir, name, contents); }
 
     quint16 m_http = 0;
     SimulatorProcess m_simulator;

@@ -246,6 +246,28 @@ const QList<WebKey> &webKeyTable()
          }},
         {"max-connections", [](WebConfig &c, const QString &v) { return count(c.maxConnections, v, 1, 4096); }},
         {"idle-timeout", [](WebConfig &c, const QString &v) { return seconds(c.idleTimeout, v, 0.1, 3600); }},
+        {"request-timeout", [](WebConfig &c, const QString &v) { return seconds(c.requestTimeout, v, 0.1, 600); }},
+        {"connections-per-peer", [](WebConfig &c, const QString &v) { return count(c.connectionsPerPeer, v, 1, 4096); }},
+        {"hosts", [](WebConfig &c, const QString &v) -> std::optional<QString> {
+             c.hosts.clear();
+             static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9.-]{0,252})$"));
+             for (const QString &host : v.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                 if (!name.match(host).hasMatch())
+                     return QStringLiteral("must be host names separated by spaces (not \"%1\")").arg(host.left(100));
+                 c.hosts.append(host.toLower());
+             }
+             return std::nullopt;
+         }},
+        {"trusted-proxies", [](WebConfig &c, const QString &v) -> std::optional<QString> {
+             c.trustedProxies.clear();
+             for (const QString &proxy : v.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                 const QHostAddress address(proxy);
+                 if (address.isNull())
+                     return QStringLiteral("must be IP addresses separated by spaces (not \"%1\")").arg(proxy.left(100));
+                 c.trustedProxies.append(address);
+             }
+             return std::nullopt;
+         }},
     };
     return table;
 }

@@ -52,6 +52,11 @@ struct WebConfig {
     QString passwordFile;     // empty: no password (loopback only)
     int maxConnections = 256;
     std::chrono::milliseconds idleTimeout{30000};
+    // What the front bounds, and who stands before it.
+    std::chrono::milliseconds requestTimeout{10000};
+    int connectionsPerPeer = 32;
+    QStringList hosts;                 // Host names besides the address (a reverse proxy's)
+    QList<QHostAddress> trustedProxies;
 
     [[nodiscard]] QString endpoint() const;
 };

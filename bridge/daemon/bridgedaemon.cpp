@@ -160,8 +160,11 @@ BridgeDaemon::BridgeDaemon(const Served &prepared, const QString &version, QObje
         QList<WebFront::Projector> fronts;
         for (const Projector &p : std::as_const(m_projectors))
             fronts.append({p.service, p.served.config.inputs, p.served.config.temperatureWarning});
+        const WebConfig &web = m_servedWeb->config;
         m_web = new WebFront(fronts, m_servedWeb->password,
-                             {m_servedWeb->config.maxConnections, m_servedWeb->config.idleTimeout}, this);
+                             {web.maxConnections, web.idleTimeout, web.requestTimeout, web.connectionsPerPeer,
+                              web.hosts, web.trustedProxies},
+                             this);
         connect(m_web, &WebFront::logLine, this, [this](const QString &line) { log(QStringLiteral("web"), line); });
         connect(m_web, &WebFront::wrongPassword, m_metrics, [this] { m_metrics->countWrongPassword("web"); });
         m_metrics->setPagesOpen([web = m_web] { return web->pagesOpen(); });

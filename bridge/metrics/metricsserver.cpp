@@ -5,7 +5,12 @@
 #include <QCryptographicHash>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -59,10 +64,14 @@ void MetricsServer::close()
 
 bool MetricsServer::authorizes(const QByteArray &authorization, const QByteArray &password)
 {
+    // The scheme's name is case-insensitive.
+    const auto scheme = [&](QByteArrayView name) {
+        return authorization.size() > name.size() && QByteArrayView(authorization).first(name.size()).compare(name, Qt::CaseInsensitive) == 0;
+    };
     QByteArray given;
-    if (authorization.startsWith("Bearer ")) {
+    if (scheme("bearer ")) {
         given = authorization.mid(7).trimmed();
-    } else if (authorization.startsWith("Basic ")) {
+    } else if (scheme("basic ")) {
         const QByteArray credentials = QByteArray::fromBase64(authorization.mid(6).trimmed());
         const qsizetype colon = credentials.indexOf(':');
         if (colon < 0)
@@ -77,29 +86,72 @@ bool MetricsServer::authorizes(const QByteArray &authorization, const QByteArray
 
 bool MetricsServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    QHttpServerResponder responder = makeResponder(request, socket);
-    if (request.url().path() != QLatin1StringView(Path)) {
-        answerText(responder, "nothing here: the metrics are at /metrics", Status::NotFound);
+    // An IPv4 client of a dual-stack socket, as people write it.
+    bool isIpv4 = false;
+    const quint32 ipv4 = request.remoteAddress().toIPv4Address(&isIpv4);
+    const QString peer = isIpv4 ? QHostAddress(ipv4).toString() : request.remoteAddress().toString();
+    if (m_wrongPasswords.shutOut(peer)) {
+        socket->abort();
         return true;
     }
-    if (request.method() != QHttpServerRequest::Method::Get) {
-        answerText(responder, "use GET", Status::MethodNotAllowed);
+    auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
+    const QString path = request.url().path();
+    const bool isGet = request.method() == QHttpServerRequest::Method::Get;
+    const QByteArray authorization = authorizationOf(request);
+    const auto wait = m_wrongPasswords.waitFor(peer);
+    if (wait.count() == 0) {
+        answer(*responder, path, isGet, authorization, peer, socket);
         return true;
     }
-    if (m_password) {
-        const QByteArray authorization = authorizationOf(request);
-        if (!authorizes(authorization, *m_password)) {
-            if (!authorization.isEmpty())
-                emit wrongPassword(request.remoteAddress().toString());
-            responder.write("a password is needed\n",
-                            {{"Content-Type", "text/plain; charset=utf-8"},
-                             {"WWW-Authenticate", "Basic realm=\"rm740-bridge metrics\", charset=\"UTF-8\""}},
-                            Status::Unauthorized);
-            return true;
-        }
-    }
-    answerScrape(responder, m_scrape());
+    // After a wrong password every request of the peer waits its penalty out.
+    QPointer<QTcpSocket> alive(socket);
+    QTimer::singleShot(wait, this, [this, responder, path, isGet, authorization, peer, alive] {
+        if (alive)
+            answer(*responder, path, isGet, authorization, peer, alive);
+    });
     return true;
+}
+
+void MetricsServer::answer(QHttpServerResponder &responder, const QString &path, bool isGet,
+                           const QByteArray &authorization, const QString &peer, QTcpSocket *socket)
+{
+    if (path != QLatin1StringView(Path)) {
+        answerText(responder, "nothing here: the metrics are at /metrics", Status::NotFound);
+        return;
+    }
+    if (!isGet) {
+        answerText(responder, "use GET", Status::MethodNotAllowed);
+        return;
+    }
+    if (m_password && !authorizes(authorization, *m_password)) {
+        const auto refuse = [](QHttpServerResponder &to) {
+            to.write("a password is needed\n",
+                     {{"Content-Type", "text/plain; charset=utf-8"},
+                      {"WWW-Authenticate", "Basic realm=\"rm740-bridge metrics\", charset=\"UTF-8\""}},
+                     Status::Unauthorized);
+        };
+        if (authorization.isEmpty()) {
+            refuse(responder);
+            return;
+        }
+        emit wrongPassword(peer);
+        const WrongPasswords::Penalty penalty = m_wrongPasswords.failed(peer);
+        if (penalty.shutOut) {
+            socket->abort();
+            return;
+        }
+        // Answered after the penalty; the responder moves into the wait.
+        auto later = std::make_shared<QHttpServerResponder>(std::move(responder));
+        QPointer<QTcpSocket> alive(socket);
+        QTimer::singleShot(penalty.delay, this, [later, alive, refuse] {
+            if (alive)
+                refuse(*later);
+        });
+        return;
+    }
+    if (m_password)
+        m_wrongPasswords.succeeded(peer);
+    answerScrape(responder, m_scrape());
 }
 
 void MetricsServer::answerScrape(QHttpServerResponder &responder, const QByteArray &text)

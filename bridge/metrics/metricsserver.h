@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bridge/projector/wrongpasswords.h"
+
 #include <QAbstractHttpServer>
 #include <QByteArray>
 #include <QHostAddress>
@@ -12,7 +14,9 @@ class QHttpServerResponder;
 // GET /metrics on a listener of its own, for Prometheus: the text a scrape
 // gets comes from `scrape`, asked at each request. With a password, a scrape
 // must give it (HTTP basic authentication with any user name, or a bearer
-// token, as Prometheus' basic_auth and authorization take it).
+// token, as Prometheus' basic_auth and authorization take it). A wrong one
+// is answered after its penalty, a peer's later requests wait it out, and a
+// peer that keeps guessing is shut out for a while.
 class MetricsServer : public QAbstractHttpServer
 {
     Q_OBJECT
@@ -39,6 +43,10 @@ protected:
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
 private:
+    void answer(QHttpServerResponder &responder, const QString &path, bool isGet, const QByteArray &authorization,
+                const QString &peer, QTcpSocket *socket);
+
     Scrape m_scrape;
     std::optional<QByteArray> m_password;
+    WrongPasswords m_wrongPasswords;
 };

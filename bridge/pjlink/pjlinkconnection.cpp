@@ -2,26 +2,35 @@
 
 #include "bridge/pjlink/pjlinkauth.h"
 #include "bridge/projector/projectorservice.h"
+#include "bridge/projector/wrongpasswords.h"
 
 #include <QRandomGenerator>
 #include <QTcpSocket>
 
-QString PjlinkConnection::peerOf(const QTcpSocket &socket)
+QString PjlinkConnection::addressOf(const QTcpSocket &socket)
 {
     const QHostAddress address = socket.peerAddress();
-    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol && !address.toIPv4Address()
-        ? QStringLiteral("[%1]").arg(address.toString())
+    return address.protocol() == QAbstractSocket::IPv6Protocol && !address.toIPv4Address()
+        ? address.toString()
         : QHostAddress(address.toIPv4Address()).toString();
+}
+
+QString PjlinkConnection::peerOf(const QTcpSocket &socket)
+{
+    const QString address = addressOf(socket);
+    const QString host = address.contains(u':') ? QStringLiteral("[%1]").arg(address) : address;
     return QStringLiteral("%1:%2").arg(host).arg(socket.peerPort());
 }
 
 PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service, const PjlinkSettings &settings,
-                                   QObject *parent)
+                                   const WrongPasswords &wrong, QObject *parent)
     : QObject(parent)
     , m_socket(socket)
     , m_service(service)
     , m_settings(settings)
     , m_peer(peerOf(*socket))
+    , m_address(addressOf(*socket))
+    , m_wrong(wrong)
 {
     m_socket->setParent(this);
     m_socket->setReadBufferSize(ReadChunk);
@@ -43,9 +52,11 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
     m_idle.setInterval(m_settings.idleTimeout);
     // A request waiting for the projector is answered first; the answer starts it again.
     connect(&m_idle, &QTimer::timeout, this, [this] {
-        if (!m_busy)
+        if (!m_busy && !m_wait.isActive())
             close({});
     });
+    m_wait.setSingleShot(true);
+    connect(&m_wait, &QTimer::timeout, this, &PjlinkConnection::readRequests);
     m_idle.start();
 
     if (m_settings.password) {
@@ -58,8 +69,19 @@ PjlinkConnection::PjlinkConnection(QTcpSocket *socket, ProjectorService &service
 
 void PjlinkConnection::readRequests()
 {
-    while (!m_busy && !m_closing && m_socket->bytesToWrite() <= MostUnsent) {
+    while (!m_busy && !m_closing && !m_wait.isActive() && m_socket->bytesToWrite() <= MostUnsent) {
         if (!m_lines.isEmpty()) {
+            if (!m_challenge.isEmpty()) {
+                // A digest of a guessing peer waits, and a shut-out one is let go.
+                if (m_wrong.shutOut(m_address)) {
+                    close({});
+                    return;
+                }
+                if (const auto wait = m_wrong.waitFor(m_address); wait.count() > 0) {
+                    m_wait.start(wait);
+                    return;
+                }
+            }
             handle(m_lines.takeFirst());
             continue;
         }
@@ -91,12 +113,14 @@ void PjlinkConnection::handle(const QByteArray &line)
         requestText = split.rest;
         if (!acceptsDigest(split.digest)) {
             m_socket->write(Pjlink::authenticationError());
-            emit wrongPassword();
-            close(split.digest.isEmpty() ? tr("authentication failed: no digest")
-                                         : tr("authentication failed: wrong digest"));
+            emit wrongPassword(QStringLiteral("%1 closed: %2")
+                                   .arg(m_peer, split.digest.isEmpty() ? tr("authentication failed: no digest")
+                                                                       : tr("authentication failed: wrong digest")));
+            close({});
             return;
         }
         m_challenge.clear();
+        emit authenticated();
     }
     m_requestText = requestText.toByteArray();
     const auto request = Pjlink::parseRequest(requestText);

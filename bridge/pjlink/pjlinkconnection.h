@@ -15,6 +15,7 @@
 
 class ProjectorService;
 class QTcpSocket;
+class WrongPasswords;
 
 // What every connection of one projector's PJLink port shares.
 struct PjlinkSettings {
@@ -27,7 +28,8 @@ struct PjlinkSettings {
 // One client of the PJLink port: greets it (with a fresh challenge when a
 // password is set), reads its requests one at a time, answers each from the
 // projector's state or through its queue, and closes the connection on a
-// wrong digest, a line that is no request, or silence.
+// wrong digest, a line that is no request, or silence. A digest waits while
+// its peer's wrong ones are penalized, and a shut-out peer is closed.
 class PjlinkConnection : public QObject
 {
     Q_OBJECT
@@ -43,15 +45,19 @@ public:
     static constexpr int LingerMs = 1000;
 
     PjlinkConnection(QTcpSocket *socket, ProjectorService &service, const PjlinkSettings &settings,
-                     QObject *parent = nullptr);
+                     const WrongPasswords &wrong, QObject *parent = nullptr);
 
     [[nodiscard]] QString peer() const { return m_peer; }
     // "192.0.2.7:51234", "[2001:db8::7]:51234": for the log.
     [[nodiscard]] static QString peerOf(const QTcpSocket &socket);
+    // "192.0.2.7", "2001:db8::7": what penalties count by.
+    [[nodiscard]] static QString addressOf(const QTcpSocket &socket);
 
 signals:
     void closed();
-    void wrongPassword();
+    // A wrong digest, and the line the log would have of it.
+    void wrongPassword(const QString &line);
+    void authenticated();
     void logLine(const QString &line);
 
 private:
@@ -66,6 +72,9 @@ private:
     ProjectorService &m_service;
     const PjlinkSettings &m_settings;
     const QString m_peer;
+    const QString m_address;
+    const WrongPasswords &m_wrong;
+    QTimer m_wait;                // the peer's penalty
     QByteArray m_challenge;       // empty: no authentication, or done
     Pjlink::LineReader m_reader;
     QList<QByteArray> m_lines;    // read, not yet handled

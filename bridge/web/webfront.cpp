@@ -1,7 +1,9 @@
 #include "bridge/web/webfront.h"
 
 #include "bridge/projector/projectorservice.h"
+#include "bridge/web/requestrules.h"
 #include "bridge/web/webcommand.h"
+#include "bridge/web/webconnection.h"
 #include "bridge/web/webhold.h"
 
 #include <QFile>
@@ -43,19 +45,6 @@ bool equalInConstantTime(const QByteArray &a, const QByteArray &b)
     return difference == 0;
 }
 
-QString peerOf(const QHostAddress &address)
-{
-    // An IPv4 client of a dual-stack socket, as people write it.
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-    return isIpv4 ? QHostAddress(ipv4).toString() : address.toString();
-}
-
-QString peerOf(const QHttpServerRequest &request)
-{
-    return peerOf(request.remoteAddress());
-}
-
 // Headers every answer carries: the page runs its own files alone.
 constexpr auto Json = "application/json";
 
@@ -82,59 +71,6 @@ constexpr StaticFile staticFiles[] = {
     {"/index.html", ":/web/index.html", "text/html; charset=utf-8"},
     {"/app.js", ":/web/app.js", "text/javascript; charset=utf-8"},
     {"/style.css", ":/web/style.css", "text/css; charset=utf-8"},
-};
-
-// Qt's HTTP server keeps what a request has sent until it is whole; a socket
-// that buffers no more than this stops reading, so a client that announces
-// a huge body holds its own connection up and no more of the bridge's memory.
-// Connections beyond the limit are closed at once, and one that stays silent
-// is closed after the idle time, until a WebSocket takes it over.
-class BoundedTcpServer : public QTcpServer
-{
-public:
-    static constexpr qint64 LongestRequest = 64 * 1024;
-
-    BoundedTcpServer(WebFront::Limits limits, std::function<void(const QString &)> log, QObject *parent)
-        : QTcpServer(parent)
-        , m_limits(limits)
-        , m_log(std::move(log))
-    {
-    }
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto *socket = new QTcpSocket(this);
-        socket->setReadBufferSize(LongestRequest);
-        if (!socket->setSocketDescriptor(descriptor)) {
-            delete socket;
-            return;
-        }
-        if (*m_open >= m_limits.connections) {
-            m_log(QStringLiteral("%1: refused, %2 connections already").arg(peerOf(socket->peerAddress())).arg(*m_open));
-            socket->abort();
-            socket->deleteLater();
-            return;
-        }
-        // Counted while the socket lives, whoever ends up owning it.
-        ++*m_open;
-        auto *counted = new QObject(socket);
-        connect(counted, &QObject::destroyed, this, [open = m_open] { --*open; });
-        auto *idle = new QTimer(socket);
-        idle->setObjectName(QStringLiteral("idle"));
-        idle->setSingleShot(true);
-        idle->start(m_limits.idleTimeout);
-        connect(idle, &QTimer::timeout, socket, &QTcpSocket::abort);
-        connect(socket, &QIODevice::readyRead, idle, qOverload<>(&QTimer::start));
-        connect(socket, &QIODevice::bytesWritten, idle, qOverload<>(&QTimer::start));
-        addPendingConnection(socket);
-    }
-
-private:
-    const WebFront::Limits m_limits;
-    const std::function<void(const QString &)> m_log;
-    // Shared with the counters, which may outlive the server.
-    const std::shared_ptr<int> m_open = std::make_shared<int>(0);
 };
 
 } // namespace
@@ -170,7 +106,14 @@ WebFront::WebFront(const QList<Projector> &projectors, std::optional<QByteArray>
 
 bool WebFront::listen(const QHostAddress &address, quint16 port, QString *error)
 {
-    auto *server = new BoundedTcpServer(m_limits, [this](const QString &line) { emit logLine(line); }, this);
+    WebRules rules;
+    rules.hosts = {address, m_limits.hosts};
+    rules.trustedProxies = m_limits.trustedProxies;
+    rules.requestTimeout = m_limits.requestTimeout;
+    rules.idleTimeout = m_limits.idleTimeout;
+    rules.connections = m_limits.connections;
+    rules.connectionsPerPeer = m_limits.connectionsPerPeer;
+    auto *server = new WebListener(rules, m_wrongPasswords, [this](const QString &line) { emit logLine(line); }, this);
     if (!server->listen(address, port)) {
         *error = server->errorString();
         delete server;
@@ -195,13 +138,8 @@ WebFront::Access WebFront::access(const QHttpServerRequest &request) const
     const QByteArray authorization = header(request, "authorization");
     if (authorization.isEmpty())
         return Access::Missing;
-    if (!authorization.startsWith("Basic "))
-        return Access::Wrong;
-    const QByteArray credentials = QByteArray::fromBase64(authorization.mid(6).trimmed());
-    const qsizetype colon = credentials.indexOf(':');
-    // Any user name: the bridge has one password.
-    return colon >= 0 && equalInConstantTime(credentials.mid(colon + 1), *m_password) ? Access::Granted
-                                                                                       : Access::Wrong;
+    const auto given = RequestRules::basicPassword(authorization);
+    return given && equalInConstantTime(*given, *m_password) ? Access::Granted : Access::Wrong;
 }
 
 bool WebFront::sameOrigin(const QHttpServerRequest &request) const
@@ -215,11 +153,26 @@ bool WebFront::sameOrigin(const QHttpServerRequest &request) const
     return authority.compare(QString::fromLatin1(header(request, "host")), Qt::CaseInsensitive) == 0;
 }
 
+QString WebFront::peerOf(const QHttpServerRequest &request, const QTcpSocket *socket)
+{
+    const QString peer = WebConnection::peerOf(socket);
+    return peer.isEmpty() ? RequestRules::addressText(request.remoteAddress()) : peer;
+}
+
 void WebFront::refuseLater(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    const QString peer = peerOf(request);
+    const QString peer = peerOf(request, socket);
     const auto penalty = m_wrongPasswords.failed(peer);
     emit wrongPassword();
+    if (penalty.shutOut) {
+        emit logLine(tr("%1: wrong password for the web page (%2 in a row), its connections closed and refused for %3 ms")
+                         .arg(peer).arg(penalty.inARow).arg(penalty.delay.count()));
+        for (QTcpServer *server : servers()) {
+            if (auto *listener = dynamic_cast<WebListener *>(server))
+                listener->shutOut(peer);
+        }
+        return;
+    }
     emit logLine(tr("%1: wrong password for the web page (%2 in a row), answered after %3 ms")
                      .arg(peer).arg(penalty.inARow).arg(penalty.delay.count()));
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
@@ -237,15 +190,11 @@ bool WebFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *sock
     // A WebSocket is upgraded when this says yes and answers nothing; a no
     // is answered as missing and the connection closed.
     if (header(request, "upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
-        if (!acceptsWebSocket(request))
-            return false;
-        // The WebSocket keeps itself alive with pings from here on.
-        delete socket->findChild<QTimer *>(QStringLiteral("idle"));
-        return true;
+        return acceptsWebSocket(request, socket);
     }
     switch (access(request)) {
     case Access::Granted:
-        m_wrongPasswords.succeeded(peerOf(request));
+        m_wrongPasswords.succeeded(peerOf(request, socket));
         break;
     case Access::Missing: {
         QHttpServerResponder responder = makeResponder(request, socket);
@@ -312,7 +261,7 @@ bool WebFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *sock
         }
         if (!sameOrigin(request)) {
             emit logLine(tr("%1: a command from another site (%2) refused")
-                             .arg(peerOf(request), QString::fromLatin1(header(request, "origin").left(100))));
+                             .arg(peerOf(request, socket), QString::fromLatin1(header(request, "origin").left(100))));
             answerError(responder, QStringLiteral("commands are taken from this bridge's own page only"), Status::Forbidden);
             return true;
         }
@@ -334,7 +283,7 @@ bool WebFront::handleRequest(const QHttpServerRequest &request, QTcpSocket *sock
         }
         auto shared = std::make_shared<QHttpServerResponder>(std::move(responder));
         QPointer<QTcpSocket> alive(socket);
-        const QString peer = peerOf(request);
+        const QString peer = peerOf(request, socket);
         const QString name = QString::fromLatin1(action->name);
         m_projectors[id].service->perform({*action}, ProjectorService::Origin::Web, this, [this, shared, alive, peer, name, id](ActionOutcome outcome) {
             static const char *const words[] = {"done", "refused", "failed"};
@@ -362,14 +311,14 @@ void WebFront::missingHandler(const QHttpServerRequest &request, QTcpSocket *soc
     answerError(responder, QStringLiteral("not found"), Status::NotFound);
 }
 
-bool WebFront::acceptsWebSocket(const QHttpServerRequest &request)
+bool WebFront::acceptsWebSocket(const QHttpServerRequest &request, const QTcpSocket *socket)
 {
     const bool originOk = sameOrigin(request);
     const bool tokenOk = !m_password || QUrlQuery(request.url()).queryItemValue(QStringLiteral("token")).toLatin1() == m_token;
     if (request.url().path() == u"/ws" && originOk && tokenOk)
         return true;
     emit logLine(tr("%1: a WebSocket refused (%2)")
-                     .arg(peerOf(request), !originOk ? QStringLiteral("from %1").arg(QString::fromLatin1(header(request, "origin").left(100)))
+                     .arg(peerOf(request, socket), !originOk ? QStringLiteral("from %1").arg(QString::fromLatin1(header(request, "origin").left(100)))
                                            : !tokenOk ? QStringLiteral("no token") : QStringLiteral("no such path")));
     return false;
 }
@@ -406,13 +355,21 @@ void WebFront::keepAlive(QWebSocket *socket)
 {
     auto *ping = new QTimer(socket);
     ping->start(m_limits.idleTimeout / 2);
-    connect(ping, &QTimer::timeout, socket, [socket] { socket->ping(); });
+    // Only the answer to a ping counts: pongs nobody asked for keep nothing alive.
+    auto pinged = std::make_shared<bool>(false);
+    connect(ping, &QTimer::timeout, socket, [socket, pinged] {
+        *pinged = true;
+        socket->ping();
+    });
     auto *deadline = new QTimer(socket);
     deadline->setSingleShot(true);
     deadline->start(m_limits.idleTimeout);
     connect(deadline, &QTimer::timeout, socket, &QWebSocket::abort);
     const auto heard = [deadline] { deadline->start(); };
-    connect(socket, &QWebSocket::pong, deadline, heard);
+    connect(socket, &QWebSocket::pong, deadline, [deadline, pinged] {
+        if (std::exchange(*pinged, false))
+            deadline->start();
+    });
     connect(socket, &QWebSocket::textMessageReceived, deadline, heard);
 }
 

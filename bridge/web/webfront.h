@@ -1,14 +1,15 @@
 #pragma once
 
 #include "bridge/projector/inputtable.h"
+#include "bridge/projector/wrongpasswords.h"
 #include "bridge/web/webstate.h"
-#include "bridge/web/wrongpasswords.h"
 
 #include <QAbstractHttpServer>
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
+#include <QStringList>
 #include <QTimer>
 
 #include <chrono>
@@ -46,6 +47,13 @@ public:
     struct Limits {
         int connections = 256;
         std::chrono::milliseconds idleTimeout{30000};
+        // Beyond: a request's head and body must be whole within this; one
+        // peer holds so many places; Host names that reach this front besides
+        // its address (a reverse proxy's); proxies whose X-Forwarded-For counts.
+        std::chrono::milliseconds requestTimeout{10000};
+        int connectionsPerPeer = 32;
+        QStringList hosts;
+        QList<QHostAddress> trustedProxies;
     };
     // Changes within this long reach the pages as one message.
     static constexpr std::chrono::milliseconds PushDelay{5};
@@ -74,9 +82,10 @@ private:
     [[nodiscard]] Access access(const QHttpServerRequest &request) const;
     [[nodiscard]] bool sameOrigin(const QHttpServerRequest &request) const;
     void refuseLater(const QHttpServerRequest &request, QTcpSocket *socket);
+    [[nodiscard]] static QString peerOf(const QHttpServerRequest &request, const QTcpSocket *socket);
     void serveFile(const QString &path, QHttpServerResponder &responder);
     void command(int id, const QHttpServerRequest &request, QTcpSocket *socket);
-    [[nodiscard]] bool acceptsWebSocket(const QHttpServerRequest &request);
+    [[nodiscard]] bool acceptsWebSocket(const QHttpServerRequest &request, const QTcpSocket *socket);
     void acceptWebSockets();
     void keepAlive(QWebSocket *socket);
     void received(QWebSocket *socket, const QString &message);

@@ -2,7 +2,22 @@
 
 #include "support/childprocess.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+
+QString writePrivateFile(const QTemporaryDir &dir, const char *name, const QByteArray &contents)
+{
+    const QString path = dir.filePath(QLatin1StringView(name));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+        qFatal("cannot write %s", qPrintable(path));
+    file.close();
+    ::chmod(QFile::encodeName(path).constData(), 0600);
+    return path;
+}
 
 QString BridgeProcess::program()
 {

@@ -5,6 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+class QTemporaryDir;
+
+// A file in `dir` readable by its owner alone, as the bridge wants its
+// password files; its path. Ends the test program if it cannot be written.
+[[nodiscard]] QString writePrivateFile(const QTemporaryDir &dir, const char *name, const QByteArray &contents);
+
 // The rm740-bridge process, its log (standard error) kept; shared by the
 // tests and the benchmarks.
 class BridgeProcess

@@ -1,4 +1,4 @@
-#include "bridge/web/wrongpasswords.h"
+#include "bridge/projector/wrongpasswords.h"
 
 #include <algorithm>
 
@@ -12,7 +12,22 @@ WrongPasswords::Penalty WrongPasswords::failed(const QString &peer, Clock::time_
     record.last = now;
     ++record.inARow;
     const int doublings = std::min(record.inARow - 1, 8);
-    return {record.inARow, std::min(LongestPenalty, FirstPenalty * (1 << doublings))};
+    record.delay = std::min(LongestPenalty, FirstPenalty * (1 << doublings));
+    return {record.inARow, record.delay, record.inARow >= ShutOutAfter};
+}
+
+std::chrono::milliseconds WrongPasswords::waitFor(const QString &peer, Clock::time_point now) const
+{
+    const auto record = m_peers.constFind(peer);
+    if (record == m_peers.cend() || now >= record->last + record->delay)
+        return std::chrono::milliseconds(0);
+    return std::chrono::ceil<std::chrono::milliseconds>(record->last + record->delay - now);
+}
+
+bool WrongPasswords::shutOut(const QString &peer, Clock::time_point now) const
+{
+    const auto record = m_peers.constFind(peer);
+    return record != m_peers.cend() && record->inARow >= ShutOutAfter && now < record->last + record->delay;
 }
 
 void WrongPasswords::makeRoom(Clock::time_point now)
