@@ -36,12 +36,6 @@ set(RM740_WINDOWS_TESTS
     tst_simulatorparts
     tst_exchangering
     tst_exchangelogmodel:GUI
-    tst_form1:GUI:panel-buttons.tsv
-    tst_statusview:GUI
-    tst_holdrepeat:GUI:panel-buttons.tsv
-    tst_form2:GUI
-    tst_form3:GUI
-    tst_exchangelog:GUI
     tst_ctlparts
 )
 
