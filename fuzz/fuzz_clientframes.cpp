@@ -3,16 +3,11 @@
 // masked from the input, of any lengths, are never taken for unmasked ones.
 #include "bridge/web/clientframes.h"
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 ClientFrames::Verdict judged(QByteArrayView first, QByteArrayView second)
 {

@@ -5,18 +5,9 @@
 // take any bytes.
 #include "bridge/web/requestrules.h"
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -5,18 +5,9 @@
 #include "rfc2217/rfc2217client.h"
 #include "rfc2217/telnetcodec.h"
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
