@@ -99,6 +99,12 @@ check_versions() {
 # The installed panel on Windows' own platform plugin (the one it ships),
 # under Xvfb: started, it opens its first window within a minute.
 check_panel_starts() {
+    local panel
+    panel="$(windows_install_dir)\\rm740-control.exe"
+    # A wineserver left from the steps before (finding the folder among them)
+    # keeps their display, none: the panel's windows would open there.
+    wineserver -k 2>/dev/null || true
+    wineserver -w
     xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
         wine "$1" &
         for _ in $(seq 120); do
@@ -109,7 +115,7 @@ check_panel_starts() {
             sleep 0.5
         done
         echo "no window \"$2\" within a minute"; wineserver -k; exit 1
-    ' check "$(windows_install_dir)\\rm740-control.exe" "$FIRST_WINDOW"
+    ' check "$panel" "$FIRST_WINDOW"
 }
 
 check_uninstall() {
