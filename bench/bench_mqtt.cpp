@@ -46,7 +46,7 @@ public:
     // The nanoseconds (on this clock) at which a state containing `part` came, waiting up to 5 s.
     [[nodiscard]] std::optional<qint64> waitFor(const QByteArray &part)
     {
-        if (!QTest::qWaitFor([&] { return m_last.first.contains(part); }, 5000))
+        if (!Bench::waitUntil([&] { return m_last.first.contains(part); }, 5000))
             return std::nullopt;
         return m_last.second;
     }
@@ -89,7 +89,7 @@ std::optional<Times> runRound()
     // PJLink's lines end in CR alone.
     QByteArray received;
     const auto line = [&pjlink, &received]() -> QByteArray {
-        if (!QTest::qWaitFor([&] { received += pjlink.readAll(); return received.contains('\r'); }, 5000))
+        if (!Bench::waitUntil([&] { received += pjlink.readAll(); return received.contains('\r'); }, 5000))
             return {};
         const qsizetype cr = received.indexOf('\r');
         const QByteArray text = received.first(cr);
