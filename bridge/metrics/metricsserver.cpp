@@ -94,6 +94,9 @@ bool MetricsServer::handleRequest(const QHttpServerRequest &request, QTcpSocket 
         socket->abort();
         return true;
     }
+    // A scrape is written in pieces; the last must not wait for the
+    // scraper's delayed acknowledgement of the ones before (Nagle).
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     const QString path = request.url().path();
     const bool isGet = request.method() == QHttpServerRequest::Method::Get;
