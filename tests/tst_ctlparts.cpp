@@ -146,8 +146,6 @@ private slots:
                                            << "--format is text, json or prometheus (and json with --json), not \"xml\"";
         QTest::newRow("a format against --json") << QStringList{"--json", "--format", "text", "status"}
                                                  << "--format is text, json or prometheus (and json with --json), not \"text\"";
-        QTest::newRow("a format in capitals") << QStringList{"--format", "JSON", "status"}
-                                              << "--format is text, json or prometheus (and json with --json), not \"JSON\"";
         QTest::newRow("timeout too long") << QStringList{"--timeout", "3600001", "status"}
                                           << "--timeout is a number of milliseconds from 1 to 3600000, not \"3600001\"";
         QTest::newRow("timeout with a sign") << QStringList{"--timeout", "+100", "status"}
