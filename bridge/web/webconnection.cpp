@@ -254,6 +254,9 @@ void WebListener::incomingConnection(qintptr descriptor)
         delete client;
         return;
     }
+    // Answers go out in pieces; the last must not wait for the client's
+    // delayed acknowledgement of the ones before (Nagle), as /metrics did.
+    client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const QString peer = RequestRules::addressText(client->peerAddress());
     const bool proxy = std::any_of(m_rules.trustedProxies.begin(), m_rules.trustedProxies.end(), [&](const QHostAddress &a) {
         return a.isEqual(client->peerAddress(), QHostAddress::ConvertV4MappedToIPv4);
