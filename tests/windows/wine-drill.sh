@@ -86,8 +86,10 @@ DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
 QT_QPA_PLATFORM=windows "$run" "$bin/rm740-control.exe" >"$work/panel.log" 2>&1 &
 pids+=($!)
-window="$(timeout 120 xdotool search --sync --onlyvisible --name 'RM740  CONTROL' | head -n 1)" ||
-    fail "no panel window on $DISPLAY: $(cat "$work/panel.log")"
+# Looked for again and again: one search ends at a window that goes while
+# it looks (X's BadWindow), as Wine's short-lived windows do at start-up.
+found() { window="$(xdotool search --onlyvisible --name 'RM740  CONTROL' 2>/dev/null | head -n 1)"; [ -n "$window" ]; }
+wait_for 120 found || fail "no panel window on $DISPLAY: $(cat "$work/panel.log")"
 timeout 10 xdotool windowfocus --sync "$window" || xdotool windowfocus "$window"
 xdotool key space
 wait_for 30 holds "$work/line" $'C00\r' || fail "no C00 on $pts, only: $(od -c "$work/line" 2>/dev/null | head)"
