@@ -564,8 +564,14 @@ std::optional<WebConfig> webOf(const ProjectorConfig &config)
 {
     if (!config.httpAddress)
         return std::nullopt;
-    return WebConfig{config.whereOf.value(QStringLiteral("http"), config.where), *config.httpAddress,
-                     config.httpPort, config.passwordFile, config.httpMaxConnections, config.idleTimeout};
+    WebConfig web;
+    web.where = config.whereOf.value(QStringLiteral("http"), config.where);
+    web.address = *config.httpAddress;
+    web.port = config.httpPort;
+    web.passwordFile = config.passwordFile;
+    web.maxConnections = config.httpMaxConnections;
+    web.idleTimeout = config.idleTimeout;
+    return web;
 }
 
 std::optional<Configuration> configuration(const QList<Section> &sections, QString *error)
