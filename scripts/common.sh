@@ -48,6 +48,8 @@ WINDOWS_PACKAGE_PACKAGES=(binutils-mingw-w64-x86-64 nsis zip)
 # What checks the zip and the installer (scripts/install-check-windows.sh):
 # Wine runs the installer and the panel, on an X server of its own.
 WINDOWS_INSTALL_CHECK_PACKAGES=(wine wine64 unzip xvfb xauth xdotool)
+# The Wine drill's pseudo-terminal and free port come from Python.
+WINDOWS_INSTALL_CHECK_PACKAGES+=(python3)
 # What scripts/windows.sh needs beyond those: the cross compilers, Wine for
 # the tests, and Xvfb with xdotool for the drill that drives the panel's window.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools

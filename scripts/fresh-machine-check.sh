@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# fresh-machine-check.sh [--keep]: the README's two commands on a machine that
+# fresh-machine-check.sh [--keep] [--windows]: the README's two commands on a machine that
 # has never seen this project. Builds a clean Debian 12 root (debootstrap
 # --variant=minbase bookworm, from the apt source this machine uses), clones
 # the repository's committed state into it with ../shared beside it, and runs
@@ -13,13 +13,22 @@
 # building). Fails when test.sh skips a test (npm out of reach, say): a fresh
 # machine runs them all. Prints the time of each step and the packages each
 # run installed. Mounts are undone on every way out; --keep leaves the roots
-# for a look inside.
+# for a look inside. --windows instead runs scripts/windows.sh as root in one
+# fresh root (with ../shared's Qt for Windows, as CI has it) and checks that
+# it left the zip and the installer.
 # Needs root (it re-runs itself through sudo) and a few minutes.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 KEEP=0
-[ "${1:-}" = "--keep" ] && KEEP=1
+WINDOWS=0
+for arg in "$@"; do
+    case "$arg" in
+    --keep) KEEP=1 ;;
+    --windows) WINDOWS=1 ;;
+    *) echo "usage: $0 [--keep] [--windows]" >&2; exit 64 ;;
+    esac
+done
 
 if [ "$(id -u)" -ne 0 ]; then
     exec sudo --preserve-env=TMPDIR "$0" "$@"
@@ -218,6 +227,40 @@ if compgen -G "/etc/apt/sources.list.d/*.sources" >/dev/null; then
 fi
 [ -f /etc/apt/sources.list ] && cp /etc/apt/sources.list "$BASE/etc/apt/sources.list"
 echo "The clean root holds $(installed_packages "$BASE" | wc -l) packages; fonts: $(ls "$BASE/usr/share/fonts" 2>/dev/null | tr '\n' ' ')"
+
+# scripts/windows.sh in DIR as root, from a fresh clone: the Windows build,
+# its tests under Wine, the zip and the installer, their install check.
+windows_commands() {
+    local dir="$1" clone="$1/root/fresh"
+    mkdir -p "$clone"
+    git clone --quiet --no-hardlinks "$REPO" "$clone/main"
+    cp -a "$SHARED" "$clone/shared"
+    local from skipped
+    from=$(wc -l <"$LOG")
+    elapsed "scripts/windows.sh as root" in_root "$dir" root "cd ~/fresh/main && scripts/windows.sh" || return 1
+    skipped="$(tail -n +"$((from + 1))" "$LOG" | grep -oE 'tst_[A-Za-z0-9_]+ \.+\*\*\*Skipped' | cut -d' ' -f1 | tr '\n' ' ')"
+    [ -z "$skipped" ] || { echo "windows.sh skipped $skipped(see the log): every test must run here" >&2; return 1; }
+    local made
+    made="$(cd "$clone/main/build-windows" && ls rm740-control-*-win64.zip rm740-control-*-win64-setup.exe 2>/dev/null | wc -l)"
+    [ "$made" -eq 2 ] || { echo "windows.sh left $made of the zip and the installer" >&2; return 1; }
+    ls -l "$clone/main/build-windows"/rm740-control-*-win64* | tee -a "$LOG"
+}
+
+if [ "$WINDOWS" -eq 1 ]; then
+    WINDOWS_RUN="$WORK/windows"
+    mv "$BASE" "$WINDOWS_RUN"
+    ROOTS=("$WINDOWS_RUN")
+    status=0
+    mount_into "$WINDOWS_RUN"
+    windows_commands "$WINDOWS_RUN" || status=1
+    unmount_all "$WINDOWS_RUN"
+    echo
+    echo "Fresh-machine check of the Windows build ($(git -C "$REPO" rev-parse --short HEAD)):"
+    printf '  %s\n' "${SUMMARY[@]}"
+    echo "  log: $LOG"
+    [ $status -eq 0 ] && echo "fresh-machine check (Windows): passed" || echo "fresh-machine check (Windows): FAILED" >&2
+    exit $status
+fi
 
 ROOT_RUN="$WORK/as-root"
 USER_RUN="$WORK/as-user"

@@ -41,6 +41,7 @@ find_sdk() {
     is_sdk "$SDK" && return
     mkdir -p "$CACHE"
     if [ -f "$SHARED/$SDK_NAME.tar.xz" ]; then
+        ensure_packages xz-utils
         step "Unpacking the Qt for Windows from ${SHARED} into $CACHE" tar -xJf "$SHARED/$SDK_NAME.tar.xz" -C "$CACHE"
     else
         echo "No Qt for Windows found: building it from source into $SDK (about 35 minutes on two cores)."
