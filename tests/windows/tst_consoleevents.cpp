@@ -49,6 +49,7 @@ private slots:
         QTest::newRow("Ctrl+C") << int(CTRL_C_EVENT) << 130 << "SIGINT";
         QTest::newRow("Ctrl+Break") << int(CTRL_BREAK_EVENT) << 149 << "SIGBREAK";
         QTest::newRow("the console's close") << int(CTRL_CLOSE_EVENT) << 129 << "SIGHUP";
+        QTest::newRow("shut-down") << int(CTRL_SHUTDOWN_EVENT) << 143 << "SIGTERM";
     }
     void eventEndsRm740ctlThroughItsWayOut()
     {
