@@ -44,6 +44,10 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     TerminationSignals *instance = s_instance.load();
     if (signal == 0 || !instance)
         return FALSE;
+    const bool closing = event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT;
+    // Before the way out can reach the destructor.
+    if (closing)
+        s_closing = true;
     const ULONGLONG now = ::GetTickCount64() + 1;
     ULONGLONG firstAt = 0;
     if (s_firstAt.compare_exchange_strong(firstAt, now))
@@ -51,10 +55,8 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     else if (now - firstAt >= s_repeatGraceMs)
         // The orderly way out is still going (or stuck): a second one ends it now.
         ::ExitProcess(UINT(TerminationSignals::exitStatus(signal)));
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
-        s_closing = true;
+    if (closing)
         ::Sleep(ClosingGraceMs);
-    }
     return TRUE;
 }
 
@@ -80,7 +82,7 @@ TerminationSignals::~TerminationSignals()
     // Windows runs the handlers under the lock that removing one takes: with
     // a close holding on in the handler, removing it would wait out the grace
     // and let Windows end the process (with a status of its own) before the
-    // program returns its 128 + 1. The handler, left in, no longer answers.
+    // program returns its 128 + N. The handler, left in, no longer answers.
     if (m_installed && !s_closing)
         ::SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 }
