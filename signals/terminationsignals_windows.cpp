@@ -14,14 +14,16 @@ constexpr int SigInt = 2;
 constexpr int SigTerm = 15;
 constexpr int SigBreak = 21;
 // A console's close, logoff or shut-down ends the process when the handler
-// returns; this long is left for the orderly way out to finish first.
+// returns; the handler holds on this long, so that the orderly way out ends
+// the process first, with its own status.
 constexpr DWORD ClosingGraceMs = 4000;
 
 std::atomic<TerminationSignals *> s_instance{nullptr};
 // When the first event came (GetTickCount64, ms; 0: none yet).
 std::atomic<ULONGLONG> s_firstAt{0};
 ULONGLONG s_repeatGraceMs = 0;
-HANDLE s_finished = nullptr;
+// Set while a close, logoff or shut-down holds on in the handler.
+std::atomic<bool> s_closing{false};
 
 int signalFor(DWORD event)
 {
@@ -42,6 +44,10 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     TerminationSignals *instance = s_instance.load();
     if (signal == 0 || !instance)
         return FALSE;
+    const bool closing = event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT;
+    // Before the way out can reach the destructor.
+    if (closing)
+        s_closing = true;
     const ULONGLONG now = ::GetTickCount64() + 1;
     ULONGLONG firstAt = 0;
     if (s_firstAt.compare_exchange_strong(firstAt, now))
@@ -49,8 +55,8 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     else if (now - firstAt >= s_repeatGraceMs)
         // The orderly way out is still going (or stuck): a second one ends it now.
         ::ExitProcess(UINT(TerminationSignals::exitStatus(signal)));
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
-        ::WaitForSingleObject(s_finished, ClosingGraceMs);
+    if (closing)
+        ::Sleep(ClosingGraceMs);
     return TRUE;
 }
 
@@ -64,7 +70,7 @@ TerminationSignals::TerminationSignals(std::chrono::milliseconds repeatGrace, QO
         return;
     s_firstAt = 0;
     s_repeatGraceMs = ULONGLONG(repeatGrace.count());
-    s_finished = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    s_closing = false;
     m_installed = ::SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
 }
 
@@ -73,12 +79,12 @@ TerminationSignals::~TerminationSignals()
     if (s_instance.load() != this)
         return;
     s_instance = nullptr;
-    if (m_installed)
+    // Windows runs the handlers under the lock that removing one takes: with
+    // a close holding on in the handler, removing it would wait out the grace
+    // and let Windows end the process (with a status of its own) before the
+    // program returns its 128 + N. The handler, left in, no longer answers.
+    if (m_installed && !s_closing)
         ::SetConsoleCtrlHandler(onConsoleEvent, FALSE);
-    if (s_finished) {
-        // A closing console waits for this before it ends the process.
-        ::SetEvent(s_finished);
-    }
 }
 
 QString TerminationSignals::name(int signal)

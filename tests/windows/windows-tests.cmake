@@ -72,3 +72,9 @@ if(RM740_WINE)
     set_tests_properties(tst_wine_drill PROPERTIES TIMEOUT 600 RUN_SERIAL ON SKIP_RETURN_CODE 77)
     add_dependencies(tst_panelonnetwork rm740-control rm740ctl)
 endif()
+
+# rm740ctl.exe stopped by Ctrl+C, Ctrl+Break and the console's close.
+qt_add_executable(tst_consoleevents ${tests}/windows/tst_consoleevents.cpp)
+target_link_libraries(tst_consoleevents PRIVATE Qt6::Test Qt6::Network)
+add_dependencies(tst_consoleevents rm740ctl)
+add_test(NAME tst_consoleevents COMMAND tst_consoleevents)

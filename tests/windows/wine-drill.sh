@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs under Wine against the Linux simulator:
 #   wine-drill.sh WINE_RUN WINEPREFIX BIN_DIR LINUX_SIM
-# rm740ctl.exe reads the power state through a network port; the panel,
+# rm740ctl.exe reads the power state through a network port, and a Ctrl+C
+# typed on its terminal ends it through its way out; the panel,
 # started from the registry on COM1 (Wine's COM1 a pseudo-terminal), puts
 # Power On on the line at a Space right after start-up; the panel on a
 # network port shows the state after Status, and its port dialog's OK
@@ -49,6 +50,34 @@ timeout 120 "$run" "$bin/rm740ctl.exe" --port "$url" power on status >"$work/ctl
     fail "rm740ctl.exe: status $?: $(cat "$work/ctl.out")"
 cat "$work/ctl.out"
 grep -qP '^ C R 0  \[CR\] \t.*\t Power ON\tanswered' "$work/ctl.out" || fail "rm740ctl.exe did not read Power ON"
+
+# Ctrl+C typed on rm740ctl.exe's terminal (Wine's console makes it the
+# console's Ctrl+C) while it waits on a port that never answers: it closes the
+# connection and ends with 130. (tst_consoleevents sends it the other events.)
+timeout 120 "$python" - "$run" "$bin/rm740ctl.exe" <<'PY' || fail "Ctrl+C did not end rm740ctl.exe through its way out"
+import os, pty, socket, sys
+listener = socket.create_server(("127.0.0.1", 0))
+listener.settimeout(60)
+port = "socket://127.0.0.1:%d" % listener.getsockname()[1]
+pid, terminal = pty.fork()
+if pid == 0:
+    os.execv(sys.argv[1], sys.argv[1:] + ["--timeout", "600000", "--port", port, "send", "CR0"])
+line = listener.accept()[0]
+line.settimeout(60)
+sent = b""
+while not sent.endswith(b"CR0\r"):
+    sent += line.recv(100) or sys.exit("rm740ctl.exe left before sending: %r" % sent)
+os.write(terminal, b"\x03")
+closed = line.recv(100) == b""
+try:
+    while os.read(terminal, 4096):
+        pass
+except OSError:  # the terminal's far side all closed
+    pass
+status = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+print("Ctrl+C on its terminal: rm740ctl.exe ended with %d, the connection %s" % (status, "closed" if closed else "open"))
+sys.exit(0 if status == 130 and closed else 1)
+PY
 
 # The panel on the network port, then its port dialog's OK.
 QT_QPA_PLATFORM=offscreen RM740_DRILL_PORT="$url" timeout 180 "$run" "$bin/tst_panelonnetwork.exe" || fail "the panel on $url"
