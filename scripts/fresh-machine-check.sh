@@ -35,7 +35,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 REPO="$ROOT"
-SHARED="$(cd "$ROOT/.." && pwd)/shared"
+# Resolved: a link to it would dangle inside the roots.
+SHARED="$(readlink -f "$ROOT/../shared")"
 [ -d "$SHARED" ] || { echo "No ../shared beside the repository ($SHARED)." >&2; exit 1; }
 git -C "$REPO" rev-parse --verify HEAD >/dev/null
 if [ -n "$(git -C "$REPO" status --porcelain)" ]; then
