@@ -9,7 +9,6 @@
 
 #include <QTest>
 
-
 using Reading = ProjectorReadings::Reading;
 
 namespace {
@@ -123,16 +122,13 @@ private slots:
 
     void aScrapeShowsWhatWasCountedSinceTheLast()
     {
-        const QByteArray front = "web";
         BridgeMetrics metrics({}, QStringLiteral("1.0"));
-        const QByteArray line = "rm740_wrong_passwords_total{front=\"" + front + "\"} ";
-        QVERIFY(metrics.scrape().contains(line + "0\n"));
-        metrics.countWrongPassword(front.constData());
-        QVERIFY(metrics.scrape().contains(line + "1\n"));
-        metrics.countWrongPassword(front.constData());
-        const QByteArray text = metrics.scrape();
-        QVERIFY2(text.contains(line + "2\n"), text);
-        QVERIFY(text.endsWith("rm740_build_info{version=\"1.0\"} 1\n"));
+        for (int counted = 0; counted < 3; ++counted) {
+            const QByteArray text = metrics.scrape();
+            QVERIFY2(text.contains("rm740_wrong_passwords_total{front=\"web\"} " + QByteArray::number(counted) + "\n")
+                         && text.endsWith("rm740_build_info{version=\"1.0\"} 1\n"), text);
+            metrics.countWrongPassword("web");
+        }
     }
 
     void scrapePassword_data()
@@ -142,7 +138,6 @@ private slots:
         QTest::newRow("basic, any user") << "Basic " + QByteArray("prometheus:horse").toBase64() << true;
         QTest::newRow("bearer") << QByteArray("Bearer horse") << true;
         QTest::newRow("the scheme in lower case") << "basic " + QByteArray("prometheus:horse").toBase64() << true;
-        QTest::newRow("bearer in capitals") << QByteArray("BEARER horse") << true;
         QTest::newRow("wrong") << "Basic " + QByteArray("prometheus:hors").toBase64() << false;
         QTest::newRow("no user part") << "Basic " + QByteArray("horse").toBase64() << false;
         QTest::newRow("none") << QByteArray() << false;

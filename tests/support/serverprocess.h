@@ -21,9 +21,7 @@ public:
     ServerProcess &operator=(const ServerProcess &) = delete;
 
     void stop();
-    [[nodiscard]] bool isRunning() const { return m_process.state() == QProcess::Running; }
     [[nodiscard]] quint16 port() const { return m_port; }
-    [[nodiscard]] QString directory() const { return m_dir.path(); }
     [[nodiscard]] QString errorString() const { return m_error; }
     [[nodiscard]] QByteArray log();
 
