@@ -313,9 +313,8 @@ private slots:
         QTemporaryFile file;
         QVERIFY(file.open() && file.write(text) == text.size() && file.flush());
         const CtlPlan plan = planFor({"--ports-file", file.fileName(), "status"});
-        QString told = plan.error;
-        if (plan.ports.size() == 2 && !plan.ports[1].problem.isEmpty())
-            told = plan.ports[1].label + ": " + plan.ports[1].problem;
+        const bool second = plan.ports.size() == 2 && !plan.ports[1].problem.isEmpty();
+        const QString told = second ? plan.ports[1].label + ": " + plan.ports[1].problem : plan.error;
         QVERIFY2(problem.isEmpty() ? told.isEmpty() : told.startsWith(problem.arg(file.fileName())), qPrintable(told));
     }
 
