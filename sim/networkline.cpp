@@ -96,6 +96,7 @@ void NetworkLine::accept()
         connect(m_client, &QTcpSocket::disconnected, this, &NetworkLine::clientGone);
         connect(m_client, &QTcpSocket::bytesWritten, this, &NetworkLine::bytesWritten);
         emit note(QStringLiteral("connection from %1").arg(peerName()));
+        emit partnerCame();
     }
 }
 

@@ -40,4 +40,6 @@ signals:
     void lineSet();
     // The program's connection ended: what it half sent is no frame.
     void partnerGone();
+    // The program has connected (on a line that takes connections).
+    void partnerCame();
 };

@@ -353,6 +353,11 @@ private slots:
 
     void aSaveThatFailsSaysSo()
     {
+#ifdef Q_OS_WIN
+        // Windows removes a folder that the dialog still watches only once the
+        // dialog lets go of it, and Wine lets files be made in it meanwhile.
+        QSKIP("the folder cannot be taken from under the open dialog on Windows");
+#endif
         (void)someExchanges();
         QTemporaryDir folder;
         const QString path = folder.path();
@@ -394,6 +399,10 @@ private slots:
 
     void thePortsLifeFindAndCopyThroughTheWindow()
     {
+#ifdef Q_OS_WIN
+        // Windows opens a port by its COM name, never through a link to a device.
+        QSKIP("a device behind a link that comes back is Linux's");
+#endif
         // COM1 behind a link, as an adapter's by-id name, so that its device can come back.
         QTemporaryDir folder;
         const QString link = folder.filePath(QStringLiteral("adapter"));

@@ -6,6 +6,8 @@
 #include "sim/pseudoterminal.h"
 #endif
 
+#include <utility>
+
 namespace {
 
 std::unique_ptr<SimulatorLine> deviceLine()
@@ -22,8 +24,30 @@ std::unique_ptr<SimulatorLine> deviceLine()
 FakeProjector::FakeProjector(QObject *parent)
     : QObject(parent)
     , m_line(deviceLine())
+#ifdef Q_OS_WIN
+    , m_partnered(false)
+#else
+    , m_partnered(true)
+#endif
 {
     connect(m_line.get(), &SimulatorLine::received, this, &FakeProjector::take);
+    connect(m_line.get(), &SimulatorLine::partnerCame, this, &FakeProjector::partnerCame);
+    connect(m_line.get(), &SimulatorLine::partnerGone, this, [this] { m_partnered = false; });
+}
+
+void FakeProjector::send(QByteArrayView bytes)
+{
+    if (m_partnered)
+        m_line->write(bytes);
+    else
+        m_unsent += bytes;
+}
+
+void FakeProjector::partnerCame()
+{
+    m_partnered = true;
+    if (!m_unsent.isEmpty())
+        m_line->write(std::exchange(m_unsent, {}));
 }
 
 QList<QByteArray> FakeProjector::frames() const

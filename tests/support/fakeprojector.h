@@ -30,7 +30,11 @@ public:
     }
     [[nodiscard]] QString devicePath() const { return m_line->address(); }
     // Unplugs the device.
-    void hangUp() { m_line->close(); }
+    void hangUp()
+    {
+        m_line->close();
+        m_unsent.clear();
+    }
 
     // Everything the program has written so far.
     [[nodiscard]] const QByteArray &received() const { return m_received; }
@@ -38,7 +42,9 @@ public:
     [[nodiscard]] QList<QByteArray> frames() const;
     void clearReceived() { m_received.clear(); }
 
-    void send(QByteArrayView bytes) { m_line->write(bytes); }
+    // Bytes sent before the program is connected wait for it, as a
+    // pseudo-terminal holds them until the program reads.
+    void send(QByteArrayView bytes);
 
     // Called with each complete frame; what it returns is sent back.
     void setResponder(std::function<QByteArray(const QByteArray &frame)> responder)
@@ -54,9 +60,14 @@ public:
 
 private:
     void take(const QByteArray &bytes);
+    void partnerCame();
 
     std::unique_ptr<SimulatorLine> m_line;
     QByteArray m_received;
+    // A network line drops what comes before the program's connection or
+    // after it ended; a pseudo-terminal is always there.
+    bool m_partnered;
+    QByteArray m_unsent;
     FrameSplitter m_splitter;
     std::function<QByteArray(const QByteArray &)> m_responder;
     std::unique_ptr<ProjectorModel> m_model;

@@ -36,6 +36,12 @@ set(RM740_WINDOWS_TESTS
     tst_simulatorparts
     tst_exchangering
     tst_exchangelogmodel:GUI
+    tst_form1:GUI:panel-buttons.tsv
+    tst_statusview:GUI
+    tst_holdrepeat:GUI:panel-buttons.tsv
+    tst_form2:GUI
+    tst_form3:GUI
+    tst_exchangelog:GUI
     tst_ctlparts
 )
 
@@ -56,6 +62,11 @@ foreach(row IN LISTS RM740_WINDOWS_TESTS)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false" TIMEOUT 300)
 endforeach()
 target_link_libraries(tst_ctlparts PRIVATE rm740ctlcore)
+# On Windows the settings store is one registry key for every process of the
+# prefix (on Linux each suite has a folder of its own): the suites that write
+# it take turns, or one clears the port another has just mapped.
+set_tests_properties(tst_linksettings tst_form1 tst_statusview tst_holdrepeat tst_form2 tst_form3 tst_exchangelog
+                     PROPERTIES RESOURCE_LOCK rm740-settings-store)
 
 # The drill: the Windows programs under Wine against the Linux simulator
 # (RM740_LINUX_SIM, built by /usr's CMake into build/ unless given), on a
