@@ -6,6 +6,8 @@
 #include "sim/pseudoterminal.h"
 #endif
 
+#include <QTest>
+
 #include <utility>
 
 namespace {
@@ -32,7 +34,10 @@ FakeProjector::FakeProjector(QObject *parent)
 {
     connect(m_line.get(), &SimulatorLine::received, this, &FakeProjector::take);
     connect(m_line.get(), &SimulatorLine::partnerCame, this, &FakeProjector::partnerCame);
+#ifdef Q_OS_WIN
+    // A pseudo-terminal keeps bytes for the next opening; a connection does not.
     connect(m_line.get(), &SimulatorLine::partnerGone, this, [this] { m_partnered = false; });
+#endif
 }
 
 void FakeProjector::send(QByteArrayView bytes)
@@ -41,6 +46,15 @@ void FakeProjector::send(QByteArrayView bytes)
         m_line->write(bytes);
     else
         m_unsent += bytes;
+}
+
+void FakeProjector::hangUp()
+{
+    // A connection still waiting to be taken could outlive the listener's
+    // close (it does under Wine), so it is taken first.
+    static_cast<void>(QTest::qWaitFor([this] { return m_partnered; }, 5000));
+    m_line->close();
+    m_unsent.clear();
 }
 
 void FakeProjector::partnerCame()

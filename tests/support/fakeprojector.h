@@ -30,11 +30,7 @@ public:
     }
     [[nodiscard]] QString devicePath() const { return m_line->address(); }
     // Unplugs the device.
-    void hangUp()
-    {
-        m_line->close();
-        m_unsent.clear();
-    }
+    void hangUp();
 
     // Everything the program has written so far.
     [[nodiscard]] const QByteArray &received() const { return m_received; }
