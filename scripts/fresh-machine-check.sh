@@ -159,14 +159,29 @@ installed_packages() {
     chroot "$1" dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 == "ii" { print $2 }' | sort
 }
 
+# fresh_clone DIR HOME: the repository's committed state in HOME/fresh/main
+# of the root DIR, with ../shared beside it.
+fresh_clone() {
+    local clone="$1$2/fresh"
+    mkdir -p "$clone"
+    git clone --quiet --no-hardlinks "$REPO" "$clone/main"
+    cp -a "$SHARED" "$clone/shared"
+}
+
+# no_skips WHAT FROM: a fresh machine with the network runs every test; a skip
+# in the log from line FROM on (WHAT's run) hides a gap.
+no_skips() {
+    local skipped
+    skipped="$(tail -n +"$(($2 + 1))" "$LOG" | grep -oE 'tst_[A-Za-z0-9_]+ \.+\*\*\*Skipped' | cut -d' ' -f1 | tr '\n' ' ')"
+    [ -z "$skipped" ] || { echo "$1 skipped $skipped(see the log): every test must run here" >&2; return 1; }
+}
+
 # The README's two commands in DIR as USER, from a clone in that user's home.
 readme_commands() {
     local dir="$1" user="$2" home=/root
     [ "$user" = root ] || home="/home/$user"
     local clone="$dir$home/fresh"
-    mkdir -p "$clone"
-    git clone --quiet --no-hardlinks "$REPO" "$clone/main"
-    cp -a "$SHARED" "$clone/shared"
+    fresh_clone "$dir" "$home"
     [ "$user" = root ] || chroot "$dir" chown -R "$user:$user" "$home/fresh"
 
     installed_packages "$dir" >"$WORK/before-$user"
@@ -181,10 +196,7 @@ readme_commands() {
 
     from=$(wc -l <"$LOG")
     elapsed "./test.sh as $user" in_root "$dir" "$user" "cd ~/fresh/main && ./test.sh" || return 1
-    # A fresh machine with the network runs every test; a skip hides a gap.
-    local skipped
-    skipped="$(tail -n +"$((from + 1))" "$LOG" | grep -oE 'tst_[A-Za-z0-9_]+ \.+\*\*\*Skipped' | cut -d' ' -f1 | tr '\n' ' ')"
-    [ -z "$skipped" ] || { echo "test.sh skipped $skipped(see the log): every test must run here" >&2; return 1; }
+    no_skips test.sh "$from" || return 1
     # Both font worlds of the layout test are part of the suite.
     local tests world
     tests="$(in_root "$dir" "$user" "cd ~/fresh/main/build && ctest -N")"
@@ -232,15 +244,11 @@ echo "The clean root holds $(installed_packages "$BASE" | wc -l) packages; fonts
 # scripts/windows.sh in DIR as root, from a fresh clone: the Windows build,
 # its tests under Wine, the zip and the installer, their install check.
 windows_commands() {
-    local dir="$1" clone="$1/root/fresh"
-    mkdir -p "$clone"
-    git clone --quiet --no-hardlinks "$REPO" "$clone/main"
-    cp -a "$SHARED" "$clone/shared"
-    local from skipped
+    local dir="$1" clone="$1/root/fresh" from
+    fresh_clone "$dir" /root
     from=$(wc -l <"$LOG")
     elapsed "scripts/windows.sh as root" in_root "$dir" root "cd ~/fresh/main && scripts/windows.sh" || return 1
-    skipped="$(tail -n +"$((from + 1))" "$LOG" | grep -oE 'tst_[A-Za-z0-9_]+ \.+\*\*\*Skipped' | cut -d' ' -f1 | tr '\n' ' ')"
-    [ -z "$skipped" ] || { echo "windows.sh skipped $skipped(see the log): every test must run here" >&2; return 1; }
+    no_skips windows.sh "$from" || return 1
     local made
     made="$(cd "$clone/main/build-windows" && ls rm740-control-*-win64.zip rm740-control-*-win64-setup.exe 2>/dev/null | wc -l)"
     [ "$made" -eq 2 ] || { echo "windows.sh left $made of the zip and the installer" >&2; return 1; }
